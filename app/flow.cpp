@@ -1,0 +1,61 @@
+#include "app/flow.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "app/sound.h"
+#include "app/startup.h"
+#include "platform/input.h"
+#include "platform/window.h"
+#include "world/world.h"
+
+bool g_inTitle = false;
+bool g_firstFrame = false;
+uint32_t g_victoryStart = 0;
+char g_windowTitle[256] = "";
+
+void PlaceCameraAtStart() {
+    // Looking one unit along -z: that length is the walking speed.
+    g_camera.Place(234.0f, -155.0f, -319.0f, 234.0f, -155.0f, -320.0f, 0.0f, 1.0f, 0.0f);
+}
+
+bool CameraLeftPlatform() {
+    const Vector3& p = g_camera.position;
+    return p.x < kPlatformMinX || p.x > kPlatformMaxX || p.z > kPlatformMaxZ || p.z < kPlatformMinZ;
+}
+
+void NewGame() { PlaceCameraAtStart(); }
+
+void TitleFrame() {}
+
+void RunFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    if (!g_firstFrame) {
+        g_firstFrame = true;
+        g_inTitle = true;
+    }
+    // ENTER is tested first: with both keys down, play starts and nobody quits.
+    if (platform::IsKeyDown(platform::Key::Enter) && g_inTitle) g_inTitle = false;
+    if (platform::IsKeyDown(platform::Key::Escape) && g_inTitle) platform::PostQuit(0);
+
+    // The pointer belongs to the game only during play.
+    platform::SetMouseCaptured(!g_inTitle);
+    if (g_inTitle) {
+        TitleFrame();
+    } else {
+        UpdateWorld();
+    }
+
+    if (CameraLeftPlatform()) {
+        PlaySound(g_ughSample);
+        g_inTitle = true;
+        NewGame();
+    }
+
+    std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
+    platform::SetCaption(g_windowTitle);
+    platform::SwapWindowBuffers();
+}

@@ -1,0 +1,27 @@
+// The frame driver: title screen or play, the rules that end a game, the
+// new-game reset, the caption and presenting the frame.
+#pragma once
+
+#include <cstdint>
+
+extern bool g_inTitle;
+extern bool g_firstFrame;
+extern uint32_t g_victoryStart;
+extern char g_windowTitle[256];
+
+constexpr const char* kCaption = "Orvanthe";
+
+// The platform square; a camera exactly on a border is still on it.
+constexpr float kPlatformMinX = 0.0f;
+constexpr float kPlatformMaxX = 1800.0f;
+constexpr float kPlatformMinZ = -1800.0f;
+constexpr float kPlatformMaxZ = 0.0f;
+
+// One complete frame, presented. Called once per main-loop pass.
+void RunFrame();
+// Puts the camera (and the monsters) back to their start.
+void NewGame();
+void TitleFrame();
+
+void PlaceCameraAtStart();
+bool CameraLeftPlatform();

@@ -1,0 +1,92 @@
+#include "app/program.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/flow.h"
+#include "app/startup.h"
+#include "platform/clock.h"
+
+namespace {
+constexpr double kFieldOfView = 45.0;
+constexpr double kNearPlane = 1.0;
+constexpr double kFarPlane = 2000.0;
+}  // namespace
+
+void SetProjection(int width, int height) {
+    if (height == 0) height = 1;  // minimised windows report 0
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kFieldOfView, double(width) / double(height), kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void SetFixedGlState() {
+    glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_COLOR_MATERIAL);
+}
+
+void WindowProc(const platform::Message& message) {
+    switch (message.type) {
+    case platform::MessageType::Resize:
+        SetProjection(message.width, message.height);
+        break;
+    case platform::MessageType::Close:
+        // The context goes with the window: frames still run before the quit
+        // request is taken, and shutdown, have no GL effect.
+        platform::DestroyMainWindow();
+        platform::PostQuit(0);
+        break;
+    case platform::MessageType::Focus:
+    case platform::MessageType::Quit:
+        break;
+    }
+}
+
+bool MainLoopPass(int* exitCode) {
+    platform::Message message;
+    const bool taken = platform::PollMessage(&message);
+    if (taken && message.type == platform::MessageType::Quit) {
+        *exitCode = message.exitCode;
+        return false;
+    }
+    // Integer milliseconds and an unsigned difference: right across the
+    // 32-bit wrap and after any uptime.
+    const uint32_t start = platform::PacingTime();
+    RunFrame();
+    while (platform::PacingTime() - start < kMinPassMs) platform::Sleep(kSleepStepMs);
+    if (taken) WindowProc(message);
+    return true;
+}
+
+int RunMainLoop() {
+    int exitCode = 0;
+    while (MainLoopPass(&exitCode)) {
+    }
+    return exitCode;
+}
+
+int ProgramMain() {
+    std::string error;
+    if (!platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) {
+        std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
+        return 1;
+    }
+    int width = kWindowWidth, height = kWindowHeight;
+    platform::GetDrawableSize(&width, &height);
+    SetProjection(width, height);
+    SetFixedGlState();
+    InitGame();
+    const int exitCode = RunMainLoop();
+    ShutdownGame();
+    platform::DestroyMainWindow();
+    return exitCode;
+}

@@ -1,0 +1,28 @@
+// Program entry, the window's message handling and the paced main loop.
+// app/main.cpp is only `return ProgramMain();` so tests and benchmarks can
+// drive the same code through the scripted backend.
+#pragma once
+
+#include "platform/window.h"
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+constexpr unsigned kMinPassMs = 20;  // at most 50 passes a second
+constexpr unsigned kSleepStepMs = 10;
+
+// Opens the window, sets the fixed GL state, loads the game, runs the loop
+// and shuts down. Returns the quit request's exit code, or 1 when no window
+// or GL context could be made.
+int ProgramMain();
+
+// Handles one window message taken by the loop (resize and close).
+void WindowProc(const platform::Message& message);
+
+// Viewport and the 45-degree perspective for a drawable of this size.
+void SetProjection(int width, int height);
+void SetFixedGlState();
+
+// One pass of the main loop: take at most one message, run one frame, pace,
+// dispatch. Returns false, with the exit code, when the quit request was taken.
+bool MainLoopPass(int* exitCode);
+int RunMainLoop();

@@ -1,0 +1,49 @@
+#include "camera/camera.h"
+
+#include <cmath>
+
+#include "platform/input.h"
+
+void Camera::Place(float px, float py, float pz, float tx, float ty, float tz, float ux, float uy, float uz) {
+    position = Vector3(px, py, pz);
+    target = Vector3(tx, ty, tz);
+    up = Vector3(ux, uy, uz);
+}
+
+void Camera::MouseLook() {
+    int mx = 0, my = 0;
+    platform::GetCursorPos(&mx, &my);
+    if (mx == kMouseLookX && my == kMouseLookY) return;
+    platform::SetCursorPos(kMouseLookX, kMouseLookY);
+
+    // One pixel of cursor motion is 1/5000 radian.
+    const float yaw = float(kMouseLookX - mx) / 5000.0f;
+    const float pitch = float(kMouseLookY - my) / 5000.0f;
+
+    Vector3 axis = Cross(target - position, up);
+    Normalize(axis);
+    TurnView(pitch, axis);
+    TurnView(yaw, Vector3(0.0f, 1.0f, 0.0f));
+}
+
+void Camera::TurnView(float angle, const Vector3& axis) {
+    const Vector3 v = target - position;
+    const float c = float(std::cos(double(angle)));
+    const float s = float(std::sin(double(angle)));
+    const float k = 1.0f - c;
+    const float x = axis.x, y = axis.y, z = axis.z;
+
+    Vector3 n;
+    n.x = (c + k * x * x) * v.x + (k * x * y - z * s) * v.y + (k * x * z + y * s) * v.z;
+    n.y = (k * x * y + z * s) * v.x + (c + k * y * y) * v.y + (k * y * z - x * s) * v.z;
+    n.z = (k * x * z - y * s) * v.x + (k * y * z + x * s) * v.y + (c + k * z * z) * v.z;
+    target = position + n;
+}
+
+void Camera::Move(float speed) {
+    const Vector3 d = target - position;
+    position.x += d.x * speed;
+    position.z += d.z * speed;
+    target.x += d.x * speed;
+    target.z += d.z * speed;
+}

@@ -1,0 +1,26 @@
+// The player's first-person eye: where they stand, the point they look at,
+// and up. The view vector (target - position) is deliberately not kept at
+// unit length: its horizontal length is the walking speed.
+#pragma once
+
+#include "camera/vector3.h"
+
+class Camera {
+public:
+    Vector3 position;
+    Vector3 target;
+    Vector3 up;
+
+    void Place(float px, float py, float pz, float tx, float ty, float tz, float ux, float uy, float uz);
+    // Turns the view by the cursor's offset from the fixed point and puts
+    // the cursor back there.
+    void MouseLook();
+    // Rotates target about position around axis, used as given (not normalised).
+    void TurnView(float angle, const Vector3& axis);
+    // Walks along the horizontal part of the view vector times speed.
+    void Move(float speed);
+};
+
+// The point mouse look returns the cursor to, in screen pixels.
+constexpr int kMouseLookX = 475;
+constexpr int kMouseLookY = 300;

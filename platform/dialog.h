@@ -1,0 +1,27 @@
+// Modal dialogs: a box with a caption, a group caption, a message and two
+// buttons, and the plain message box for errors.
+#pragma once
+
+namespace platform {
+
+struct DialogText {
+    const char* caption;       // window title of the box
+    const char* firstButton;   // "&New Game" or "&Resume"; '&' marks a mnemonic
+    const char* secondButton;  // "&Quit"
+    const char* groupCaption;  // e.g. "Game Over"
+    const char* message;       // may end in line breaks
+};
+
+enum DialogResult {
+    kDialogFailed = -1,
+    kDialogFirstButton = 1,   // ENTER
+    kDialogSecondButton = 2,  // ESC or the close box
+};
+
+// Blocks until the player chooses; returns 1, 2 or -1 when no box could be shown.
+int ShowModalDialog(const DialogText& text);
+
+// An OK box with an information icon.
+void ShowMessageBox(const char* caption, const char* text);
+
+}  // namespace platform

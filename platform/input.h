@@ -1,0 +1,32 @@
+// Keys sampled once a frame and the cursor used for mouse look.
+#pragma once
+
+namespace platform {
+
+enum class Key {
+    Enter,    // either Return or keypad Enter
+    Escape,
+    Control,  // either CONTROL key
+    Left,
+    Right,
+    Up,
+    Down,
+};
+
+// True while the key is held right now.
+bool IsKeyDown(Key key);
+
+// Mouse look reads the cursor and puts it back at a fixed point every frame.
+// While captured, the backend reports the last point the game moved the
+// cursor to plus the motion gathered since; moving the cursor clears that
+// motion. While not captured the pointer is the desktop's and the reported
+// position does not change.
+void GetCursorPos(int* x, int* y);
+void SetCursorPos(int x, int y);
+
+// The game asks for capture during play and releases it on the title screen.
+// The backend also releases it while a dialog is open or focus is lost.
+// Motion from before the capture never reaches the game.
+void SetMouseCaptured(bool captured);
+
+}  // namespace platform

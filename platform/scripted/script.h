@@ -1,0 +1,64 @@
+// Test controls of the scripted backend. A test sets the clocks, holds keys,
+// feeds cursor motion, queues window messages, answers dialogs, and reads
+// back an ordered log of what the game asked of the platform.
+//
+// The window is a real headless OSMesa context of the requested size, so GL
+// calls run for real and pixels can be read back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/input.h"
+#include "platform/window.h"
+
+namespace script {
+
+// Clears the log, the message queue, held keys, cursor motion, queued
+// dialog answers and frame cost; sets both clocks to `now`.
+void Reset(uint32_t now = 1000);
+
+// Both clocks move together.
+void SetTime(uint32_t now);
+void AdvanceTime(uint32_t milliseconds);
+uint32_t Now();
+
+// Every buffer swap advances the clocks by this much: the cost of a frame.
+void SetFrameCost(uint32_t milliseconds);
+
+void HoldKey(platform::Key key, bool down);
+void ReleaseAllKeys();
+void MoveMouse(int dx, int dy);
+
+void QueueMessage(const platform::Message& message);
+
+// Results handed out by ShowModalDialog in order; when none is queued a
+// dialog answers 1 (the first button).
+void AnswerDialog(int result);
+// Make CreateMainWindow fail with this description ("" lets it succeed).
+void FailWindowCreation(const std::string& reason);
+
+// Called inside a dialog before it returns, e.g. to release keys "while the
+// box was open" or move the clock.
+void OnDialog(void (*hook)());
+
+// Ordered record of platform calls, one line each, e.g.
+//   "caption Orvanthe", "swap", "sleep 10", "quit 0",
+//   "dialog Orvanthe lev 0|&New Game|&Quit|Game Over|The monster got you ;)\r\n\r\n",
+//   "messagebox Error|Dialog failed!", "sound init 44100 32",
+//   "sound load data/ugh.wav", "sound load-failed data/x.wav",
+//   "sound stream data/wpqce.wav loop", "sound play data/ugh.wav",
+//   "sound free data/ugh.wav", "sound close-stream data/wpqce.wav",
+//   "sound close", "cursor 475 300", "capture on", "capture off",
+//   "window create 800x600", "window destroy"
+const std::vector<std::string>& Log();
+void ClearLog();
+// Lines of the log that start with `prefix`.
+std::vector<std::string> LogLines(const std::string& prefix);
+int CountLog(const std::string& prefix);
+
+bool WindowExists();
+bool ContextCurrent();
+
+}  // namespace script

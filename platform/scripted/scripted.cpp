@@ -1,0 +1,309 @@
+// The scripted backend: every platform function, driven by the test through
+// script.h instead of a desktop. Clocks move only when the test, a sleep or a
+// buffer swap moves them; keys, cursor motion, window messages and dialog
+// answers come from the test; everything the game asks for is logged in
+// order. The GL context is a real headless OSMesa one, so drawing runs and
+// pixels can be read back. This file also serves as the template of what a
+// new backend must provide.
+#include <GL/osmesa.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/input.h"
+#include "platform/scripted/script.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+
+namespace {
+
+struct State {
+    uint32_t now = 1000;
+    uint32_t frameCost = 0;
+    std::vector<std::string> log;
+    std::deque<platform::Message> messages;
+    bool quitPosted = false;
+    int quitCode = 0;
+    std::set<platform::Key> keys;
+    int anchorX = 475, anchorY = 300;
+    int motionX = 0, motionY = 0;
+    bool captured = false;
+    std::deque<int> dialogAnswers;
+    void (*dialogHook)() = nullptr;
+    std::string windowFailure;
+    bool windowExists = false;
+    bool contextCurrent = false;
+    bool soundOpen = false;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+OSMesaContext g_context = nullptr;
+std::vector<unsigned char> g_frameBuffer;
+int g_width = 0, g_height = 0;
+
+void Log(const std::string& line) { S().log.push_back(line); }
+
+bool FileExists(const char* path) {
+    struct stat st;
+    return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+struct platform::SoundSample {
+    std::string path;
+};
+struct platform::MusicStream {
+    std::string path;
+};
+
+// ---------------------------------------------------------------- script
+namespace script {
+
+void Reset(uint32_t now) {
+    State& s = S();
+    s.now = now;
+    s.frameCost = 0;
+    s.log.clear();
+    s.messages.clear();
+    s.quitPosted = false;
+    s.quitCode = 0;
+    s.keys.clear();
+    s.anchorX = 475;
+    s.anchorY = 300;
+    s.motionX = s.motionY = 0;
+    s.captured = false;
+    s.dialogAnswers.clear();
+    s.dialogHook = nullptr;
+    s.windowFailure.clear();
+}
+
+void SetTime(uint32_t now) { S().now = now; }
+void AdvanceTime(uint32_t milliseconds) { S().now += milliseconds; }
+uint32_t Now() { return S().now; }
+void SetFrameCost(uint32_t milliseconds) { S().frameCost = milliseconds; }
+
+void HoldKey(platform::Key key, bool down) {
+    if (down) {
+        S().keys.insert(key);
+    } else {
+        S().keys.erase(key);
+    }
+}
+void ReleaseAllKeys() { S().keys.clear(); }
+
+void MoveMouse(int dx, int dy) {
+    if (!S().captured) return;  // the desktop's pointer, not the game's
+    S().motionX += dx;
+    S().motionY += dy;
+}
+
+void QueueMessage(const platform::Message& message) { S().messages.push_back(message); }
+void AnswerDialog(int result) { S().dialogAnswers.push_back(result); }
+void FailWindowCreation(const std::string& reason) { S().windowFailure = reason; }
+void OnDialog(void (*hook)()) { S().dialogHook = hook; }
+
+const std::vector<std::string>& Log() { return S().log; }
+void ClearLog() { S().log.clear(); }
+
+std::vector<std::string> LogLines(const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const std::string& line : S().log)
+        if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
+    return out;
+}
+
+int CountLog(const std::string& prefix) { return int(LogLines(prefix).size()); }
+
+bool WindowExists() { return S().windowExists; }
+bool ContextCurrent() { return S().contextCurrent; }
+
+}  // namespace script
+
+// ---------------------------------------------------------------- window
+namespace platform {
+
+bool CreateMainWindow(const char* caption, int width, int height, std::string* error) {
+    State& s = S();
+    if (!s.windowFailure.empty()) {
+        *error = s.windowFailure;
+        return false;
+    }
+    // One context for the whole test process; a new "window" rebinds it.
+    if (!g_context) {
+        g_context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, nullptr);
+        if (!g_context) {
+            *error = "cannot create an OSMesa context";
+            return false;
+        }
+    }
+    if (width != g_width || height != g_height) {
+        g_frameBuffer.assign(size_t(width) * size_t(height) * 4, 0);
+        g_width = width;
+        g_height = height;
+    }
+    if (!OSMesaMakeCurrent(g_context, g_frameBuffer.data(), GL_UNSIGNED_BYTE, width, height)) {
+        *error = "cannot make the OSMesa context current";
+        return false;
+    }
+    s.windowExists = true;
+    s.contextCurrent = true;
+    Log("window create " + std::to_string(width) + "x" + std::to_string(height));
+    Log(std::string("caption ") + caption);
+    return true;
+}
+
+void GetDrawableSize(int* width, int* height) {
+    *width = g_width;
+    *height = g_height;
+}
+
+bool PollMessage(Message* message) {
+    State& s = S();
+    if (s.quitPosted) {
+        s.quitPosted = false;
+        message->type = MessageType::Quit;
+        message->exitCode = s.quitCode;
+        return true;
+    }
+    if (s.messages.empty()) return false;
+    *message = s.messages.front();
+    s.messages.pop_front();
+    return true;
+}
+
+void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
+
+void SwapWindowBuffers() {
+    if (S().contextCurrent) glFinish();
+    Log("swap");
+    S().now += S().frameCost;
+}
+
+void PostQuit(int exitCode) {
+    S().quitPosted = true;
+    S().quitCode = exitCode;
+    Log("quit " + std::to_string(exitCode));
+}
+
+void DestroyMainWindow() {
+    State& s = S();
+    if (!s.windowExists) return;
+    // Unbinding leaves GL calls without a context: they do nothing.
+    OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
+    s.windowExists = false;
+    s.contextCurrent = false;
+    Log("window destroy");
+}
+
+// ---------------------------------------------------------------- input
+bool IsKeyDown(Key key) { return S().keys.count(key) != 0; }
+
+void GetCursorPos(int* x, int* y) {
+    *x = S().anchorX + S().motionX;
+    *y = S().anchorY + S().motionY;
+}
+
+void SetCursorPos(int x, int y) {
+    State& s = S();
+    s.anchorX = x;
+    s.anchorY = y;
+    s.motionX = s.motionY = 0;
+    Log("cursor " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void SetMouseCaptured(bool captured) {
+    State& s = S();
+    if (s.captured == captured) return;
+    s.captured = captured;
+    s.motionX = s.motionY = 0;
+    Log(captured ? "capture on" : "capture off");
+}
+
+// ---------------------------------------------------------------- clock
+uint32_t TickCount() { return S().now; }
+uint32_t PacingTime() { return S().now; }
+
+void Sleep(uint32_t milliseconds) {
+    Log("sleep " + std::to_string(milliseconds));
+    S().now += milliseconds;
+}
+
+// ---------------------------------------------------------------- dialogs
+int ShowModalDialog(const DialogText& text) {
+    State& s = S();
+    Log(std::string("dialog ") + text.caption + "|" + text.firstButton + "|" + text.secondButton + "|" +
+        text.groupCaption + "|" + text.message);
+    if (s.dialogHook) s.dialogHook();
+    if (s.dialogAnswers.empty()) return kDialogFirstButton;
+    const int answer = s.dialogAnswers.front();
+    s.dialogAnswers.pop_front();
+    return answer;
+}
+
+void ShowMessageBox(const char* caption, const char* text) {
+    Log(std::string("messagebox ") + caption + "|" + text);
+}
+
+// ---------------------------------------------------------------- sound
+bool SoundInit(int mixRate, int channels) {
+    S().soundOpen = true;
+    Log("sound init " + std::to_string(mixRate) + " " + std::to_string(channels));
+    return true;
+}
+
+SoundSample* SoundLoadSample(const char* path) {
+    if (!S().soundOpen || !FileExists(path)) {
+        Log(std::string("sound load-failed ") + path);
+        return nullptr;
+    }
+    Log(std::string("sound load ") + path);
+    return new SoundSample{path};
+}
+
+MusicStream* SoundOpenStream(const char* path) {
+    if (!S().soundOpen || !FileExists(path)) {
+        Log(std::string("sound load-failed ") + path);
+        return nullptr;
+    }
+    Log(std::string("sound open-stream ") + path);
+    return new MusicStream{path};
+}
+
+void SoundPlayStream(MusicStream* stream, bool loop) {
+    if (stream) Log("sound stream " + stream->path + (loop ? " loop" : " once"));
+}
+
+void SoundPlaySample(SoundSample* sample) {
+    if (sample) Log("sound play " + sample->path);
+}
+
+void SoundFreeSample(SoundSample* sample) {
+    if (!sample) return;
+    Log("sound free " + sample->path);
+    delete sample;
+}
+
+void SoundCloseStream(MusicStream* stream) {
+    if (!stream) return;
+    Log("sound close-stream " + stream->path);
+    delete stream;
+}
+
+void SoundClose() {
+    if (!S().soundOpen) return;
+    S().soundOpen = false;
+    Log("sound close");
+}
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+// The one game window and its OpenGL context, the message poll, caption,
+// buffer swap and the quit request.
+//
+// Two backends implement every function here: platform/sdl (the game) and
+// platform/scripted (tests; it doubles as the template for a new backend).
+// Game code includes only these headers, never SDL or OS headers.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class MessageType {
+    Quit,    // the quit request posted by PostQuit; carries exitCode
+    Close,   // the user closed the window (close box, WM_DELETE_WINDOW, SIGTERM)
+    Resize,  // the drawable changed size; carries width and height in pixels
+    Focus,   // keyboard focus gained (focused = true) or lost
+};
+
+struct Message {
+    MessageType type = MessageType::Quit;
+    int exitCode = 0;
+    int width = 0;
+    int height = 0;
+    bool focused = false;
+};
+
+// Creates the window (client area width x height, titled caption) with a
+// double-buffered RGBA context, depth of 16 bits or more, and makes the
+// context current. On failure returns false and describes what failed in
+// *error (no display, no GL context, ...).
+bool CreateMainWindow(const char* caption, int width, int height, std::string* error);
+
+// Size of the drawable in pixels, for the first projection.
+void GetDrawableSize(int* width, int* height);
+
+// Non-blocking. Takes at most one window message (or the posted quit
+// request) and returns true when it did. Input events are consumed on the
+// way without being returned: keys and the cursor are sampled, not queued.
+bool PollMessage(Message* message);
+
+void SetCaption(const char* caption);
+void SwapWindowBuffers();
+
+// Posts the quit request; PollMessage returns it as a Quit message.
+void PostQuit(int exitCode);
+
+// Makes no context current, deletes the context and destroys the window.
+// GL calls made afterwards have no effect.
+void DestroyMainWindow();
+
+}  // namespace platform
