@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/dialogs.h"
 #include "app/sound.h"
 #include "app/startup.h"
 #include "platform/input.h"
@@ -27,7 +28,7 @@ bool CameraLeftPlatform() {
 
 void NewGame() { PlaceCameraAtStart(); }
 
-void TitleFrame() {}
+void TitleFrame() { g_bullets.clear(); }
 
 void RunFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -51,6 +52,7 @@ void RunFrame() {
 
     if (CameraLeftPlatform()) {
         PlaySound(g_ughSample);
+        ShowFellDialog();
         g_inTitle = true;
         NewGame();
     }

@@ -3,6 +3,7 @@
 #include "app/flow.h"
 #include "app/sound.h"
 
+std::vector<std::unique_ptr<Bullet>> g_bullets;
 Camera g_camera;
 
 void InitGame() {
@@ -12,4 +13,5 @@ void InitGame() {
 
 void ShutdownGame() {
     StopSound();
+    g_bullets.clear();
 }

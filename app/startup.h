@@ -3,8 +3,14 @@
 // and the game runs on without it.
 #pragma once
 
-#include "camera/camera.h"
+#include <memory>
+#include <vector>
 
+#include "camera/camera.h"
+#include "world/bullet.h"
+
+// Live shots in firing order; removing an entry destroys the bullet.
+extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern Camera g_camera;
 
 // Called once, after the window, GL context and fixed GL state exist.

@@ -4,13 +4,53 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 #include "app/flow.h"
 #include "app/program.h"
 #include "app/startup.h"
 #include "platform/scripted/script.h"
+
+// Runs a test inside a scratch directory; data files are made on request.
+class ScratchDir {
+public:
+    ScratchDir() {
+        char tmpl[] = "/tmp/orvanthe-test-XXXXXX";
+        if (!mkdtemp(tmpl) || !getcwd(oldDir_, sizeof oldDir_) || chdir(tmpl) != 0) std::abort();
+        dir_ = tmpl;
+        mkdir("data", 0755);
+    }
+    ~ScratchDir() {
+        if (chdir(oldDir_) != 0) std::abort();
+        const std::string cmd = "rm -rf " + dir_;
+        if (std::system(cmd.c_str()) != 0) std::abort();
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // Empty files are enough where only their presence matters (sounds
+    // under the scripted backend).
+    void Touch(std::initializer_list<const char*> paths) {
+        for (const char* p : paths) Write(p, "");
+    }
+    void Write(const char* path, const std::string& bytes) {
+        FILE* f = std::fopen(path, "wb");
+        if (!f) std::abort();
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const std::string& path() const { return dir_; }
+
+private:
+    std::string dir_;
+    char oldDir_[4096];
+};
 
 class GameTest : public ::testing::Test {
 protected:

@@ -1,49 +1,25 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/sound.h"
+#include "game_fixture.h"
 #include "platform/scripted/script.h"
 
 namespace {
 
-// Runs the test inside a scratch directory holding only the named data files.
 class SoundTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/orvanthe-sound-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        ASSERT_NE(getcwd(oldDir_, sizeof oldDir_), nullptr);
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-        mkdir("data", 0755);
-        script::Reset();
-    }
-    void TearDown() override {
-        ASSERT_EQ(chdir(oldDir_), 0);
-        std::string cmd = "rm -rf " + dir_;
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
-    void Touch(const char* path) {
-        FILE* f = std::fopen(path, "wb");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
+    void SetUp() override { script::Reset(); }
     std::vector<std::string> SoundLog() { return script::LogLines("sound"); }
-
-    std::string dir_;
-    char oldDir_[4096];
+    ScratchDir scratch_;
 };
 
 }  // namespace
 
 TEST_F(SoundTest, StartsInOrderPlaysAndReleasesEverything) {
-    for (const char* f : {"data/bulletFire.wav", "data/wpqce.wav", "data/explode.wav", "data/ugh.wav"}) Touch(f);
+    scratch_.Touch({"data/bulletFire.wav", "data/wpqce.wav", "data/explode.wav", "data/ugh.wav"});
     StartSound();
     PlaySound(g_ughSample);
     PlaySound(g_ughSample);
@@ -68,8 +44,7 @@ TEST_F(SoundTest, StartsInOrderPlaysAndReleasesEverything) {
 }
 
 TEST_F(SoundTest, MissingFilesAreSilentAndEverythingElseStillPlays) {
-    Touch("data/bulletFire.wav");
-    Touch("data/explode.wav");
+    scratch_.Touch({"data/bulletFire.wav", "data/explode.wav"});
     StartSound();
     EXPECT_EQ(g_ughSample, nullptr);
     EXPECT_EQ(g_musicStream, nullptr);

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the game needs, only those missing.
+# Usage: scripts/deps.sh play|test
+set -euo pipefail
+
+play_packages=(
+  cmake ninja-build g++ pkg-config
+  libsdl2-dev libsdl2-mixer-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
+  libfreetype-dev fonts-dejavu-core libx11-dev
+  xfonts-base          # X11 message boxes need core fonts
+)
+test_packages=(
+  libgtest-dev python3
+  xvfb xdotool x11-utils imagemagick sox assimp-utils
+  clang-14 libclang-rt-14-dev
+  libegl1 libegl-mesa0 desktop-file-utils
+)
+
+wanted=("${play_packages[@]}")
+if [ "${1:-play}" = test ]; then
+  wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

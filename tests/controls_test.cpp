@@ -1,0 +1,192 @@
+// Player controls, shots and bullets, driven frame by frame through the
+// scripted backend with the real world pass.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "game_fixture.h"
+#include "platform/dialog.h"
+#include "world/bullet.h"
+#include "app/sound.h"
+#include "world/controls.h"
+
+using platform::Key;
+
+namespace {
+
+class Controls : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        g_bullets.clear();
+        g_fireTimerArmed = false;
+        g_fireTimerStart = 0;
+        g_pauseKeyLatched = false;
+        script::SetFrameCost(20);  // one frame every 20 ms
+        scratch_.Touch({"data/bulletFire.wav", "data/ugh.wav"});
+        StartSound();
+        StartPlay();
+        script::ClearLog();
+    }
+    void TearDown() override {
+        g_bullets.clear();
+        StopSound();
+    }
+    ScratchDir scratch_;
+
+    // Frames (RunFrame + 20 ms each) until `ms` have passed.
+    void PlayFor(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 20) RunFrame();
+    }
+};
+
+}  // namespace
+
+TEST_F(Controls, HoldingControlFiresEvery700MsPlusAFrame) {
+    const uint32_t pressed = script::Now();
+    script::HoldKey(Key::Control, true);
+    std::vector<uint32_t> shots;
+    for (int frame = 0; frame < 100; ++frame) {  // 2 s
+        const size_t before = g_bullets.size();
+        const uint32_t at = script::Now();
+        RunFrame();
+        if (g_bullets.size() > before) shots.push_back(at - pressed);
+    }
+    EXPECT_EQ(shots, (std::vector<uint32_t>{720, 1460}));
+    EXPECT_EQ(script::CountLog("sound play data/bulletFire.wav"), 2);
+}
+
+TEST_F(Controls, AShortTapArmsTheTimerSoTheNextPressFiresAtOnce) {
+    script::HoldKey(Key::Control, true);
+    PlayFor(200);
+    script::HoldKey(Key::Control, false);
+    EXPECT_TRUE(g_bullets.empty());
+    PlayFor(800);
+    script::HoldKey(Key::Control, true);
+    RunFrame();
+    EXPECT_EQ(g_bullets.size(), 1u);
+}
+
+TEST_F(Controls, ABulletStartsAboveTheEyeAndMovesBeforeItIsDrawn) {
+    g_fireTimerArmed = true;
+    g_fireTimerStart = script::Now() - 1000;
+    script::HoldKey(Key::Control, true);
+    const float eyeY = g_camera.position.y;
+    RunFrame();
+    ASSERT_EQ(g_bullets.size(), 1u);
+    // Fired during controls, moved 10 along -z in the same pass.
+    EXPECT_FLOAT_EQ(g_bullets[0]->position.x, 234.0f);
+    EXPECT_FLOAT_EQ(g_bullets[0]->position.y, eyeY + 10.0f);
+    EXPECT_FLOAT_EQ(g_bullets[0]->position.z, -329.0f);
+    EXPECT_FLOAT_EQ(g_bullets[0]->direction.z, 1.0f);
+}
+
+TEST_F(Controls, EscapeHeldOpensThePauseDialogOncePerPress) {
+    script::HoldKey(Key::Escape, true);
+    PlayFor(200);
+    EXPECT_EQ(script::CountLog("dialog"), 1);
+    EXPECT_EQ(script::CountLog("quit"), 0);
+    EXPECT_FALSE(g_inTitle) << "Resume continues play";
+    script::HoldKey(Key::Escape, false);
+    RunFrame();
+    script::HoldKey(Key::Escape, true);
+    RunFrame();
+    EXPECT_EQ(script::CountLog("dialog"), 2);
+}
+
+TEST_F(Controls, EscapeReleasedInsideTheDialogCanPauseAgainNextFrame) {
+    script::OnDialog([] { script::HoldKey(Key::Escape, false); });
+    script::HoldKey(Key::Escape, true);
+    RunFrame();
+    script::HoldKey(Key::Escape, true);
+    RunFrame();
+    EXPECT_EQ(script::CountLog("dialog"), 2);
+}
+
+TEST_F(Controls, QuitInThePauseDialogPostsTheQuitRequest) {
+    script::AnswerDialog(platform::kDialogSecondButton);
+    script::HoldKey(Key::Escape, true);
+    RunFrame();
+    EXPECT_EQ(script::LogLines("quit"), std::vector<std::string>{"quit 0"});
+    EXPECT_EQ(script::Log().back(), "swap") << "the frame still runs to its end";
+}
+
+TEST_F(Controls, OpposingKeysCancel) {
+    const Vector3 p = g_camera.position;
+    const Vector3 v = g_camera.target - g_camera.position;
+    script::HoldKey(Key::Up, true);
+    script::HoldKey(Key::Down, true);
+    script::HoldKey(Key::Left, true);
+    script::HoldKey(Key::Right, true);
+    RunFrame();
+    const Vector3 w = g_camera.target - g_camera.position;
+    EXPECT_FLOAT_EQ(g_camera.position.x, p.x);
+    EXPECT_FLOAT_EQ(g_camera.position.z, p.z);
+    EXPECT_NEAR(std::atan2(w.x, -w.z), std::atan2(v.x, -v.z), 1e-4);
+    EXPECT_NEAR(std::hypot(w.x, w.z), 0.99968f, 1e-4);
+}
+
+TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResets) {
+    script::HoldKey(Key::Down, true);  // backwards, toward z = 0
+    int frames = 0;
+    while (script::CountLog("dialog") == 0 && frames < 200) {
+        RunFrame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 80) << "319 units at 4 a frame";
+    const auto log = script::Log();
+    const auto dialog = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("dialog", 0) == 0; });
+    ASSERT_NE(dialog, log.end());
+    EXPECT_NE(dialog->find("Opps you fell off the platform"), std::string::npos);
+    EXPECT_EQ(*(dialog - 1), "sound play data/ugh.wav") << "the ugh sound just before the box";
+    EXPECT_TRUE(g_inTitle);
+    EXPECT_FLOAT_EQ(g_camera.position.z, -319.0f);
+}
+
+TEST_F(Controls, BulletsLeaveWhenOutsideThePlayBoxAndOnTheTitle) {
+    auto add = [](float x, float z) {
+        auto b = std::make_unique<Bullet>();
+        b->position = Vector3(x, 0, z);  // direction zero: it stays put
+        g_bullets.push_back(std::move(b));
+    };
+    add(2000.5f, -100);
+    add(-300, -100);
+    add(2000, -2000);  // exactly on the border: inside
+    add(500, 200.5f);
+    add(100, -100);
+    RunFrame();
+    ASSERT_EQ(g_bullets.size(), 2u);
+    EXPECT_EQ(g_bullets[0]->position.x, 2000.0f);
+    EXPECT_EQ(g_bullets[1]->position.x, 100.0f);
+
+    g_inTitle = true;
+    RunFrame();
+    EXPECT_TRUE(g_bullets.empty());
+}
+
+TEST_F(Controls, ABulletIsALitRedSphere) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    Bullet b;
+    b.Aim(Vector3(0, -10, 0), Vector3(0, -10, -1));  // starts at (0, 0, 0), moves to (0, 0, -10)
+    b.direction = b.direction * 2.0f;                // first step: 20 units
+    b.UpdateAndDraw();
+    glFinish();
+    unsigned char centre[4], rim[4], outside[4];
+    glReadPixels(400, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+    // Radius 5 at distance 20 reaches about 187 pixels from the centre.
+    glReadPixels(400 + 183, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rim);
+    glReadPixels(400 + 260, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, outside);
+    EXPECT_GT(centre[0], 230);
+    EXPECT_LT(centre[1], 20);
+    EXPECT_LT(centre[2], 20);
+    EXPECT_GT(rim[0], 20) << "still on the sphere";
+    EXPECT_LT(rim[0], centre[0] - 60) << "lit: the rim faces away from the light";
+    EXPECT_EQ(outside[0], 0);
+    EXPECT_EQ(outside[2], 255) << "the blue clear colour around it";
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}

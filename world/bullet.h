@@ -1,0 +1,32 @@
+// The player's shot: a lit red sphere flying straight along the line of
+// sight it was fired on. A hit does not stop it; it lives until it leaves
+// the play box.
+#pragma once
+
+#include <GL/glu.h>
+
+#include "camera/vector3.h"
+
+class Bullet {
+public:
+    Vector3 position;
+    // Launch point minus aim point: it points back toward the shooter, and
+    // the bullet moves against it.
+    Vector3 direction;
+    float halfHeight = 5.0f;
+    float halfWidth = 5.0f;
+    GLUquadric* quadric = nullptr;
+
+    Bullet();
+    ~Bullet();
+    Bullet(const Bullet&) = delete;
+    Bullet& operator=(const Bullet&) = delete;
+
+    // Starts 10 units above `from`, flying toward `to`.
+    void Aim(Vector3 from, Vector3 to);
+    void Move();
+    void UpdateAndDraw();
+};
+
+// Outside x -200..2000 or z -2000..200 (both ends inside); y is not tested.
+bool OutsidePlayBox(const Vector3& p);
