@@ -1,0 +1,205 @@
+// SDL backend for platform/window.h: one SDL window with a compatibility
+// OpenGL context (the game draws with fixed-function GL), and the message
+// poll that turns SDL's event queue into the few window messages the game
+// handles while sampling input on the way.
+#include "platform/window.h"
+
+#include <deque>
+
+#include "platform/sdl/sdl_state.h"
+
+namespace platform {
+
+namespace sdl {
+
+State& GetState() {
+    static State state;
+    return state;
+}
+
+void ReleaseSubsystems(Uint32 flags) {
+    SDL_QuitSubSystem(flags);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+}  // namespace sdl
+
+namespace {
+
+constexpr Uint32 kSubsystems = SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS;
+
+// Window messages drained from SDL but not yet handed out: every poll
+// empties SDL's queue so input never waits behind the one-message-per-call
+// rule.
+std::deque<Message> pending;
+bool quitPosted = false;
+int quitCode = 0;
+
+void QueueClose() {
+    for (const Message& m : pending)
+        if (m.type == MessageType::Close) return;
+    Message m;
+    m.type = MessageType::Close;
+    pending.push_back(m);
+}
+
+void QueueFocus(bool focused) {
+    sdl::State& s = sdl::GetState();
+    s.focused = focused;
+    sdl::UpdateCapture();
+    Message m;
+    m.type = MessageType::Focus;
+    m.focused = focused;
+    pending.push_back(m);
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    sdl::State& s = sdl::GetState();
+    if (event.windowID != SDL_GetWindowID(s.window)) return;
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            QueueClose();
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            Message m;
+            m.type = MessageType::Resize;
+            SDL_GL_GetDrawableSize(s.window, &m.width, &m.height);
+            pending.push_back(m);
+            break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            QueueFocus(true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            QueueFocus(false);
+            break;
+        default:
+            break;
+    }
+}
+
+// With no display SDL 2.26 silently falls back to its offscreen driver: the
+// game would run invisible and never end. Only take it when asked for by name.
+bool RealDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0) return true;
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return wanted && SDL_strcasestr(wanted, driver) != nullptr;
+}
+
+}  // namespace
+
+bool CreateMainWindow(const char* caption, int width, int height, std::string* error) {
+    sdl::State& s = sdl::GetState();
+    // Closing the window is the game's decision, not an automatic quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(kSubsystems) != 0) {
+        *error = std::string("cannot open a window: ") + SDL_GetError();
+        return false;
+    }
+    if (!RealDisplay()) {
+        *error = "cannot open a window: no display (neither DISPLAY nor WAYLAND_DISPLAY works)";
+        sdl::ReleaseSubsystems(kSubsystems);
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    for (int depth : {24, 16}) {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        s.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    width, height, flags);
+        if (!s.window) {
+            *error = std::string("cannot open a window: ") + SDL_GetError();
+            continue;
+        }
+        s.context = SDL_GL_CreateContext(s.window);
+        if (s.context) break;
+        *error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+        SDL_DestroyWindow(s.window);
+        s.window = nullptr;
+    }
+    if (!s.context) {
+        sdl::ReleaseSubsystems(kSubsystems);
+        return false;
+    }
+    error->clear();
+    SDL_GL_MakeCurrent(s.window, s.context);
+    // Under Xvfb's GLX this is refused; the loop paces itself anyway.
+    SDL_GL_SetSwapInterval(0);
+    s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    sdl::UpdateCapture();
+    return true;
+}
+
+void GetDrawableSize(int* width, int* height) {
+    const sdl::State& s = sdl::GetState();
+    *width = 0;
+    *height = 0;
+    if (s.window) SDL_GL_GetDrawableSize(s.window, width, height);
+}
+
+bool PollMessage(Message* message) {
+    if (quitPosted) {
+        quitPosted = false;
+        *message = Message();
+        message->type = MessageType::Quit;
+        message->exitCode = quitCode;
+        return true;
+    }
+    if (sdl::GetState().window) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)  // SIGTERM / SIGINT
+                QueueClose();
+            else if (event.type == SDL_WINDOWEVENT)
+                HandleWindowEvent(event.window);
+            else
+                sdl::HandleInputEvent(event);
+        }
+    }
+    if (pending.empty()) return false;
+    *message = pending.front();
+    pending.pop_front();
+    return true;
+}
+
+void SetCaption(const char* caption) {
+    const sdl::State& s = sdl::GetState();
+    if (s.window) SDL_SetWindowTitle(s.window, caption);
+}
+
+void SwapWindowBuffers() {
+    const sdl::State& s = sdl::GetState();
+    if (s.window) SDL_GL_SwapWindow(s.window);
+}
+
+void PostQuit(int exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+void DestroyMainWindow() {
+    sdl::State& s = sdl::GetState();
+    if (!s.window) return;
+    s.focused = false;
+    sdl::UpdateCapture();
+    SDL_GL_MakeCurrent(s.window, nullptr);
+    SDL_GL_DeleteContext(s.context);
+    SDL_DestroyWindow(s.window);
+    s.context = nullptr;
+    s.window = nullptr;
+    // Messages about a window that no longer exists mean nothing.
+    pending.clear();
+    sdl::ReleaseSubsystems(kSubsystems);
+}
+
+}  // namespace platform

@@ -1,0 +1,180 @@
+# Shared helpers for the end-to-end tests: a private Xvfb display, the real
+# game started in the build directory (which holds data/), keys held with
+# xdotool, windows and message boxes found by title, and cleanup of every
+# process on any exit. A test sources it as
+#   source lib.sh GAME_BINARY XCLOSE_BINARY OUTPUT_DIR
+# and then calls the functions below; any failed step ends the test.
+
+set -euo pipefail
+
+E2E_GAME=$1
+E2E_XCLOSE=$2
+E2E_OUT=$3
+mkdir -p "$E2E_OUT"
+rm -f "$E2E_OUT"/*.png "$E2E_OUT"/*.log
+E2E_TMP=$(mktemp -d)
+E2E_XVFB_PID=
+GAME_PID=
+GAME_RC=
+GAME_WINDOW=
+
+e2e_cleanup() {
+    local rc=$?
+    if [[ -n $GAME_PID ]] && kill -0 "$GAME_PID" 2>/dev/null; then
+        kill -KILL "$GAME_PID" 2>/dev/null || true
+    fi
+    if [[ -n $E2E_XVFB_PID ]]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+    rm -rf "$E2E_TMP"
+    exit "$rc"
+}
+trap e2e_cleanup EXIT
+trap 'exit 143' TERM INT
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+fail() {
+    echo "FAIL: $*" >&2
+    for log in "$E2E_OUT"/game.out.log "$E2E_OUT"/game.err.log; do
+        [[ -s $log ]] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
+    done
+    exit 1
+}
+
+# Starts Xvfb on a display number it picks itself (-displayfd: no race
+# between tests run in parallel) and waits until it answers. -br: a black
+# root instead of the default weave, which would show through a window
+# nothing has been drawn into yet.
+start_xvfb() {
+    local numberFile=$E2E_TMP/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br 3>"$numberFile" >"$E2E_OUT/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    local deadline=$(( $(now_ms) + 10000 ))
+    # A complete line: the number has been written in full.
+    until [[ $(wc -l <"$numberFile" 2>/dev/null) == 1 ]]; do
+        kill -0 "$E2E_XVFB_PID" 2>/dev/null || fail "Xvfb did not start (see xvfb.log)"
+        (( $(now_ms) < deadline )) || fail "Xvfb chose no display within 10 s"
+        sleep 0.05
+    done
+    export DISPLAY=:$(head -n 1 "$numberFile")
+    until xdpyinfo >/dev/null 2>&1; do
+        (( $(now_ms) < deadline )) || fail "Xvfb on $DISPLAY does not answer"
+        sleep 0.05
+    done
+}
+
+# Runs the game in the background; arguments are extra VAR=value settings.
+# Sound goes to the dummy driver unless a setting says otherwise.
+start_game() {
+    env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$@" "$E2E_GAME" \
+        >"$E2E_OUT/game.out.log" 2>"$E2E_OUT/game.err.log" &
+    GAME_PID=$!
+}
+
+# Sets GAME_WINDOW to the game's top-level window.
+find_game_window() {
+    GAME_WINDOW=$(timeout 10 xdotool search --sync --name '^Orvanthe$' | head -n 1) || true
+    [[ -n $GAME_WINDOW ]] || fail "no window titled Orvanthe within 10 s"
+}
+
+# Number of distinct colours in a window's pixels.
+window_colours() {
+    import -window "$1" png:- 2>/dev/null | convert png:- -format '%k' info:
+}
+
+# Largest channel value in a window's pixels: 0 while it is all black.
+window_brightest() {
+    import -window "$1" png:- 2>/dev/null | convert png:- -format '%[max]' info:
+}
+
+# Waits until the window is no longer all black, i.e. the game has swapped a
+# frame (the root is black, see start_xvfb), so keys held afterwards reach a
+# running frame loop rather than loading.
+wait_drawn() {
+    local deadline=$(( $(now_ms) + ${2:-10000} ))
+    until (( $(window_brightest "$1") > 0 )); do
+        (( $(now_ms) < deadline )) || fail "window $1 stays black: no frame drawn"
+        sleep 0.1
+    done
+}
+
+focus() { xdotool windowfocus --sync "$1"; }
+
+# Holds a key long enough for a once-a-frame sample to see it.
+press() {
+    xdotool keydown "$1"
+    sleep "${2:-0.15}"
+    xdotool keyup "$1"
+}
+
+# Relative pointer motion: it reaches the game also in relative mouse mode,
+# where absolute moves do not.
+move_mouse() { xdotool mousemove_relative -- "$1" "$2"; }
+
+# Sends WM_DELETE_WINDOW, as a window manager's close box does.
+close_window() { "$E2E_XCLOSE" "$1"; }
+
+# Prints the id of the top-level window titled exactly $1 (message boxes are
+# not found by xdotool search), waiting up to $2 ms.
+find_box() {
+    local deadline=$(( $(now_ms) + ${2:-5000} )) id
+    while :; do
+        id=$(xwininfo -root -tree | grep -F "\"$1\": (" | awk '{print $1}' | head -n 1)
+        [[ -n $id ]] && { echo "$id"; return 0; }
+        (( $(now_ms) < deadline )) || return 1
+        sleep 0.1
+    done
+}
+
+screenshot() { import -window root "$E2E_OUT/$1.png"; }
+
+# Waits up to $1 ms for the game to end and sets GAME_RC to its exit code.
+wait_game_exit() {
+    local deadline=$(( $(now_ms) + $1 ))
+    while kill -0 "$GAME_PID" 2>/dev/null; do
+        (( $(now_ms) < deadline )) || fail "the game is still running after $1 ms"
+        sleep 0.02
+    done
+    GAME_RC=0
+    wait "$GAME_PID" || GAME_RC=$?
+    GAME_PID=
+}
+
+expect_exit_code() {
+    [[ $GAME_RC == "$1" ]] || fail "exit code $GAME_RC, expected $1"
+}
+
+# Starts Xvfb and the game and waits for its first drawn frame.
+start_game_on_display() {
+    start_xvfb
+    start_game "$@"
+    find_game_window
+    focus "$GAME_WINDOW"
+    wait_drawn "$GAME_WINDOW"
+}
+
+# Starts play from the title screen.
+start_play() {
+    press Return
+    sleep 0.2
+}
+
+# Focuses the message box titled $1 and holds a key in it.
+answer_box() {
+    local box
+    box=$(find_box "$1" "${3:-5000}") || fail "no box titled '$1'"
+    xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+    press "$2"
+}
+
+# True while a top-level window titled exactly $1 exists.
+box_open() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
+
+# Two screenshots differ in more than $3 percent of their pixels.
+images_differ() {
+    local diff
+    diff=$(compare -metric AE -fuzz 5% "$1" "$2" null: 2>&1 || true)
+    (( diff * 100 > $3 * 800 * 600 ))
+}

@@ -1,0 +1,10 @@
+# An audio driver that cannot open leaves the game silent but playable:
+# the window appears, ESC still ends it with exit code 0.
+source "$(dirname "$0")/lib.sh"
+
+start_game_on_display SDL_AUDIODRIVER=nosuchdriver
+press Escape
+wait_game_exit 2000
+expect_exit_code 0
+# Proves the failing path really ran rather than a working sound device.
+grep -q '^orvanthe: no sound: ' "$E2E_OUT/game.err.log" || fail "no 'no sound' line on stderr"
