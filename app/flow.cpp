@@ -7,8 +7,12 @@
 #include "app/dialogs.h"
 #include "app/sound.h"
 #include "app/startup.h"
+#include "monsters/monster.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
+#include "scenery/skybox.h"
+#include "text/title.h"
 #include "world/world.h"
 
 bool g_inTitle = false;
@@ -26,13 +30,49 @@ bool CameraLeftPlatform() {
     return p.x < kPlatformMinX || p.x > kPlatformMaxX || p.z > kPlatformMaxZ || p.z < kPlatformMinZ;
 }
 
-void NewGame() { PlaceCameraAtStart(); }
+void NewGame() {
+    ResetMonsters();
+    PlaceCameraAtStart();
+}
 
-void TitleFrame() { g_bullets.clear(); }
+// Every monster in index order, whatever its hit points; after a catch the
+// others stand at their starts again and no longer catch.
+void ApplyCatchRule() {
+    for (auto& monster : g_monsters) {
+        if (!monster->Overlaps(g_camera.position, kCatchHalfSize, kCatchHalfSize)) continue;
+        PlaySound(g_ughSample);
+        ShowCaughtDialog();
+        NewGame();
+        g_inTitle = true;
+    }
+}
 
-void RunFrame() {
+void TitleFrame() {
+    DrawTitle(g_font);
+    g_bullets.clear();
+}
+
+// The sky is drawn on the identity modelview, in eye space: it neither
+// turns nor moves with the camera.
+void ClearAndDrawSky() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    DrawSkyBox(234.0f, -155.0f, -319.0f, 2000.0f, 2000.0f, 2000.0f);
+}
+
+// Unpaced frames of play, with no messages and no rules, for the three
+// seconds after the last monster died. The first is drawn at once.
+void RunVictoryLap() {
+    g_victoryStart = platform::TickCount();
+    while (platform::TickCount() - g_victoryStart < kVictoryLapMs) {
+        ClearAndDrawSky();
+        UpdateWorld();
+        platform::SwapWindowBuffers();
+    }
+}
+
+void RunFrame() {
+    ClearAndDrawSky();
 
     if (!g_firstFrame) {
         g_firstFrame = true;
@@ -50,11 +90,18 @@ void RunFrame() {
         UpdateWorld();
     }
 
+    ApplyCatchRule();
     if (CameraLeftPlatform()) {
         PlaySound(g_ughSample);
         ShowFellDialog();
         g_inTitle = true;
         NewGame();
+    }
+    if (AllMonstersDefeated()) {
+        RunVictoryLap();
+        ShowWinDialog();
+        NewGame();
+        g_inTitle = true;
     }
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);

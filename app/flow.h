@@ -16,6 +16,9 @@ constexpr float kPlatformMinX = 0.0f;
 constexpr float kPlatformMaxX = 1800.0f;
 constexpr float kPlatformMinZ = -1800.0f;
 constexpr float kPlatformMaxZ = 0.0f;
+constexpr uint32_t kVictoryLapMs = 3000;
+// A monster's box meeting a box reaching this far from the camera catches.
+constexpr int kCatchHalfSize = 5;
 
 // One complete frame, presented. Called once per main-loop pass.
 void RunFrame();
@@ -23,5 +26,9 @@ void RunFrame();
 void NewGame();
 void TitleFrame();
 
+void ClearAndDrawSky();
+void RunVictoryLap();
+
 void PlaceCameraAtStart();
+void ApplyCatchRule();
 bool CameraLeftPlatform();

@@ -2,16 +2,36 @@
 
 #include "app/flow.h"
 #include "app/sound.h"
+#include "monsters/monster.h"
+#include "scenery/overlay.h"
+#include "scenery/skybox.h"
+#include "text/glf_font.h"
+#include "world/explosion.h"
 
 std::vector<std::unique_ptr<Bullet>> g_bullets;
 Camera g_camera;
+Terrain* g_terrain = new Terrain();
 
 void InitGame() {
+    ForgetReportedAssetProblems();
+    // Name 0 is GL's default texture: the font needs no name of its own.
+    g_font.Load("data/f.glf", 0);
     PlaceCameraAtStart();
+    g_terrain->Load("data/t1.bmp");
+    g_overlay.Load();
+    CreateMonsters();
+    g_skyTexture.Load("data/sky.bmp");
+    PlaceMonstersAtStart();
     StartSound();
 }
 
 void ShutdownGame() {
     StopSound();
     g_bullets.clear();
+    g_font.Release();
+    g_skyTexture.Release();
+    g_terrain->Release();
+    // While the context is still current, so their texture names go too.
+    g_explosions.clear();
+    g_monsters.clear();
 }

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "scenery/terrain.h"
 #include "world/bullet.h"
 
 // Live shots in firing order; removing an entry destroys the bullet.
 extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern Camera g_camera;
+// The heightmap platform; lives for the whole run.
+extern Terrain* g_terrain;
 
 // Called once, after the window, GL context and fixed GL state exist.
 void InitGame();

@@ -13,6 +13,13 @@
 #include "app/startup.h"
 #include "platform/window.h"
 
+// ---- monsters section ----
+#include "monsters/monster.h"
+#include "platform/clock.h"
+#include "world/bullet.h"
+#include "world/explosion.h"
+// ---- end monsters section ----
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -38,6 +45,55 @@ std::vector<double> FrameWork(int passes) {
     }
     return out;
 }
+
+// ---- monsters section: all three monsters in view, one explosion
+// running and twenty bullets flying. Monsters are kept idle (so none
+// reaches the player and opens a dialog); the explosion and bullets are
+// topped up between frames, outside the timing.
+void MonsterScene(int passes) {
+    g_inTitle = false;
+    PlaceCameraAtStart();
+    const Vector3 spots[3] = {{150.0f, -150.0f, -700.0f}, {324.0f, -150.0f, -650.0f}, {90.0f, -150.0f, -900.0f}};
+    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i) {
+        g_monsters[i]->Place(spots[i].x, spots[i].y, spots[i].z);
+        g_monsters[i]->hitPoints = kNewGameHitPoints;
+        g_monsters[i]->hunting = false;
+    }
+    g_bullets.clear();
+    g_explosions.clear();
+    std::vector<double> work;
+    for (int i = 0; i < passes; ++i) {
+        for (auto& m : g_monsters) {
+            m->huntDelayStarted = true;
+            m->huntDelayStart = platform::TickCount();
+        }
+        if (g_explosions.empty()) g_explosions.push_back(std::make_unique<Explosion>(234.0f, -150.0f, -500.0f));
+        while (g_bullets.size() < 20) {
+            // Straight ahead at staggered starts, between the monsters.
+            const float z = -319.0f - 40.0f * float(g_bullets.size());
+            g_bullets.push_back(std::make_unique<Bullet>());
+            g_bullets.back()->Aim(Vector3(234.0f, -160.0f, z), Vector3(234.0f, -160.0f, z - 1.0f));
+        }
+        const auto t0 = Clock::now();
+        RunFrame();
+        work.push_back(Ms(Clock::now() - t0));
+    }
+    int drawn = 0;
+    for (auto& m : g_monsters) drawn += m->HasModel() ? 1 : 0;
+    std::printf("monsters with a model: %d of %zu\n", drawn, g_monsters.size());
+    Report("frame work: 3 monsters", work);
+
+    std::vector<double> create;
+    for (int i = 0; i < 50; ++i) {
+        const auto t0 = Clock::now();
+        Explosion e(234.0f, -150.0f, -500.0f);
+        create.push_back(Ms(Clock::now() - t0));
+    }
+    Report("create one explosion", create);
+    g_bullets.clear();
+    g_explosions.clear();
+}
+// ---- end monsters section ----
 
 }  // namespace
 
@@ -72,6 +128,7 @@ int main(int argc, char** argv) {
     Report("frame work: title", FrameWork(passes));
     g_inTitle = false;
     Report("frame work: play", FrameWork(passes));
+    MonsterScene(passes);  // monsters section
 
     ShutdownGame();
     platform::DestroyMainWindow();

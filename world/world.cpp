@@ -3,9 +3,19 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "app/sound.h"
 #include "app/startup.h"
+#include "camera/frustum.h"
+#include "monsters/monster.h"
+#include "platform/clock.h"
+#include "scenery/overlay.h"
+#include "scenery/terrain.h"
 #include "world/bullet.h"
 #include "world/controls.h"
+#include "world/explosion.h"
+
+bool g_hitTimerArmed = true;
+uint32_t g_hitTimerStart = 0;
 
 namespace {
 
@@ -28,11 +38,80 @@ void UpdateBullets() {
     }
 }
 
+// An expired burst is destroyed and the one moving into its place is looked
+// at in the same pass.
+void UpdateExplosions() {
+    for (size_t i = 0; i < g_explosions.size();) {
+        if (platform::TickCount() - g_explosions[i]->startTick <= kExplosionLifeMs) {
+            g_explosions[i]->DrawAndAdvance();
+            ++i;
+        } else {
+            g_explosions.erase(g_explosions.begin() + long(i));
+        }
+    }
+}
+
+// One damage timer for all monsters and bullets: an overlap while it is
+// disarmed only re-arms it, and damage needs an overlap more than 500 ms
+// after arming. A hit does not stop the bullet.
+void HitMonsters() {
+    for (auto& monster : g_monsters) {
+        for (auto& bullet : g_bullets) {
+            if (!monster->Overlaps(bullet->position, int32_t(bullet->halfWidth), int32_t(bullet->halfHeight)))
+                continue;
+            if (!g_hitTimerArmed) {
+                g_hitTimerStart = platform::TickCount();
+                g_hitTimerArmed = true;
+            }
+            if (platform::TickCount() - g_hitTimerStart > kDamageIntervalMs && g_hitTimerArmed) {
+                PlaySound(g_explodeSample);
+                // The bullet's direction points back at the shooter, so the
+                // burst starts a little toward the player along x.
+                const Vector3& p = bullet->position;
+                g_explosions.push_back(
+                    std::make_unique<Explosion>(p.x + kExplosionOffset * bullet->direction.x, p.y, p.z));
+                g_hitTimerArmed = false;
+                monster->hitPoints -= 1;
+            }
+        }
+    }
+}
+
+// Every pass, so a dead monster the monster pass moved goes straight back.
+void ParkDeadMonsters() {
+    for (auto& monster : g_monsters)
+        if (monster->hitPoints <= 0) monster->Place(kMonsterParking.x, kMonsterParking.y, kMonsterParking.z);
+}
+
+// The eye stands 50 above the ground under it; the target moves by the same
+// amount, so the view keeps its pitch. Seen on screen from the next pass.
+void FollowTerrain() {
+    const Vector3 p = g_camera.position;
+    const Vector3 t = g_camera.target;
+    const float eye = g_terrain->Height(p.x, p.z) + kEyeHeight;
+    g_camera.Place(p.x, eye, p.z, t.x, t.y + (eye - p.y), t.z, 0.0f, 1.0f, 0.0f);
+}
+
+void AimMonsters() {
+    for (auto& monster : g_monsters)
+        if (monster->hunting) monster->AimAt(g_camera.position);
+    for (auto& monster : g_monsters) monster->UpdateHeading();
+}
+
 }  // namespace
 
 void UpdateWorld() {
     HandlePlayerInput();
     g_camera.MouseLook();
     SetView();
+    g_frustum.Extract();
+    UpdateExplosions();
     UpdateBullets();
+    UpdateMonsters();
+    HitMonsters();
+    ParkDeadMonsters();
+    g_terrain->Draw();
+    g_overlay.Draw();
+    AimMonsters();
+    FollowTerrain();
 }

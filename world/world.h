@@ -1,5 +1,18 @@
 // One frame of play: input, view, drawing and moving the world by one step.
 #pragma once
 
+#include <cstdint>
+
+// The damage timer shared by all monsters and bullets; it starts armed with
+// start tick 0, so the first overlap after program start damages at once.
+// A new game does not reset it.
+extern bool g_hitTimerArmed;
+extern uint32_t g_hitTimerStart;
+
+constexpr uint32_t kDamageIntervalMs = 500;
+// Times the x of the bullet's direction, added to x only.
+constexpr float kExplosionOffset = 0.6f;
+constexpr float kEyeHeight = 50.0f;  // above the terrain under the camera
+
 // Called by the frame driver once per frame of play, after the clear.
 void UpdateWorld();

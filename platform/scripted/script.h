@@ -36,6 +36,14 @@ void QueueMessage(const platform::Message& message);
 // Results handed out by ShowModalDialog in order; when none is queued a
 // dialog answers 1 (the first button).
 void AnswerDialog(int result);
+// Called after every buffer swap with the number of swaps so far, so a
+// test can drive a whole run of the program frame by frame.
+void OnSwap(void (*hook)(int swaps));
+
+// The window CreateMainWindow makes, whatever size is asked for (0, 0:
+// as asked). Whole-game tests run small to stay fast.
+void SetWindowSize(int width, int height);
+
 // Make CreateMainWindow fail with this description ("" lets it succeed).
 void FailWindowCreation(const std::string& reason);
 

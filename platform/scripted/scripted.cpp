@@ -36,7 +36,10 @@ struct State {
     bool captured = false;
     std::deque<int> dialogAnswers;
     void (*dialogHook)() = nullptr;
+    void (*swapHook)(int) = nullptr;
+    int swaps = 0;
     std::string windowFailure;
+    int forcedWidth = 0, forcedHeight = 0;
     bool windowExists = false;
     bool contextCurrent = false;
     bool soundOpen = false;
@@ -85,7 +88,10 @@ void Reset(uint32_t now) {
     s.captured = false;
     s.dialogAnswers.clear();
     s.dialogHook = nullptr;
+    s.swapHook = nullptr;
+    s.swaps = 0;
     s.windowFailure.clear();
+    s.forcedWidth = s.forcedHeight = 0;
 }
 
 void SetTime(uint32_t now) { S().now = now; }
@@ -111,7 +117,12 @@ void MoveMouse(int dx, int dy) {
 void QueueMessage(const platform::Message& message) { S().messages.push_back(message); }
 void AnswerDialog(int result) { S().dialogAnswers.push_back(result); }
 void FailWindowCreation(const std::string& reason) { S().windowFailure = reason; }
+void SetWindowSize(int width, int height) {
+    S().forcedWidth = width;
+    S().forcedHeight = height;
+}
 void OnDialog(void (*hook)()) { S().dialogHook = hook; }
+void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 
 const std::vector<std::string>& Log() { return S().log; }
 void ClearLog() { S().log.clear(); }
@@ -138,6 +149,10 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     if (!s.windowFailure.empty()) {
         *error = s.windowFailure;
         return false;
+    }
+    if (s.forcedWidth > 0 && s.forcedHeight > 0) {
+        width = s.forcedWidth;
+        height = s.forcedHeight;
     }
     // One context for the whole test process; a new "window" rebinds it.
     if (!g_context) {
@@ -187,7 +202,10 @@ void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
 void SwapWindowBuffers() {
     if (S().contextCurrent) glFinish();
     Log("swap");
-    S().now += S().frameCost;
+    State& s = S();
+    s.now += s.frameCost;
+    ++s.swaps;
+    if (s.swapHook) s.swapHook(s.swaps);
 }
 
 void PostQuit(int exitCode) {

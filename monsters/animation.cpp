@@ -1,0 +1,56 @@
+// Keyframe animation and drawing of a monster: six keyframes per animation,
+// shown as they are (no interpolation) in immediate mode, stepped by a
+// per-monster 60 ms tick timer.
+#include <GL/gl.h>
+
+#include "monsters/monster.h"
+#include "platform/clock.h"
+
+bool Monster::AnimationTimerTick(uint32_t intervalMs) {
+    if (!animTimerRunning) {
+        animTimerStart = platform::TickCount();
+        animTimerRunning = true;
+        return true;
+    }
+    // Unsigned difference: right across the tick counter's wrap.
+    if (platform::TickCount() - animTimerStart > intervalMs) animTimerRunning = false;
+    return false;
+}
+
+void Monster::Draw() {
+    if (!HasModel()) return;
+    if (animFrame > kAnimationLength - 1) animFrame = 0;
+    const int32_t keyframe = animStart + animFrame;
+    // Only reachable if a caller picks an animation the model lacks.
+    if (keyframe < 0 || keyframe >= header.num_frames || animFrame < 0) return;
+
+    glPushName(1);
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    const Vector3* frame = vertices.data() + size_t(keyframe) * size_t(header.num_xyz);
+    glBindTexture(GL_TEXTURE_2D, skin.textureId);
+    glBegin(GL_TRIANGLES);
+    // Indices were checked at load, so no read here can leave the arrays.
+    static const int kCornerOrder[3] = {0, 2, 1};
+    for (const Md2Triangle& tri : triangles) {
+        for (int c : kCornerOrder) {
+            const Md2Uv& uv = texCoords[tri.index_st[c]];
+            const Vector3& v = frame[tri.index_xyz[c]];
+            glTexCoord2f(uv.s, uv.t);
+            glVertex3f(v.x, v.y, v.z);
+        }
+    }
+    glEnd();
+    if (AnimationTimerTick(kAnimationIntervalMs)) ++animFrame;
+    glDisable(GL_TEXTURE_2D);
+    glPopName();
+}
+
+void Monster::DrawAtPosition() {
+    if (!HasModel()) return;
+    glPushMatrix();
+    glTranslatef(position.x, position.y, position.z);
+    glRotatef(heading, 0.0f, 1.0f, 0.0f);
+    Draw();
+    glPopMatrix();
+}

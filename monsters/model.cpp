@@ -1,0 +1,118 @@
+// A monster's model: loading the skin and the MD2 file, the collision box
+// from keyframe 40, and releasing the arrays. Decoding, texture-coordinate
+// normalisation and the box are all done once, here, at load.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "monsters/monster.h"
+
+namespace {
+
+// Well above the largest model the limits allow (about 4.3 MB of frames).
+constexpr size_t kMaxModelBytes = size_t(16) << 20;
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
+        return false;
+    }
+    bool tooLarge = false, noMemory = false;
+    try {
+        uint8_t chunk[65536];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            if (bytes->size() + got > kMaxModelBytes) {
+                tooLarge = true;
+                break;
+            }
+            bytes->insert(bytes->end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        noMemory = true;
+    }
+    // A directory opens and then fails to read.
+    const bool readError = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (!noMemory && !readError && !tooLarge) return true;
+    if (noMemory) {
+        *reason = Md2StatusText(Md2Status::OutOfMemory);
+    } else if (readError) {
+        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
+    } else {
+        *reason = "file too large";
+    }
+    return false;
+}
+
+}  // namespace
+
+Monster::~Monster() { ReleaseModel(); }
+
+bool Monster::LoadModel(const std::string& md2Path) {
+    ReleaseModel();
+    boundsMax = boundsMin = Vector3();
+    boxHalfWidth = boxHalfHeight = 0.0f;
+    // Texture::Load reports its own problems.
+    if (!skin.Load(kMonsterSkin)) return false;
+
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!ReadWholeFile(md2Path, &bytes, &reason)) {
+        ReportAssetProblem(md2Path, reason);
+        return false;
+    }
+    Md2Model model;
+    const Md2Status status = DecodeMd2(bytes.data(), bytes.size(), &model);
+    header = model.header;
+    if (status != Md2Status::Ok) {
+        ReportAssetProblem(md2Path, Md2StatusText(status));
+        return false;
+    }
+    // The loaded bitmap's size, not the header's skinwidth and skinheight;
+    // t is not flipped.
+    texCoords.resize(model.texCoords.size());
+    for (size_t i = 0; i < texCoords.size(); ++i) {
+        texCoords[i].s = float(model.texCoords[i].s) / float(skin.width);
+        texCoords[i].t = float(model.texCoords[i].t) / float(skin.height);
+    }
+    triangles = std::move(model.triangles);
+    vertices = std::move(model.vertices);
+    ComputeBounds();
+    return true;
+}
+
+void Monster::ComputeBounds() {
+    boundsMax = boundsMin = Vector3();
+    boxHalfWidth = boxHalfHeight = 0.0f;
+    if (!HasModel() || header.num_frames <= kBoundsKeyframe) return;
+    const Vector3* frame = vertices.data() + size_t(kBoundsKeyframe) * size_t(header.num_xyz);
+    for (const Md2Triangle& tri : triangles) {
+        for (uint16_t index : tri.index_xyz) {
+            const Vector3& v = frame[index];
+            // The box starts at the origin, so it always contains it.
+            if (v.x > boundsMax.x) boundsMax.x = v.x;
+            if (v.y > boundsMax.y) boundsMax.y = v.y;
+            if (v.z > boundsMax.z) boundsMax.z = v.z;
+            if (v.x < boundsMin.x) boundsMin.x = v.x;
+            if (v.y < boundsMin.y) boundsMin.y = v.y;
+            if (v.z < boundsMin.z) boundsMin.z = v.z;
+        }
+    }
+    // The height less 20 (not half of it) is the game's tuning.
+    boxHalfHeight = (boundsMax.y - boundsMin.y) - 20.0f;
+    const float sizeX = boundsMax.x - boundsMin.x;
+    const float sizeZ = boundsMax.z - boundsMin.z;
+    boxHalfWidth = 0.5f * (sizeX < sizeZ ? sizeX : sizeZ);
+}
+
+void Monster::ReleaseModel() {
+    skin.Release();
+    // Swapped with empties so the memory really goes.
+    std::vector<Md2Triangle>().swap(triangles);
+    std::vector<Vector3>().swap(vertices);
+    std::vector<Md2Uv>().swap(texCoords);
+}

@@ -1,0 +1,109 @@
+// A monster: an animated MD2 model with its skin, where it stands and where
+// it heads, its collision box, hit points, and the timers that wake it and
+// step its animation. A monster whose model did not load is never drawn,
+// moved, hit or able to catch anyone; it simply is not there.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camera/vector3.h"
+#include "monsters/md2.h"
+#include "scenery/texture.h"
+
+struct Md2Uv {
+    float s = 0.0f;
+    float t = 0.0f;
+};
+
+constexpr int32_t kIdleAnimation = 1;
+constexpr int32_t kHuntingAnimation = 40;
+constexpr int32_t kAnimationLength = 6;
+constexpr uint32_t kAnimationIntervalMs = 60;
+constexpr uint32_t kHuntDelayMs = 3000;
+constexpr int32_t kFirstGameHitPoints = 7;
+constexpr int32_t kNewGameHitPoints = 20;
+constexpr float kMonsterLift = 23.0f;  // origin above the terrain
+constexpr int32_t kBoundsKeyframe = 40;
+constexpr const char* kMonsterSkin = "data/model.bmp";
+constexpr const char* kMonsterModel = "data/tris2.md2";
+
+class Monster {
+public:
+    Texture skin;
+    Md2Header header;
+    std::vector<Md2Triangle> triangles;
+    std::vector<Vector3> vertices;  // num_frames * num_xyz
+    std::vector<Md2Uv> texCoords;   // fractions of the skin's size
+    Vector3 boundsMax;
+    Vector3 boundsMin;
+    Vector3 position;
+    Vector3 toTarget;
+    bool hunting = false;
+    int32_t animStart = kIdleAnimation;
+    int32_t animFrame = 0;
+    float boxHalfHeight = 0.0f;
+    float boxHalfWidth = 0.0f;
+    uint32_t animTimerStart = 0;
+    bool animTimerRunning = false;
+    // The start positions' heading: nothing turns a monster before it aims.
+    float heading = 90.0f;
+    int32_t hitPoints = kFirstGameHitPoints;
+    bool huntDelayStarted = false;
+    uint32_t huntDelayStart = 0;
+    Vector3 flatToTarget;
+
+    Monster() = default;
+    ~Monster();
+    Monster(const Monster&) = delete;
+    Monster& operator=(const Monster&) = delete;
+
+    // Loads the skin "data/model.bmp", then the MD2 file, and works out the
+    // collision box. False, with one line on stderr per bad file, when
+    // either is unusable; the monster then has no model.
+    bool LoadModel(const std::string& md2Path);
+    void ComputeBounds();
+    void ReleaseModel();
+    bool HasModel() const { return !vertices.empty(); }
+    // Still playing: has a model and at least one hit point.
+    bool InGame() const { return HasModel() && hitPoints >= 1; }
+
+    void SetAnimation(int32_t startFrame) { animStart = startFrame; }
+    // True exactly when this call found the timer idle and started it.
+    bool AnimationTimerTick(uint32_t intervalMs);
+    // The current keyframe in the current transform; then the animation
+    // steps when due. Draws nothing without a model.
+    void Draw();
+    void DrawAtPosition();
+
+    void Place(float x, float y, float z);
+    void UpdateHunting();
+    void AimAt(Vector3 target);
+    void Advance();
+    void UpdateHeading();
+    // Strict box test against a box of the given half-sizes around point;
+    // always false without a model.
+    bool Overlaps(const Vector3& point, int32_t halfWidth, int32_t halfHeight) const;
+};
+
+// Always three after start-up, visited in the order 0, 1, 2.
+extern std::vector<std::unique_ptr<Monster>> g_monsters;
+
+extern const Vector3 kMonsterStarts[3];
+extern const Vector3 kMonsterParking;
+
+// Start-up: three monsters, each with its own copy of the model.
+void CreateMonsters();
+void PlaceMonstersAtStart();
+// The new-game reset: start positions, not hunting, 20 hit points.
+void ResetMonsters();
+// The win rule's test. A monster without a model is left out; with no
+// model at all the game cannot be won (it still ends by a fall). Otherwise
+// true when every monster with a model is below 1 hit point.
+bool AllMonstersDefeated();
+
+// The per-frame monster pass: in-view monsters stand on the terrain, wake,
+// chase and are drawn.
+void UpdateMonsters();

@@ -1,0 +1,66 @@
+// Overlay drawing: two blended passes of one quad in a 950 x 600 space with
+// y running down, so the image's top row lies along the top of the window.
+#include "scenery/overlay.h"
+
+#include <GL/gl.h>
+
+ScreenOverlay g_overlay;
+
+namespace {
+
+void FullWindowQuad(uint32_t texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 600.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(950.0f, 600.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(950.0f, 0.0f);
+    glEnd();
+}
+
+// GL_CLAMP blends the black border colour into the outermost half texel,
+// which would darken a rim round the whole view through a white mask; edge
+// clamping (GL 1.2, which every driver has) repeats the edge texels.
+void LoadEdgeClamped(Texture* texture, const char* path) {
+    if (!texture->Load(path)) return;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+}  // namespace
+
+void ScreenOverlay::Load() {
+    LoadEdgeClamped(&image, "data/va.bmp");
+    LoadEdgeClamped(&mask, "data/vb.bmp");
+}
+
+void ScreenOverlay::Draw() const {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    if (image.loaded && mask.loaded) {
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        FullWindowQuad(mask.textureId);
+        glBlendFunc(GL_ONE, GL_ONE);
+        FullWindowQuad(image.textureId);
+    }
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}

@@ -1,0 +1,112 @@
+// Heightmap terrain: sampling the heightmap into the grid, the quad arrays,
+// the display list, and the height query.
+#include "scenery/terrain.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+constexpr int kLastIndex = kTerrainGridSize - 1;
+
+GridPoint MakePoint(int column, int row, int red) {
+    GridPoint p;
+    p.x = float(column) * kTerrainSpacing;
+    p.y = float(red) * kTerrainHeightScale + kTerrainHeightOffset;
+    p.z = -float(row) * kTerrainSpacing;
+    p.shade = ((p.y + 200.0f) / 255.0f) * 5.0f;
+    return p;
+}
+
+// Truncates toward zero like an int conversion, but NaN, infinities and
+// anything off the grid land on the nearest index instead of being UB or
+// out of range.
+int GridIndex(float quotient) {
+    if (!(quotient >= 0.0f)) return 0;
+    if (quotient >= float(kLastIndex)) return kLastIndex;
+    return int(quotient);
+}
+
+}  // namespace
+
+Terrain::Terrain() {
+    for (int c = 0; c < kTerrainGridSize; ++c)
+        for (int r = 0; r < kTerrainGridSize; ++r) grid[c][r] = MakePoint(c, r, 0);
+}
+
+bool Terrain::Load(const std::string& heightmapFile) {
+    if (!grass.Load("data/grass.bmp")) return false;
+    if (!heightmap.Load(heightmapFile)) return false;
+    if (heightmap.width < kTerrainGridSize || heightmap.height < kTerrainGridSize) {
+        ReportAssetProblem(heightmapFile, "heightmap smaller than 32 x 32");
+        heightmap.Release();
+        return false;
+    }
+    // The real row length, so a wider image is sampled, not sheared; for the
+    // 32-pixel-wide heightmap this is 96 bytes.
+    const size_t rowBytes = size_t(heightmap.width) * 3;
+    for (int r = 0; r < kTerrainGridSize; ++r)
+        for (int c = 0; c < kTerrainGridSize; ++c)
+            grid[c][r] = MakePoint(c, r, heightmap.pixels[r * rowBytes + size_t(c) * 3]);
+    BuildVertexArrays();
+    BuildDisplayList();
+    return true;
+}
+
+void Terrain::BuildVertexArrays() {
+    struct Corner {
+        int dc, dr;
+        float s, t;
+    };
+    static const Corner kCorners[4] = {{1, 0, 1, 0}, {0, 0, 0, 0}, {0, 1, 0, 1}, {1, 1, 1, 1}};
+    quadCount = 0;
+    for (int i = 0; i < kLastIndex; ++i) {
+        for (int j = 0; j < kLastIndex; ++j) {
+            for (int k = 0; k < 4; ++k) {
+                const int v = quadCount * 4 + k;
+                const GridPoint& p = grid[j + kCorners[k].dc][i + kCorners[k].dr];
+                vertices[v * 3 + 0] = p.x;
+                vertices[v * 3 + 1] = p.y;
+                vertices[v * 3 + 2] = p.z;
+                colours[v * 3 + 0] = colours[v * 3 + 1] = colours[v * 3 + 2] = p.shade;
+                texCoords[v * 2 + 0] = kCorners[k].s;
+                texCoords[v * 2 + 1] = kCorners[k].t;
+            }
+            ++quadCount;
+        }
+    }
+}
+
+void Terrain::BuildDisplayList() {
+    displayList = glGenLists(1);
+    glNewList(displayList, GL_COMPILE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    glColorPointer(3, GL_FLOAT, 0, colours);
+    glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
+    glDrawArrays(GL_QUADS, 0, 4 * quadCount);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEndList();
+}
+
+void Terrain::Draw() const {
+    if (displayList == 0) return;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, grass.textureId);
+    glCallList(displayList);
+    glDisable(GL_TEXTURE_2D);
+}
+
+float Terrain::Height(float x, float z) const {
+    const int column = GridIndex(x / kTerrainSpacing);
+    const int row = GridIndex(-(z / kTerrainSpacing));
+    return grid[column][row].y;
+}
+
+void Terrain::Release() {
+    heightmap.Release();
+    grass.Release();
+}

@@ -1,0 +1,124 @@
+// Texture loading: the file is read whole (with a size cap), decoded by
+// DecodeBmp and uploaded with gluBuild2DMipmaps.
+#include "scenery/texture.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <set>
+#include <vector>
+
+namespace {
+
+// Far above the largest acceptable image (8192 x 8192 x 3 plus padding).
+constexpr size_t kMaxFileBytes = size_t(256) << 20;
+
+}  // namespace
+
+bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason) {
+    *image = BmpImage();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    bool tooLarge = false;
+    try {
+        uint8_t chunk[65536];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            if (bytes.size() + got > kMaxFileBytes) {
+                tooLarge = true;
+                break;
+            }
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        *reason = BmpStatusText(BmpStatus::OutOfMemory);
+        return false;
+    }
+    // Reading a directory opens fine and fails here (EISDIR).
+    const bool readError = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (readError) {
+        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
+        return false;
+    }
+    if (tooLarge) {
+        *reason = "file too large";
+        return false;
+    }
+    const BmpStatus status = DecodeBmp(bytes.data(), bytes.size(), image);
+    if (status != BmpStatus::Ok) {
+        *reason = BmpStatusText(status);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+std::set<std::string> g_reportedAssets;
+}
+
+void ForgetReportedAssetProblems() { g_reportedAssets.clear(); }
+
+void ReportAssetProblem(const std::string& path, const std::string& reason) {
+    if (!g_reportedAssets.insert(path).second) return;
+    std::fprintf(stderr, "orvanthe: %s: %s\n", path.c_str(), reason.c_str());
+}
+
+bool Texture::Load(const std::string& path) {
+    Release();
+    BmpImage image;
+    std::string reason;
+    if (!ReadBmp(path, &image, &reason)) {
+        ReportAssetProblem(path, reason);
+        return false;
+    }
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[image.pixels.size()]);
+    if (!buffer) {
+        ReportAssetProblem(path, BmpStatusText(BmpStatus::OutOfMemory));
+        return false;
+    }
+    std::memcpy(buffer.get(), image.pixels.data(), image.pixels.size());
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    textureId = name;
+    glBindTexture(GL_TEXTURE_2D, textureId);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    // The rows are unpadded: with the default alignment of 4, GL would read
+    // past the end of the buffer whenever 3 * width is not a multiple of 4.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const GLint error = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB,
+                                          GL_UNSIGNED_BYTE, buffer.get());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    if (error != 0) {
+        const GLubyte* text = gluErrorString(GLenum(error));
+        ReportAssetProblem(path, std::string("texture upload failed (") +
+                                     (text ? reinterpret_cast<const char*>(text) : "GLU error") + ")");
+        return false;
+    }
+    pixels = std::move(buffer);
+    width = image.width;
+    height = image.height;
+    loaded = true;
+    return true;
+}
+
+void Texture::Release() {
+    pixels.reset();
+    loaded = false;
+}

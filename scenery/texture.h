@@ -1,0 +1,39 @@
+// Textures loaded from BMP files: the pixels stay in memory after the
+// mipmapped upload (the terrain reads its heights from them). A file that
+// cannot be used leaves the Texture empty and is reported once on stderr;
+// binding an empty Texture binds name 0, which draws in the current colour.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "scenery/bmp.h"
+
+class Texture {
+public:
+    uint32_t textureId = 0;  // GL name, made by a successful Load
+    // width * height * 3 bytes, R,G,B, bottom row first, rows unpadded.
+    std::unique_ptr<uint8_t[]> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool loaded = false;
+
+    // Reads the file, keeps its pixels, makes a mipmapped GL texture with
+    // linear filtering and clamped wrapping, and leaves it bound. Any image
+    // held before is released first. False (and an empty Texture) when the
+    // file is missing or not a usable BMP; GL is not touched then.
+    bool Load(const std::string& path);
+    // Frees the pixels; the GL texture object and textureId stay.
+    void Release();
+};
+
+// Reads and decodes a BMP file. On failure returns false and sets *reason to
+// a short description, e.g. "cannot open (No such file or directory)".
+bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason);
+
+// Prints "orvanthe: <path>: <reason>" on stderr, once per path for the life
+// of the program: explosions reload their sprite every time.
+void ReportAssetProblem(const std::string& path, const std::string& reason);
+// Start-up calls this, so every run names its unreadable files afresh.
+void ForgetReportedAssetProblems();

@@ -1,0 +1,133 @@
+// Monster drawing: which keyframe a draw sends as the 60 ms animation timer
+// runs (read back through GL feedback mode), the corner order, and the
+// skin's colours on screen.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "game_fixture.h"
+#include "md2_builder.h"
+#include "monsters/monster.h"
+
+namespace {
+
+class Animation : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+        // Keyframe f lies at x = 10 f, its three corners at +0, +1, +2.
+        Md2Spec m;
+        m.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+        m.texCoords.resize(3);
+        m.triangles = {Tri(0, 1, 2)};
+        m.transform = [](int f, float s[3], float t[3]) {
+            s[0] = s[1] = s[2] = 1.0f;
+            t[0] = 10.0f * float(f), t[1] = 0.0f, t[2] = 300.0f;
+        };
+        scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));
+        ASSERT_TRUE(monster_.LoadModel("data/tris2.md2"));
+        // Window coordinates equal object x and y.
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, kWindowWidth, 0, kWindowHeight, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+
+    // The x of each corner Draw sends, in order, to the nearest pixel.
+    std::vector<long> Corners() {
+        GLfloat buffer[256];
+        glFeedbackBuffer(256, GL_3D, buffer);
+        glRenderMode(GL_FEEDBACK);
+        monster_.Draw();
+        const GLint n = glRenderMode(GL_RENDER);
+        std::vector<long> xs;
+        for (GLint i = 0; i < n;) {
+            EXPECT_EQ(buffer[i], GLfloat(GL_POLYGON_TOKEN));
+            const int count = int(buffer[i + 1]);
+            for (int c = 0; c < count; ++c) xs.push_back(std::lround(buffer[i + 2 + 3 * c]));
+            i += 2 + 3 * count;
+        }
+        return xs;
+    }
+    int DrawnKeyframe() {
+        const std::vector<long> xs = Corners();
+        EXPECT_EQ(xs.size(), 3u);
+        return xs.empty() ? -1 : int(xs[0] / 10);
+    }
+
+    ScratchDir scratch_;
+    Monster monster_;
+};
+
+}  // namespace
+
+TEST_F(Animation, OneKeyframePer100MsAtA20MsDraw) {
+    monster_.SetAnimation(kIdleAnimation);
+    std::vector<int> shown, advancedAt;
+    for (uint32_t t = 0; t <= 220; t += 20) {
+        script::SetTime(5000 + t);
+        const int before = monster_.animFrame;
+        shown.push_back(DrawnKeyframe());
+        if (monster_.animFrame != before) advancedAt.push_back(int(t));
+    }
+    EXPECT_EQ(advancedAt, (std::vector<int>{0, 100, 200}));
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 4}));
+}
+
+TEST_F(Animation, CornersGoZeroTwoOneAndOffsetsWrapAndCarryOver) {
+    script::SetTime(5000);
+    monster_.animFrame = 5;
+    EXPECT_EQ(Corners(), (std::vector<long>{60, 62, 61})) << "keyframe 6, corners 0, 2, 1";
+    EXPECT_EQ(monster_.animFrame, 6) << "the draw that starts the timer advances past 5";
+    EXPECT_EQ(DrawnKeyframe(), 1) << "wrapped to offset 0";
+    EXPECT_EQ(monster_.animFrame, 0);
+
+    monster_.animFrame = 3;
+    monster_.SetAnimation(kHuntingAnimation);
+    EXPECT_EQ(DrawnKeyframe(), 43) << "a switch keeps the offset";
+}
+
+TEST_F(Animation, ElapsedTimeIsRightAcrossTheTickWrap) {
+    script::SetTime(0xFFFFFFE0u);
+    DrawnKeyframe();  // starts the timer
+    const int started = monster_.animFrame;
+    script::SetTime(0x10);  // 48 ms later
+    DrawnKeyframe();
+    DrawnKeyframe();
+    EXPECT_EQ(monster_.animFrame, started) << "still within 60 ms";
+    script::SetTime(0x1000);  // long unseen: the first draw only stops the timer
+    DrawnKeyframe();
+    EXPECT_EQ(monster_.animFrame, started);
+    DrawnKeyframe();
+    EXPECT_EQ(monster_.animFrame, started + 1);
+}
+
+TEST_F(Animation, AMonsterInFrontShowsItsSkin) {
+    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(BoxModel())));
+    ASSERT_TRUE(monster_.LoadModel("data/tris2.md2"));
+    SetProjection(kWindowWidth, kWindowHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gluLookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    monster_.Place(0, 0, -150);
+    monster_.heading = 30;
+    monster_.DrawAtPosition();
+
+    auto near = [](Pixel got, Rgb want) {
+        return std::abs(got.r - want.r) <= 2 && std::abs(got.g - want.g) <= 2 && std::abs(got.b - want.b) <= 2;
+    };
+    const Rgb clear{0, 0, 255};
+    // The skin's bottom rows are t = 0: the lower half of the box.
+    EXPECT_TRUE(near(ReadPixel(400, 360), kSkinUpper));
+    EXPECT_TRUE(near(ReadPixel(400, 240), kSkinLower));
+    EXPECT_TRUE(near(ReadPixel(40, 40), clear)) << "the clear colour around it";
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE) << "texturing is left off";
+
+    monster_.ReleaseModel();
+    glClear(GL_COLOR_BUFFER_BIT);
+    monster_.DrawAtPosition();
+    EXPECT_TRUE(near(ReadPixel(400, 300), clear)) << "no model, nothing drawn";
+}

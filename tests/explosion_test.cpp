@@ -1,0 +1,108 @@
+// Explosion particles: the burst's start values and per-frame motion, the
+// respawn staying inside the colour table, the texture name going with the
+// burst, and the additive picture.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scenery_fixture.h"
+#include "game_fixture.h"
+#include "world/explosion.h"
+
+namespace {
+
+class ExplosionTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        WriteBytes(scratch_.path() + "/data/particle.bmp", SolidBmp(16, 16, {255, 255, 255}));
+    }
+    ScratchDir scratch_;
+};
+
+bool IsMultipleOf3000In(float v, float low, float high) {
+    return v >= low && v <= high && std::fmod(v, 3000.0f) == 0.0f;
+}
+
+}  // namespace
+
+TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
+    script::SetTime(777);
+    Explosion e(10, 20, 30);
+    EXPECT_EQ(e.startTick, 777u);
+    std::vector<Particle> start(e.particles.get(), e.particles.get() + kParticleCount);
+    bool allSame = true;
+    for (const Particle& p : start) {
+        EXPECT_TRUE(p.active);
+        EXPECT_EQ(p.life, 1.0f);
+        EXPECT_TRUE(p.fade >= 0.003f && p.fade <= 0.1021f) << p.fade;
+        EXPECT_TRUE(IsMultipleOf3000In(p.velocity.x, -78000, 69000)) << p.velocity.x;
+        EXPECT_TRUE(IsMultipleOf3000In(p.velocity.y, -75000, 72000)) << p.velocity.y;
+        EXPECT_TRUE(IsMultipleOf3000In(p.velocity.z, -75000, 72000)) << p.velocity.z;
+        EXPECT_EQ(p.position.x, 10.0f);
+        EXPECT_EQ(p.red + p.green + p.blue, 2.0f) << "row 0: 1, 0.5, 0.5";
+        allSame = allSame && p.velocity.x == start[0].velocity.x && p.fade == start[0].fade;
+    }
+    EXPECT_FALSE(allSame) << "each particle draws its own random values";
+
+    e.DrawAndAdvance();
+    for (int i = 0; i < kParticleCount; ++i) {
+        const Particle& p = e.particles[i];
+        const Particle& s = start[size_t(i)];
+        EXPECT_FLOAT_EQ(p.position.x, 10.0f + s.velocity.x / 2000.0f);
+        EXPECT_FLOAT_EQ(p.position.y, 20.0f + s.velocity.y / 2000.0f);
+        EXPECT_FLOAT_EQ(p.position.z, 30.0f + s.velocity.z / 2000.0f);
+        EXPECT_FLOAT_EQ(p.velocity.y, s.velocity.y - 0.8f) << "gravity after the move";
+        EXPECT_FLOAT_EQ(p.life, 1.0f - s.fade);
+    }
+    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+
+    // A faded particle respawns invisibly; a colour index far outside the
+    // 12-row table must still pick a row of it.
+    e.colourIndex = 100;
+    Particle& p = e.particles[0];
+    p.life = 0.001f;
+    e.DrawAndAdvance();
+    EXPECT_EQ(p.life, 0.0f);
+    EXPECT_EQ(p.position.x, -1.0f);
+    bool inTable = false;
+    for (const auto& row : kParticleColours)
+        inTable = inTable || (p.red == row[0] && p.green == row[1] && p.blue == row[2]);
+    EXPECT_TRUE(inTable);
+}
+
+TEST_F(ExplosionTest, EachBurstDeletesItsTextureName) {
+    GLuint name = 0;
+    {
+        Explosion e(0, 0, 0);
+        name = e.texture.textureId;
+        ASSERT_NE(name, 0u);
+        EXPECT_EQ(glIsTexture(name), GL_TRUE);
+    }
+    EXPECT_EQ(glIsTexture(name), GL_FALSE);
+}
+
+TEST_F(ExplosionTest, ABurstBrightensTheFrameAdditively) {
+    glClearColor(0.2f, 0.1f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    const std::vector<uint8_t> before = ReadFrame();
+    Explosion e(0, 0, -40);
+    e.DrawAndAdvance();
+    const std::vector<uint8_t> after = ReadFrame();
+    SetFixedGlState();
+
+    size_t darker = 0, brighter = 0;
+    for (size_t i = 0; i < before.size(); i += 4) {
+        for (size_t c = 0; c < 3; ++c) darker += after[i + c] < before[i + c];
+        brighter += after[i] > before[i];
+    }
+    EXPECT_EQ(darker, 0u);
+    // All start at one point: a square of side 1 at 40 units is ~18 pixels.
+    EXPECT_GT(brighter, 200u);
+    const uint8_t* centre = &after[(size_t(300) * kWindowWidth + 400) * 4];
+    EXPECT_GT(centre[0], before[0]);
+}

@@ -1,0 +1,173 @@
+// MD2 decoding and model loading: the axis swap and scaling, signed texture
+// coordinates normalised by the loaded skin, the collision box from
+// keyframe 40, and hostile files refused without reading out of bounds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "game_fixture.h"
+#include "md2_builder.h"
+#include "monsters/monster.h"
+
+namespace {
+
+// One triangle over three vertices, 46 frames.
+Md2Spec Triangle(std::array<uint8_t, 3> first = {0, 0, 0}) {
+    Md2Spec m;
+    m.vertices = {first, {1, 0, 0}, {0, 1, 0}};
+    m.texCoords.resize(3);
+    m.triangles = {Tri(0, 1, 2)};
+    return m;
+}
+
+Md2Status Decode(const std::vector<uint8_t>& bytes, Md2Model* model) {
+    return DecodeMd2(bytes.data(), bytes.size(), model);
+}
+
+class Md2Load : public GameTest {
+protected:
+    ScratchDir scratch_;
+};
+
+}  // namespace
+
+TEST(Md2Decode, SwapsTheFileAxesAndAppliesScaleAndTranslate) {
+    Md2Spec m = Triangle({1, 2, 3});
+    Md2Model model;
+    ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
+    ASSERT_EQ(model.vertices.size(), 46u * 3u);
+    EXPECT_EQ(model.vertices[0].x, 1.0f);
+    EXPECT_EQ(model.vertices[0].y, 3.0f) << "the file's third axis is up";
+    EXPECT_EQ(model.vertices[0].z, 2.0f);
+
+    m = Triangle({255, 255, 255});
+    m.transform = [](int f, float s[3], float t[3]) {
+        for (int a = 0; a < 3; ++a) s[a] = 0.5f, t[a] = -10.0f;
+        t[1] = float(f);  // each keyframe distinguishable
+    };
+    ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
+    EXPECT_EQ(model.vertices[0].x, 117.5f) << "bytes are unsigned";
+    EXPECT_EQ(model.vertices[0].y, 117.5f);
+    EXPECT_EQ(model.vertices[45 * 3].z, 127.5f + 45.0f) << "keyframe f starts at f * num_xyz";
+
+    std::vector<uint8_t> bytes = BuildMd2(Triangle());
+    bytes[68] = 0x40;  // s of the first pair
+    bytes[69] = 0x9C;
+    ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok);
+    EXPECT_EQ(model.texCoords[0].s, -25536) << "signed 16-bit";
+}
+
+TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
+    const std::vector<uint8_t> good = BuildMd2(Triangle());
+    const int32_t ofsFrames = 68 + 3 * 4 + 12;
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<uint8_t>&)> damage;
+        Md2Status expected;
+    };
+    const Case cases[] = {
+        {"header cut short", [](auto& b) { b.resize(40); }, Md2Status::TruncatedHeader},
+        {"ident", [](auto& b) { b[3] = '3'; }, Md2Status::BadIdent},
+        {"version 7", [](auto& b) { PutI32(b, kVersionAt, 7); }, Md2Status::BadVersion},
+        {"huge triangle count", [](auto& b) { PutI32(b, kNumTrisAt, 0x7fffffff); }, Md2Status::BadCount},
+        {"no triangles", [](auto& b) { PutI32(b, kNumTrisAt, 0); }, Md2Status::BadCount},
+        {"negative vertex count", [](auto& b) { PutI32(b, kNumXyzAt, -1); }, Md2Status::BadCount},
+        {"513 frames", [](auto& b) { PutI32(b, kNumFramesAt, 513); }, Md2Status::BadCount},
+        {"45 frames", [](auto& b) { PutI32(b, kNumFramesAt, 45); }, Md2Status::TooFewFrames},
+        {"frame size below its vertices", [](auto& b) { PutI32(b, kFrameSizeAt, 40 + 4 * 3 - 1); },
+         Md2Status::BadFrameSize},
+        {"frames offset past the end", [&](auto& b) { PutI32(b, kOfsFramesAt, ofsFrames + 1); },
+         Md2Status::OutsideFile},
+        {"negative triangle offset", [](auto& b) { PutI32(b, kOfsTrisAt, -12); }, Md2Status::OutsideFile},
+        {"texcoord offset past the end", [](auto& b) { PutI32(b, kOfsStAt, int32_t(b.size()) - 11); },
+         Md2Status::OutsideFile},
+        {"last frame cut short", [](auto& b) { b.pop_back(); }, Md2Status::OutsideFile},
+        {"vertex index", [](auto& b) { PutU16(b, 80 + 4, 3); }, Md2Status::BadIndex},
+        {"texcoord index", [](auto& b) { PutU16(b, 80 + 10, 3); }, Md2Status::BadIndex},
+        {"NaN scale", [&](auto& b) { PutF32(b, size_t(ofsFrames), std::nanf("")); }, Md2Status::BadVertex},
+        {"overflowing scale",
+         [&](auto& b) {
+             PutF32(b, size_t(ofsFrames) + 4, 3e38f);
+             PutF32(b, size_t(ofsFrames) + 16, 3e38f);
+         },
+         Md2Status::BadVertex},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = good;
+        c.damage(bytes);
+        // Exactly sized, so ASan sees any read past the end.
+        Md2Model model;
+        EXPECT_EQ(Decode(bytes, &model), c.expected) << c.what;
+        EXPECT_TRUE(model.vertices.empty() && model.triangles.empty() && model.texCoords.empty()) << c.what;
+    }
+}
+
+TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
+    scratch_.Write("data/model.bmp", Bytes(SolidBmp(256, 128, {9, 9, 9})));
+    Md2Spec m = Triangle();
+    m.texCoords[1].s = 128;
+    m.texCoords[1].t = 64;
+    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));  // header says 64 x 64
+    Monster monster;
+    ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
+    EXPECT_TRUE(monster.HasModel());
+    EXPECT_EQ(monster.texCoords[1].s, 0.5f);
+    EXPECT_EQ(monster.texCoords[1].t, 0.5f);
+    EXPECT_EQ(monster.header.skinwidth, 64);
+}
+
+TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
+    scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+    Md2Spec m = BoxModel();
+    // Every other keyframe is far bigger; only keyframe 40 may count.
+    m.transform = [](int f, float s[3], float t[3]) {
+        const float k = f == 40 ? 1.0f : 9.0f;
+        s[0] = s[1] = s[2] = k;
+        t[0] = t[1] = -10.0f * k, t[2] = -23.0f * k;
+    };
+    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));
+    Monster monster;
+    ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
+    EXPECT_EQ(monster.boundsMin.x, -10.0f);
+    EXPECT_EQ(monster.boundsMin.y, -23.0f);
+    EXPECT_EQ(monster.boundsMin.z, -10.0f);
+    EXPECT_EQ(monster.boundsMax.x, 10.0f);
+    EXPECT_EQ(monster.boundsMax.y, 27.0f);
+    EXPECT_EQ(monster.boundsMax.z, 10.0f);
+    EXPECT_EQ(monster.boxHalfWidth, 10.0f);
+    EXPECT_EQ(monster.boxHalfHeight, 30.0f);
+
+    // Wholly above the origin and shorter than 20: the box still reaches
+    // down to the origin, and its half-height goes negative.
+    m.transform = [](int, float s[3], float t[3]) {
+        s[0] = s[1] = 1.0f, s[2] = 0.2f;
+        t[0] = t[1] = 0.0f, t[2] = 5.0f;
+    };
+    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));
+    ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
+    EXPECT_EQ(monster.boundsMin.y, 0.0f);
+    EXPECT_FLOAT_EQ(monster.boxHalfHeight, 15.0f - 20.0f);
+}
+
+TEST_F(Md2Load, FailuresLeaveNoModelAndAreReportedOncePerFile) {
+    Monster monster;
+    EXPECT_FALSE(monster.LoadModel("data/tris2.md2")) << "no skin: the model is not even opened";
+    scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+
+    Md2Spec m = BoxModel();
+    m.frames = 45;
+    scratch_.Write("data/short45.md2", Bytes(BuildMd2(m)));
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(monster.LoadModel("data/short45.md2"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "orvanthe: data/short45.md2: fewer than 46 keyframes\n");
+    EXPECT_FALSE(monster.HasModel());
+    EXPECT_FALSE(monster.Overlaps(monster.position, 100, 100)) << "nothing to collide with";
+
+    // A good load, then a bad one: the old model must not linger.
+    scratch_.Write("data/good.md2", Bytes(BuildMd2(BoxModel())));
+    ASSERT_TRUE(monster.LoadModel("data/good.md2"));
+    EXPECT_FALSE(monster.LoadModel("data/missing.md2"));
+    EXPECT_FALSE(monster.HasModel());
+    EXPECT_EQ(monster.boxHalfWidth, 0.0f);
+}

@@ -1,0 +1,250 @@
+// Monster behaviour through the real frame driver and the scripted backend:
+// waking only in view, chasing and turning, the catch, bullet hits under
+// the shared 500 ms damage timer, parking, explosions' lifetime, and
+// monsters whose model did not load.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/sound.h"
+#include "game_fixture.h"
+#include "md2_builder.h"
+#include "monsters/monster.h"
+#include "scenery/terrain.h"
+#include "world/explosion.h"
+#include "world/world.h"
+
+namespace {
+
+// Behind the camera (which looks along -z from z = -319): never in view.
+Vector3 Behind(int i) { return Vector3(134.0f + 100.0f * float(i), -150.0f, -19.0f); }
+
+class Monsters : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+        if (withModel_) scratch_.Write("data/tris2.md2", Bytes(BuildMd2(BoxModel())));
+        scratch_.Write("data/particle.bmp", Bytes(SolidBmp(4, 4, {255, 255, 255})));
+        scratch_.Touch({"data/ugh.wav", "data/explode.wav"});
+        StartSound();
+        CreateMonsters();
+        ASSERT_EQ(g_monsters.size(), 3u);
+        for (int i = 0; i < 3; ++i) PlaceAt(i, Behind(i));
+        // As at program start.
+        g_hitTimerArmed = true;
+        g_hitTimerStart = 0;
+        g_bullets.clear();
+        g_explosions.clear();
+        script::SetFrameCost(20);
+        StartPlay();
+        script::ClearLog();
+    }
+    void TearDown() override {
+        g_bullets.clear();
+        g_explosions.clear();
+        g_monsters.clear();
+        StopSound();
+    }
+
+    Monster& M(int i) { return *g_monsters[size_t(i)]; }
+    void PlaceAt(int i, Vector3 p) { M(i).Place(p.x, p.y, p.z); }
+    void PlayFor(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 20) RunFrame();
+    }
+    // A bullet that never moves, sitting at p.
+    void StillBulletAt(Vector3 p) {
+        g_bullets.push_back(std::make_unique<Bullet>());
+        const Vector3 from(p.x, p.y - 10.0f, p.z);
+        g_bullets.back()->Aim(from, from);
+    }
+    float GroundPlusLift(const Vector3& p) { return g_terrain->Height(p.x, p.z) + kMonsterLift; }
+
+    bool withModel_ = true;
+    ScratchDir scratch_;
+};
+
+class MonstersWithoutModel : public Monsters {
+protected:
+    void SetUp() override {
+        withModel_ = false;
+        Monsters::SetUp();
+    }
+};
+
+}  // namespace
+
+TEST_F(Monsters, OutOfViewNeverWakesOrMoves) {
+    PlayFor(5000);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(M(i).huntDelayStarted);
+        EXPECT_FALSE(M(i).hunting);
+        EXPECT_EQ(M(i).position.y, Behind(i).y) << "not even lifted onto the terrain";
+        EXPECT_EQ(M(i).position.z, Behind(i).z);
+    }
+}
+
+TEST_F(Monsters, InViewWakesAfterThreeSecondsThenChasesAndTurns) {
+    PlaceAt(0, Vector3(284.0f, -150.0f, -619.0f));
+    const uint32_t seen = script::Now();
+    RunFrame();
+    EXPECT_TRUE(M(0).huntDelayStarted);
+    EXPECT_EQ(M(0).huntDelayStart, seen);
+    EXPECT_FLOAT_EQ(M(0).position.y, GroundPlusLift(M(0).position));
+    while (script::Now() - seen <= 3000) {
+        RunFrame();
+        ASSERT_FALSE(M(0).hunting);
+        EXPECT_EQ(M(0).animStart, kIdleAnimation);
+        EXPECT_EQ(M(0).position.x, 284.0f);
+    }
+    const Vector3 before = M(0).position;
+    const Vector3 eye = g_camera.position;
+    RunFrame();
+    EXPECT_TRUE(M(0).hunting);
+    EXPECT_EQ(M(0).animStart, kHuntingAnimation);
+    EXPECT_NEAR(M(0).position.x, before.x + 0.01f * (eye.x - before.x), 1e-3);
+    EXPECT_NEAR(M(0).position.z, before.z + 0.01f * (eye.z - before.z), 1e-3);
+
+    // The model's +x, turned by the heading, points at the player.
+    PlayFor(1000);
+    const float h = M(0).heading * 3.14159265f / 180.0f;
+    Vector3 to = g_camera.position - M(0).position;
+    to.y = 0;
+    Normalize(to);
+    EXPECT_GT(std::cos(h) * to.x - std::sin(h) * to.z, 0.999f);
+    EXPECT_LT(std::fabs(M(0).position.z - g_camera.position.z), 300.0f * 0.65f) << "closing in";
+}
+
+TEST(MonsterHeading, FollowsTheFlatDirectionToTheTarget) {
+    struct Case {
+        float x, z, heading;
+    } const cases[] = {{1, -1, 45.02f}, {1, 1, 314.98f}, {-1, -1, 135.07f}, {-1, 1, 224.93f}, {3, -4, 53.16f}};
+    for (const Case& c : cases) {
+        for (float y : {0.0f, 7.0f, -300.0f}) {
+            Monster m;
+            m.toTarget = Vector3(c.x, y, c.z);
+            m.UpdateHeading();
+            EXPECT_NEAR(m.heading, c.heading, 0.01f) << c.x << ", " << y << ", " << c.z;
+        }
+    }
+    for (Vector3 axis : {Vector3(0, 3, -5), Vector3(5, 3, 0), Vector3()}) {
+        Monster m;
+        m.heading = 12.5f;
+        m.toTarget = axis;
+        m.UpdateHeading();
+        EXPECT_EQ(m.heading, 12.5f);
+    }
+}
+
+TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
+    // Two monsters on the player in one frame: one catch, one dialog.
+    M(0).hunting = true;
+    M(2).hitPoints = 3;
+    PlaceAt(0, g_camera.position);
+    PlaceAt(1, g_camera.position);
+    RunFrame();
+    EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 1);
+    ASSERT_EQ(script::CountLog("dialog"), 1);
+    EXPECT_NE(script::LogLines("dialog")[0].find("The monster got you"), std::string::npos);
+    EXPECT_TRUE(g_inTitle);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(M(i).position.x, kMonsterStarts[i].x);
+        EXPECT_EQ(M(i).position.z, kMonsterStarts[i].z);
+        EXPECT_EQ(M(i).hitPoints, kNewGameHitPoints);
+        EXPECT_FALSE(M(i).hunting);
+    }
+    EXPECT_TRUE(M(0).huntDelayStarted) << "the hunt delay survives a new game";
+    EXPECT_EQ(g_camera.position.z, -319.0f);
+    RunFrame();
+    EXPECT_EQ(script::CountLog("dialog"), 1) << "nothing catches on the title screen";
+}
+
+TEST_F(Monsters, SevenHitsKillWithOneDamageTimerForAllMonsters) {
+    StillBulletAt(Behind(0));
+    StillBulletAt(Behind(1));
+    std::vector<uint32_t> hits;
+    const uint32_t start = script::Now();
+    while (M(0).hitPoints > 0 && script::Now() - start < 10000) {
+        const int before = M(0).hitPoints;
+        const uint32_t at = script::Now();
+        RunFrame();
+        if (M(0).hitPoints < before) hits.push_back(at - start);
+        if (M(0).hitPoints > 0) {
+            EXPECT_EQ(M(1).hitPoints, kFirstGameHitPoints) << "monster 0 is tested first";
+        }
+    }
+    // At once; monster 1's overlap in the same frame re-arms the timer, so
+    // the next damage comes in the first frame more than 500 ms later.
+    EXPECT_EQ(hits, (std::vector<uint32_t>{0, 520, 1040, 1560, 2080, 2600, 3120}));
+    EXPECT_EQ(M(0).position.x, kMonsterParking.x) << "parked in the frame of the last hit";
+    EXPECT_EQ(M(0).position.y, kMonsterParking.y);
+    EXPECT_EQ(M(0).position.z, kMonsterParking.z);
+    EXPECT_EQ(script::CountLog("sound play data/explode.wav"), 7);
+
+    PlayFor(1000);
+    EXPECT_EQ(M(1).hitPoints, kFirstGameHitPoints - 1) << "with monster 0 gone, monster 1 takes the hits";
+    EXPECT_EQ(M(0).position.y, kMonsterParking.y);
+    EXPECT_FALSE(AllMonstersDefeated());
+
+    NewGame();
+    g_bullets.clear();
+    for (int i = 0; i < 3; ++i) PlaceAt(i, Behind(i));
+    StillBulletAt(Behind(0));
+    script::SetFrameCost(100);
+    int hitCount = 0;
+    for (int frame = 0; frame < 400 && M(0).hitPoints > 0; ++frame) {
+        const int before = M(0).hitPoints;
+        RunFrame();
+        hitCount += before - M(0).hitPoints;
+    }
+    EXPECT_EQ(hitCount, kNewGameHitPoints);
+}
+
+TEST_F(Monsters, AnExplosionStartsAtTheHitAndLives800Ms) {
+    // Flies along -x, reaching monster 0 with this frame's step.
+    const Vector3 m = Behind(0);
+    g_bullets.push_back(std::make_unique<Bullet>());
+    g_bullets.back()->Aim(Vector3(m.x + 11.0f, m.y - 10.0f, m.z), Vector3(m.x + 10.0f, m.y - 10.0f, m.z));
+    const uint32_t hitAt = script::Now();
+    RunFrame();
+    ASSERT_EQ(g_explosions.size(), 1u);
+    EXPECT_EQ(g_explosions[0]->startTick, hitAt);
+    const Particle& p = g_explosions[0]->particles[0];
+    // Moved to m.x + 1 this frame, then 0.6 of the direction's x (1) toward the shooter.
+    EXPECT_FLOAT_EQ(p.position.x, m.x + 1.6f);
+    EXPECT_EQ(p.position.y, m.y);
+    while (script::Now() - hitAt <= kExplosionLifeMs) {
+        RunFrame();
+        ASSERT_EQ(g_explosions.size(), 1u) << script::Now() - hitAt;
+    }
+    RunFrame();
+    EXPECT_TRUE(g_explosions.empty());
+}
+
+TEST_F(MonstersWithoutModel, AreNeitherDrawnNorHitNorCatching) {
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(M(i).HasModel());
+    const Vector3 onThePlayer = g_camera.position;
+    PlaceAt(0, onThePlayer);
+    M(0).hunting = true;
+    StillBulletAt(Behind(1));
+    PlayFor(2000);
+    EXPECT_EQ(script::CountLog("dialog"), 0);
+    EXPECT_EQ(M(1).hitPoints, kFirstGameHitPoints);
+    EXPECT_TRUE(g_explosions.empty());
+    EXPECT_EQ(M(0).position.y, onThePlayer.y) << "not lifted";
+    EXPECT_EQ(M(0).position.z, onThePlayer.z) << "not moved";
+
+    // No model anywhere: the game cannot be won, whatever the hit points.
+    for (int i = 0; i < 3; ++i) M(i).hitPoints = 0;
+    EXPECT_FALSE(AllMonstersDefeated());
+}
+
+TEST_F(Monsters, TheWinTestLeavesOutMonstersWithoutAModel) {
+    M(0).hitPoints = 0, M(1).hitPoints = 0, M(2).hitPoints = 1;
+    EXPECT_FALSE(AllMonstersDefeated());
+    M(0).hitPoints = 0, M(1).hitPoints = -3, M(2).hitPoints = 0;
+    EXPECT_TRUE(AllMonstersDefeated());
+    M(2).hitPoints = 5;
+    M(2).ReleaseModel();
+    EXPECT_TRUE(AllMonstersDefeated()) << "monster 2 has no model and does not count";
+}

@@ -1,0 +1,198 @@
+// The screen overlay on the headless context: the mask multiplies the
+// frame and the picture adds to it, upright and stretched over any
+// viewport; the GL state left behind; missing images draw nothing (not even
+// the font that lives in texture name 0); and play frames draw it.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "scenery_fixture.h"
+#include "game_fixture.h"
+#include "scenery/overlay.h"
+#include "scenery/skybox.h"
+#include "text/glf_font.h"
+
+namespace {
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255}, kBlack{0, 0, 0};
+
+// 16 x 16 in four 8 x 8 quadrants. Stored rows go bottom-up, so rows 8..15
+// are the top of the image.
+std::vector<uint8_t> QuadrantBmp(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight) {
+    return MakeBmp(16, 16, [=](int x, int row) {
+        if (row >= 8) return x < 8 ? topLeft : topRight;
+        return x < 8 ? bottomLeft : bottomRight;
+    });
+}
+
+// fx, fy: fractions of the viewport from its left and top edges.
+Pixel ReadAt(int width, int height, double fx, double fy) {
+    return ReadPixel(int(fx * width), height - 1 - int(fy * height));
+}
+
+bool Near(Pixel p, Rgb c) {
+    return std::abs(p.r - c.r) <= 3 && std::abs(p.g - c.g) <= 3 && std::abs(p.b - c.b) <= 3;
+}
+
+std::vector<float> Matrix(GLenum which) {
+    std::vector<float> m(16);
+    glGetFloatv(which, m.data());
+    return m;
+}
+
+// A coloured scene with depth: something for the overlay to keep or remove.
+void DrawScene() {
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_TRIANGLES);
+    glColor3f(1, 0.5f, 0);
+    glVertex3f(-50, -40, -100);
+    glColor3f(0, 1, 0.5f);
+    glVertex3f(50, -40, -100);
+    glColor3f(0.5f, 0, 1);
+    glVertex3f(0, 40, -100);
+    glEnd();
+    glFinish();
+}
+
+class Overlay : public GameTest {
+protected:
+    void TearDown() override {
+        g_overlay = ScreenOverlay();
+        g_skyTexture = Texture();
+        g_font.Release();
+        glDisable(GL_TEXTURE_2D);
+        glColor3f(1, 1, 1);
+    }
+    ScratchDir dir_;
+};
+
+}  // namespace
+
+TEST_F(Overlay, WhiteMaskAndBlackPictureLeaveTheFrameAsItWas) {
+    WriteBytes("data/va.bmp", SolidBmp(16, 16, kBlack));
+    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kWhite));
+    ScreenOverlay overlay;
+    overlay.Load();
+    ASSERT_TRUE(overlay.image.loaded && overlay.mask.loaded);
+    DrawScene();
+    const std::vector<uint8_t> before = ReadFrame();
+    overlay.Draw();
+    glFinish();
+    EXPECT_TRUE(ReadFrame() == before);
+}
+
+TEST_F(Overlay, BlackMaskShowsOnlyThePictureUprightOverAnyViewport) {
+    WriteBytes("data/va.bmp", QuadrantBmp(kRed, kGreen, kBlue, kWhite));
+    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
+    ScreenOverlay overlay;
+    overlay.Load();
+    for (const auto& size : {std::pair<int, int>{800, 600}, std::pair<int, int>{640, 480},
+                             std::pair<int, int>{1000, 300}}) {
+        const int w = size.first, h = size.second;
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        std::string error;
+        ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
+        SetProjection(w, h);
+        DrawScene();
+        overlay.Draw();
+        glFinish();
+        // Samples just either side of the middle tell whether the picture
+        // spans exactly the viewport: a wrong extent moves the seam.
+        for (double fy : {0.05, 0.45}) {
+            for (double fx : {0.05, 0.45}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kRed)) << fx << ", " << fy;
+            for (double fx : {0.55, 0.95}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kGreen)) << fx << ", " << fy;
+        }
+        for (double fy : {0.55, 0.95}) {
+            for (double fx : {0.05, 0.45}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kBlue)) << fx << ", " << fy;
+            for (double fx : {0.55, 0.95}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kWhite)) << fx << ", " << fy;
+        }
+    }
+}
+
+TEST_F(Overlay, DrawLeavesDepthTestingOnAndTheProjectionAsItWasLoadedOrNot) {
+    WriteBytes("data/va.bmp", SolidBmp(16, 16, kBlack));
+    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kWhite));
+    ScreenOverlay loaded, empty;
+    loaded.Load();
+    for (const ScreenOverlay* overlay : {&loaded, &empty}) {
+        SCOPED_TRACE(overlay == &empty ? "empty" : "loaded");
+        // The opposite of what Draw must leave.
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glEnable(GL_TEXTURE_2D);
+        glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+        glMatrixMode(GL_PROJECTION);
+        glTranslatef(1, 2, 3);
+        const std::vector<float> projection = Matrix(GL_PROJECTION_MATRIX);
+        glMatrixMode(GL_MODELVIEW);
+        glRotatef(30, 0, 1, 0);
+        GLint depthBefore = 0, depthAfter = 0, mode = 0;
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthBefore);
+
+        overlay->Draw();
+
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        float colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(std::vector<float>(colour, colour + 4), (std::vector<float>{1, 1, 1, 1}));
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthAfter);
+        EXPECT_EQ(depthAfter, depthBefore);
+        EXPECT_EQ(Matrix(GL_PROJECTION_MATRIX), projection);
+        EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    }
+}
+
+TEST_F(Overlay, MissingImagesDrawNothingThoughTheFontHoldsTextureZero) {
+    // A white 1 x 1 font image in name 0: binding an empty Texture would
+    // spread it over the whole view.
+    std::string glf(24 + 24 + 2, '\0');
+    const uint8_t header[] = {0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 65, 0, 0, 0, 65, 0, 0, 0};
+    std::copy(std::begin(header), std::end(header), glf.begin());
+    glf[48] = glf[49] = char(255);
+    dir_.Write("data/f.glf", glf);
+    ASSERT_TRUE(g_font.Load("data/f.glf", 0));
+
+    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
+    for (bool withMask : {false, true}) {
+        SCOPED_TRACE(withMask ? "mask only" : "neither image");
+        ScreenOverlay overlay;
+        if (withMask) {
+            ASSERT_TRUE(overlay.mask.Load("data/vb.bmp"));
+        }
+        DrawScene();
+        const std::vector<uint8_t> before = ReadFrame();
+        overlay.Draw();
+        glFinish();
+        EXPECT_TRUE(ReadFrame() == before);
+    }
+}
+
+TEST_F(Overlay, StartupLoadsItAndPlayFramesDrawIt) {
+    // Picture on the left half only, scene through on the right.
+    WriteBytes("data/va.bmp", QuadrantBmp(kRed, kBlack, kRed, kBlack));
+    WriteBytes("data/vb.bmp", QuadrantBmp(kBlack, kWhite, kBlack, kWhite));
+    WriteBytes("data/sky.bmp", SolidBmp(16, 16, kBlue));
+    InitGame();
+    ASSERT_TRUE(g_overlay.image.loaded && g_overlay.mask.loaded);
+    ASSERT_TRUE(g_skyTexture.loaded || g_skyTexture.Load("data/sky.bmp"));
+    StartPlay();
+    RunFrame();
+    EXPECT_TRUE(Near(ReadAt(800, 600, 0.25, 0.2), kRed));
+    const Pixel right = ReadAt(800, 600, 0.75, 0.2);  // above the horizon
+    EXPECT_EQ(right.r, 0) << "the sky shows through where the mask is white";
+    EXPECT_GT(right.b, 100);
+    ShutdownGame();
+}

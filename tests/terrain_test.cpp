@@ -1,0 +1,240 @@
+// Heightmap terrain: sampling, the height query on and off the grid, the
+// quad arrays, failure behaviour, and what the display list puts on screen.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "scenery_fixture.h"
+#include "game_fixture.h"
+#include "scenery/terrain.h"
+
+namespace {
+
+// Red of heightmap pixel (column, stored row); distinct at the points tested.
+uint8_t Red(int c, int row) { return c == 0 && row == 0 ? 200 : uint8_t(c * 5 + row * 3); }
+
+class TerrainTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        terrain = std::make_unique<Terrain>();
+    }
+    void TearDown() override {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 800.0 / 600.0, 1.0, 2000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glColor3f(1, 1, 1);
+    }
+    void WriteHeightmap(int width = 32, int height = 32) {
+        WriteBytes("data/t1.bmp", MakeBmp(width, height, [](int c, int row) {
+                       return Rgb{Red(c, row), uint8_t(255 - c), 0};
+                   }));
+    }
+    ScratchDir dir;
+    std::unique_ptr<Terrain> terrain;
+};
+
+}  // namespace
+
+TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
+    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
+    WriteHeightmap();
+    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+    const GridPoint& first = terrain->grid[0][0];
+    EXPECT_FLOAT_EQ(first.x, 0.0f);
+    EXPECT_FLOAT_EQ(first.y, -100.0f);
+    EXPECT_FLOAT_EQ(first.z, 0.0f);
+    EXPECT_NEAR(first.shade, 500.0f / 255.0f, 1e-5f);
+    for (int c : {1, 7, 31})
+        for (int r : {1, 12, 31}) {
+            const GridPoint& p = terrain->grid[c][r];
+            EXPECT_FLOAT_EQ(p.x, c * 60.0f);
+            EXPECT_FLOAT_EQ(p.y, Red(c, r) * 0.5f - 200.0f) << c << "," << r;
+            EXPECT_FLOAT_EQ(p.z, -r * 60.0f);
+            EXPECT_NEAR(p.shade, (p.y + 200.0f) / 255.0f * 5.0f, 1e-5f);
+        }
+
+    // A wider heightmap is sampled along its own rows, not sheared.
+    WriteHeightmap(40, 33);
+    auto wide = std::make_unique<Terrain>();
+    ASSERT_TRUE(wide->Load("data/t1.bmp"));
+    EXPECT_FLOAT_EQ(wide->grid[3][5].y, Red(3, 5) * 0.5f - 200.0f);
+    EXPECT_FLOAT_EQ(wide->grid[31][31].y, Red(31, 31) * 0.5f - 200.0f);
+}
+
+TEST_F(TerrainTest, HeightIsTheCellCornerAndClampsOffTheGrid) {
+    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
+    WriteHeightmap();
+    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+    auto grid = [&](int c, int r) { return terrain->grid[c][r].y; };
+    EXPECT_EQ(terrain->Height(0, 0), grid(0, 0));
+    EXPECT_EQ(terrain->Height(59.9f, -59.9f), grid(0, 0));
+    EXPECT_EQ(terrain->Height(60, -60), grid(1, 1));
+    EXPECT_EQ(terrain->Height(119.9f, -60), grid(1, 1));
+    EXPECT_EQ(terrain->Height(1799, -1799), grid(29, 29));
+    EXPECT_EQ(terrain->Height(1804, -1804), grid(30, 30));
+    EXPECT_EQ(terrain->Height(-30, 30), grid(0, 0)) << "quotients truncate toward zero";
+    EXPECT_EQ(terrain->Height(1860, -1860), grid(31, 31));
+    EXPECT_EQ(terrain->Height(300, -600), grid(5, 10));
+
+    // Off the grid: the nearest edge point, never outside the array.
+    EXPECT_EQ(terrain->Height(2500, -300), grid(31, 5)) << "a parked monster";
+    EXPECT_EQ(terrain->Height(-500, -300), grid(0, 5));
+    EXPECT_EQ(terrain->Height(300, 500), grid(5, 0));
+    EXPECT_EQ(terrain->Height(300, -1e9f), grid(5, 31));
+    EXPECT_EQ(terrain->Height(1e30f, 1e30f), grid(31, 0));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(terrain->Height(nan, -300), grid(0, 5));
+    EXPECT_EQ(terrain->Height(300, nan), grid(5, 0));
+    EXPECT_EQ(terrain->Height(inf, -inf), grid(31, 31));
+    EXPECT_EQ(terrain->Height(-inf, inf), grid(0, 0));
+}
+
+TEST_F(TerrainTest, BuildsNineHundredSixtyOneQuadsInCornerOrder) {
+    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
+    WriteHeightmap();
+    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+    EXPECT_EQ(terrain->quadCount, 961);
+    EXPECT_NE(terrain->displayList, 0u);
+
+    // Quad q covers row i = q / 31, column j = q % 31.
+    const int quads[] = {0, 1, 31, 500, 960};
+    const int cornerCol[4] = {1, 0, 0, 1}, cornerRow[4] = {0, 0, 1, 1};
+    const float cornerS[4] = {1, 0, 0, 1}, cornerT[4] = {0, 0, 1, 1};
+    for (int q : quads)
+        for (int k = 0; k < 4; ++k) {
+            SCOPED_TRACE(testing::Message() << "quad " << q << " corner " << k);
+            const GridPoint& p = terrain->grid[q % 31 + cornerCol[k]][q / 31 + cornerRow[k]];
+            const int v = q * 4 + k;
+            EXPECT_EQ(terrain->vertices[v * 3 + 0], p.x);
+            EXPECT_EQ(terrain->vertices[v * 3 + 1], p.y);
+            EXPECT_EQ(terrain->vertices[v * 3 + 2], p.z);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(terrain->colours[v * 3 + i], p.shade);
+            EXPECT_EQ(terrain->texCoords[v * 2 + 0], cornerS[k]);
+            EXPECT_EQ(terrain->texCoords[v * 2 + 1], cornerT[k]);
+        }
+}
+
+TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
+    // Missing grass stops the build even with a good heightmap.
+    WriteHeightmap();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(terrain->Load("data/t1.bmp"));
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "orvanthe: data/grass.bmp: cannot open (No such file or directory)\n");
+    EXPECT_EQ(terrain->displayList, 0u);
+    EXPECT_EQ(terrain->quadCount, 0);
+
+    // A heightmap too small to sample 32 x 32 points.
+    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
+    WriteBytes("data/small.bmp", SolidBmp(32, 31, {255, 0, 0}));
+    auto other = std::make_unique<Terrain>();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(other->Load("data/small.bmp"));
+    err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n");
+    EXPECT_EQ(other->heightmap.pixels, nullptr);
+    EXPECT_EQ(other->displayList, 0u);
+
+    for (float x : {0.0f, 900.0f, 2500.0f, -1e20f, std::numeric_limits<float>::quiet_NaN()}) {
+        EXPECT_EQ(terrain->Height(x, -900), -200.0f) << "flat at the lowest ground";
+        EXPECT_EQ(other->Height(x, -900), -200.0f);
+    }
+
+    glClearColor(0, 0, 1, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(900, 300, -900, 900, -200, -901, 0, 1, 0);
+    glColor3f(1, 1, 1);
+    terrain->Draw();
+    other->Draw();
+    glFinish();
+    const auto frame = ReadFrame();
+    for (size_t i = 0; i < frame.size(); i += 4)
+        ASSERT_TRUE(frame[i] == 0 && frame[i + 1] == 0 && frame[i + 2] == 255) << "stray pixel at " << i / 4;
+}
+
+TEST_F(TerrainTest, LookingDownShowsTheGrassModulatedByTheShade) {
+    // Grass in four quadrants: each cell shows the whole image once, s along
+    // +x and t along -z.
+    WriteBytes("data/grass.bmp", MakeBmp(2, 2, [](int x, int row) {
+                   static const Rgb q[2][2] = {{{200, 100, 40}, {40, 200, 100}}, {{100, 40, 200}, {220, 220, 60}}};
+                   return q[row][x];
+               }));
+    // Columns 0..15 at red 51 (shade 0.5), 16..31 at 255 (shade 2.5, clamped to 1).
+    WriteBytes("data/t1.bmp", MakeBmp(32, 32, [](int c, int) { return Rgb{uint8_t(c < 16 ? 51 : 255), 0, 0}; }));
+    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+
+    const struct {
+        int column, row;
+        float shade;
+    } cells[] = {{5, 5, 0.5f}, {22, 9, 1.0f}};
+    const struct {
+        float s, t;
+        Rgb texel;
+    } spots[] = {{0.25f, 0.25f, {200, 100, 40}},
+                 {0.75f, 0.25f, {40, 200, 100}},
+                 {0.25f, 0.75f, {100, 40, 200}},
+                 {0.75f, 0.75f, {220, 220, 60}}};
+    for (const auto& cell : cells) {
+        SCOPED_TRACE(testing::Message() << "cell " << cell.column << "," << cell.row);
+        const float cx = (cell.column + 0.5f) * 60.0f, cz = -(cell.row + 0.5f) * 60.0f;
+        const float ground = terrain->Height(cx, cz);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(cx, ground + 150, cz, cx, ground, cz, 0, 0, -1);
+        glColor3f(1, 1, 1);
+        terrain->Draw();
+        glFinish();
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "Draw turns texturing off again";
+        for (const auto& spot : spots) {
+            SCOPED_TRACE(testing::Message() << "s " << spot.s << " t " << spot.t);
+            int wx = 0, wy = 0;
+            Project((cell.column + spot.s) * 60.0f, ground, -(cell.row + spot.t) * 60.0f, &wx, &wy);
+            ASSERT_TRUE(wx > 0 && wx < 800 && wy > 0 && wy < 600);
+            const Pixel p = ReadPixel(wx, wy);
+            EXPECT_NEAR(p.r, spot.texel.r * cell.shade, 4);
+            EXPECT_NEAR(p.g, spot.texel.g * cell.shade, 4);
+            EXPECT_NEAR(p.b, spot.texel.b * cell.shade, 4);
+        }
+    }
+}
+
+TEST_F(TerrainTest, TheDisplayListCoversThePlatformAndNothingElse) {
+    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {0, 255, 0}));
+    WriteBytes("data/t1.bmp", SolidBmp(32, 32, {255, 0, 0}));
+    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+    // Straight down on the whole platform, x to the right, -z up the screen.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-370, 2230, -45, 1905, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, -1, 0, 0, 0, -1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+    terrain->Draw();
+    glFinish();
+    // Every cell's centre is grass; just outside the platform is the clear colour.
+    for (int i = 0; i < 31; ++i)
+        for (int j = 0; j < 31; ++j) {
+            int wx = 0, wy = 0;
+            Project((j + 0.5f) * 60.0f, -72.5f, -(i + 0.5f) * 60.0f, &wx, &wy);
+            const Pixel p = ReadPixel(wx, wy);
+            ASSERT_TRUE(p.r == 0 && p.g == 255 && p.b == 0) << "cell " << j << "," << i;
+        }
+    for (float x : {-30.0f, 1890.0f}) {
+        int wx = 0, wy = 0;
+        Project(x, -72.5f, -900.0f, &wx, &wy);
+        const Pixel p = ReadPixel(wx, wy);
+        EXPECT_TRUE(p.r == 0 && p.g == 0 && p.b == 255) << x;
+    }
+}

@@ -1,0 +1,271 @@
+// BMP decoding (including hostile files) and Texture loading into GL.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "scenery_fixture.h"
+#include "game_fixture.h"
+#include "scenery/bmp.h"
+#include "scenery/texture.h"
+
+namespace {
+
+Rgb Pattern(int x, int row) { return Rgb{uint8_t(x * 7 + 1), uint8_t(row * 13 + 2), uint8_t(x + row * 3 + 3)}; }
+
+BmpStatus Decode(const std::vector<uint8_t>& bytes, BmpImage* image) {
+    return DecodeBmp(bytes.data(), bytes.size(), image);
+}
+
+// The decoded image must be exactly Pattern, bottom row first, unpadded.
+void ExpectPattern(const BmpImage& image, int width, int height) {
+    ASSERT_EQ(image.width, width);
+    ASSERT_EQ(image.height, height);
+    ASSERT_EQ(image.pixels.size(), size_t(width) * size_t(height) * 3);
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = Pattern(x, row);
+            const uint8_t* p = &image.pixels[(size_t(row) * width + x) * 3];
+            ASSERT_EQ(p[0], c.r) << x << "," << row;
+            ASSERT_EQ(p[1], c.g) << x << "," << row;
+            ASSERT_EQ(p[2], c.b) << x << "," << row;
+        }
+}
+
+}  // namespace
+
+TEST(BmpDecoder, ReadsWellFormedTwentyFourBitFiles) {
+    BmpImage image;
+    // First stored pixel B,G,R = 10,20,30 comes out as R,G,B = 30,20,10.
+    auto bytes = MakeBmp(32, 32, [](int x, int row) {
+        return x == 0 && row == 0 ? Rgb{30, 20, 10} : Rgb{1, 2, 3};
+    });
+    ASSERT_EQ(Decode(bytes, &image), BmpStatus::Ok);
+    EXPECT_EQ(image.width, 32);
+    EXPECT_EQ(image.height, 32);
+    ASSERT_EQ(bytes[54], 10);
+    EXPECT_EQ(image.pixels[0], 30);
+    EXPECT_EQ(image.pixels[1], 20);
+    EXPECT_EQ(image.pixels[2], 10);
+
+    // Widths 1, 2, 3 and 5 carry 1 to 3 fill bytes a row; none may leak.
+    for (int width : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE(width);
+        ASSERT_EQ(Decode(MakeBmp(width, 3, Pattern), &image), BmpStatus::Ok);
+        ExpectPattern(image, width, 3);
+    }
+
+    // Longer information headers (V4, V5) put the pixels further in.
+    BmpOptions v5;
+    v5.infoSize = 124;
+    ASSERT_EQ(Decode(MakeBmp(3, 2, Pattern, v5), &image), BmpStatus::Ok);
+    ExpectPattern(image, 3, 2);
+}
+
+TEST(BmpDecoder, NeitherTrustsNorNeedsBiSizeImage) {
+    BmpImage image;
+    for (int64_t sizeImage : {int64_t(0), int64_t(47), int64_t(7), int64_t(0xFFFFFFFF)}) {
+        SCOPED_TRACE(sizeImage);
+        BmpOptions o;
+        o.sizeImage = sizeImage;
+        ASSERT_EQ(Decode(MakeBmp(5, 3, Pattern, o), &image), BmpStatus::Ok);
+        ExpectPattern(image, 5, 3);
+    }
+}
+
+TEST(BmpDecoder, TurnsTopDownFilesBottomUp) {
+    BmpOptions o;
+    o.topDown = true;
+    // Stored row 0 of a top-down file is the top of the picture.
+    auto bytes = MakeBmp(3, 4, [](int x, int row) { return Pattern(x, 3 - row); }, o);
+    BmpImage image;
+    ASSERT_EQ(Decode(bytes, &image), BmpStatus::Ok);
+    ExpectPattern(image, 3, 4);
+}
+
+TEST(BmpDecoder, RefusesHostileFilesAndLeavesTheResultEmpty) {
+    const auto good = MakeBmp(5, 3, Pattern);  // stride 16, pixels at 54..101
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        BmpStatus expected;
+    };
+    std::vector<Case> cases;
+    auto with = [&](const char* what, BmpStatus expected, auto edit) {
+        auto bytes = good;
+        edit(bytes);
+        cases.push_back({what, bytes, expected});
+    };
+    cases.push_back({"empty", {}, BmpStatus::NotBmp});
+    with("BA signature", BmpStatus::NotBmp, [](auto& b) { b[1] = 'A'; });
+    cases.push_back({"header cut short", std::vector<uint8_t>(good.begin(), good.begin() + 53),
+                     BmpStatus::TruncatedHeader});
+    cases.push_back({"last pixel byte missing", std::vector<uint8_t>(good.begin(), good.end() - 2),
+                     BmpStatus::TruncatedPixels});
+    with("width larger than the data", BmpStatus::TruncatedPixels, [](auto& b) { PutU32(b, 18, 6); });
+    with("height larger than the data", BmpStatus::TruncatedPixels, [](auto& b) { PutU32(b, 22, 4); });
+    with("8192 x 8192 in a tiny file", BmpStatus::TruncatedPixels, [](auto& b) {
+        PutU32(b, 18, 8192);
+        PutU32(b, 22, 8192);
+    });
+    with("pixel offset beyond the file", BmpStatus::TruncatedPixels, [](auto& b) { PutU32(b, 10, 1000); });
+    with("pixel offset near 4 GiB", BmpStatus::TruncatedPixels, [](auto& b) { PutU32(b, 10, 0xFFFFFFF0u); });
+    with("pixel offset inside the header", BmpStatus::BadOffset, [](auto& b) { PutU32(b, 10, 14); });
+    with("zero width", BmpStatus::BadSize, [](auto& b) { PutU32(b, 18, 0); });
+    with("zero height", BmpStatus::BadSize, [](auto& b) { PutU32(b, 22, 0); });
+    with("negative width", BmpStatus::BadSize, [](auto& b) { PutU32(b, 18, uint32_t(-5)); });
+    with("width 8193", BmpStatus::BadSize, [](auto& b) { PutU32(b, 18, 8193); });
+    with("height INT_MIN", BmpStatus::BadSize, [](auto& b) { PutU32(b, 22, uint32_t(INT32_MIN)); });
+    with("width INT_MAX", BmpStatus::BadSize, [](auto& b) { PutU32(b, 18, uint32_t(INT32_MAX)); });
+    for (uint16_t bits : {1, 4, 8, 16, 32})
+        with("other bit depth", BmpStatus::Unsupported, [bits](auto& b) { PutU16(b, 28, bits); });
+    for (uint32_t compression : {1u, 2u, 3u, 4u, 5u, 6u})
+        with("compressed", BmpStatus::Unsupported, [compression](auto& b) { PutU32(b, 30, compression); });
+    with("12-byte core header", BmpStatus::Unsupported, [](auto& b) { PutU32(b, 14, 12); });
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BmpImage image;
+        image.width = 9;
+        image.height = 9;
+        image.pixels.assign(3, 1);
+        EXPECT_EQ(Decode(c.bytes, &image), c.expected);
+        EXPECT_EQ(image.width, 0);
+        EXPECT_EQ(image.height, 0);
+        EXPECT_TRUE(image.pixels.empty());
+    }
+
+    // Only the fill bytes of the last row may be missing: no pixel is lost.
+    BmpImage image;
+    EXPECT_EQ(Decode(std::vector<uint8_t>(good.begin(), good.end() - 1), &image), BmpStatus::Ok);
+    ExpectPattern(image, 5, 3);
+}
+
+class TextureLoad : public GameTest {
+protected:
+    void TearDown() override {
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+    }
+    ScratchDir dir;
+};
+
+TEST_F(TextureLoad, UploadsMipmappedWithLinearFilterAndClampedWraps) {
+    WriteBytes("data/t.bmp", MakeBmp(32, 32, [](int x, int row) {
+                   return x == 0 && row == 0 ? Rgb{30, 20, 10} : Pattern(x, row);
+               }));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    Texture t;
+    ASSERT_TRUE(t.Load("data/t.bmp"));
+    EXPECT_TRUE(t.loaded);
+    EXPECT_EQ(t.width, 32);
+    EXPECT_EQ(t.height, 32);
+    ASSERT_NE(t.pixels, nullptr);
+    EXPECT_EQ(t.pixels[0], 30);
+    EXPECT_EQ(t.pixels[1], 20);
+    EXPECT_EQ(t.pixels[2], 10);
+    EXPECT_NE(t.textureId, 0u);
+
+    GLint value = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(GLuint(value), t.textureId) << "left bound";
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+    EXPECT_EQ(value, GL_LINEAR);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+    EXPECT_EQ(value, GL_LINEAR);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
+    EXPECT_EQ(value, GL_CLAMP);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
+    EXPECT_EQ(value, GL_CLAMP);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &value);
+    EXPECT_EQ(value, 1) << "mipmaps down to 1 x 1";
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+    EXPECT_EQ(value, 4) << "unpack alignment restored";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(TextureLoad, TexelsMatchThePixelsForUnpaddedRows) {
+    // 2 x 2 has 6-byte rows: uploaded with the default alignment of 4, the
+    // second row would be read from the wrong place (and past the buffer).
+    for (int side : {1, 2, 4}) {
+        SCOPED_TRACE(side);
+        const std::string path = "data/s" + std::to_string(side) + ".bmp";
+        WriteBytes(path, MakeBmp(side, side, Pattern));
+        Texture t;
+        ASSERT_TRUE(t.Load(path));
+        std::vector<uint8_t> texels(size_t(side) * side * 3, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        EXPECT_EQ(texels, std::vector<uint8_t>(t.pixels.get(), t.pixels.get() + texels.size()));
+        EXPECT_EQ(texels[0], Pattern(0, 0).r) << "R,G,B order, bottom row first";
+    }
+}
+
+TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
+    WriteBytes("data/ba.bmp", [] {
+        auto b = SolidBmp(4, 4, {1, 2, 3});
+        b[1] = 'A';
+        return b;
+    }());
+    auto cut = SolidBmp(4, 4, {1, 2, 3});
+    cut.resize(cut.size() - 20);
+    WriteBytes("data/cut.bmp", cut);
+    BmpOptions eight;
+    eight.bitCount = 8;
+    WriteBytes("data/8bit.bmp", MakeBmp(4, 4, Pattern, eight));
+    std::filesystem::create_directories("data/dir.bmp");
+
+    const struct {
+        const char* path;
+        const char* reason;
+    } cases[] = {
+        {"data/missing.bmp", "data/missing.bmp: cannot open (No such file or directory)"},
+        {"data/ba.bmp", "data/ba.bmp: not a BMP file"},
+        {"data/cut.bmp", "data/cut.bmp: truncated pixel data"},
+        {"data/8bit.bmp", "data/8bit.bmp: not a 24-bit uncompressed BMP"},
+        {"data/dir.bmp", "data/dir.bmp: cannot read (Is a directory)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        GLuint bound = 0;
+        glGenTextures(1, &bound);
+        glBindTexture(GL_TEXTURE_2D, bound);
+        Texture t;
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(t.Load(c.path));
+        EXPECT_FALSE(t.Load(c.path)) << "a second try";
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, std::string("orvanthe: ") + c.reason + "\n") << "one line, once";
+        EXPECT_EQ(t.pixels, nullptr);
+        EXPECT_FALSE(t.loaded);
+        EXPECT_EQ(t.textureId, 0u);
+        GLint now = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &now);
+        EXPECT_EQ(GLuint(now), bound) << "GL untouched";
+    }
+}
+
+TEST_F(TextureLoad, ReleaseFreesPixelsKeepsTheNameAndCanRepeat) {
+    WriteBytes("data/a.bmp", SolidBmp(4, 4, {9, 9, 9}));
+    WriteBytes("data/b.bmp", SolidBmp(8, 2, {7, 7, 7}));
+    Texture t;
+    ASSERT_TRUE(t.Load("data/a.bmp"));
+    const uint32_t name = t.textureId;
+    t.Release();
+    EXPECT_EQ(t.pixels, nullptr);
+    EXPECT_FALSE(t.loaded);
+    EXPECT_EQ(t.textureId, name);
+    EXPECT_TRUE(glIsTexture(name));
+    t.Release();
+    EXPECT_EQ(t.pixels, nullptr);
+
+    // Loading over a held image replaces it.
+    ASSERT_TRUE(t.Load("data/a.bmp"));
+    ASSERT_TRUE(t.Load("data/b.bmp"));
+    EXPECT_EQ(t.width, 8);
+    EXPECT_EQ(t.height, 2);
+    EXPECT_EQ(t.pixels[0], 7);
+}

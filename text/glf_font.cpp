@@ -1,0 +1,145 @@
+// GLF reading, upload and string drawing. The file is read whole (up to the
+// largest size a valid font can use), checked by ParseGlf and uploaded with
+// glTexImage2D without mipmaps.
+#include "text/glf_font.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "scenery/texture.h"
+
+GlfFont g_font;
+const GlfFont* g_currentFont = nullptr;
+
+namespace {
+
+constexpr size_t kMaxGlfBytes = kGlfHeaderBytes + 256 * kGlfGlyphBytes +
+                                size_t(kGlfMaxTextureSide) * size_t(kGlfMaxTextureSide) * 2;
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason, bool* opened) {
+    *opened = false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
+        return false;
+    }
+    *opened = true;
+    try {
+        uint8_t chunk[65536];
+        size_t got;
+        while (bytes->size() < kMaxGlfBytes &&
+               (got = std::fread(chunk, 1, std::min(sizeof chunk, kMaxGlfBytes - bytes->size()), file)) > 0) {
+            bytes->insert(bytes->end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        *reason = "out of memory";
+        return false;
+    }
+    // Reading a directory opens fine and fails here (EISDIR).
+    const bool readError = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (readError) {
+        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool GlfFont::Load(const std::string& path, uint32_t textureName) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    bool opened = false;
+    if (!ReadWholeFile(path, &bytes, &reason, &opened)) {
+        if (opened) Release();
+        ReportAssetProblem(path, reason);
+        return false;
+    }
+    Release();
+    GlfFile parsed;
+    const GlfStatus status = ParseGlf(bytes.data(), bytes.size(), &parsed);
+    if (status != GlfStatus::Ok) {
+        ReportAssetProblem(path, GlfStatusText(status));
+        return false;
+    }
+    GLint maxSide = kGlfMaxTextureSide;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    if (parsed.texWidth > maxSide || parsed.texHeight > maxSide) {
+        ReportAssetProblem(path, "texture larger than GL allows");
+        return false;
+    }
+
+    // Earlier errors are not ours to report; drop them so the check below
+    // sees only the upload.
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Rows are 2 * width bytes: with the default alignment of 4 an odd width
+    // would make GL read past the end of the texels.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                 parsed.texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    // A GL 1.1 driver refuses sizes that are not powers of two.
+    if (glGetError() != GL_NO_ERROR) {
+        ReportAssetProblem(path, "texture upload failed");
+        return false;
+    }
+
+    texName = textureName;
+    texWidth = parsed.texWidth;
+    texHeight = parsed.texHeight;
+    firstChar = parsed.firstChar;
+    lastChar = parsed.lastChar;
+    glyphs = std::move(parsed.glyphs);
+    return true;
+}
+
+void GlfFont::Begin() const {
+    g_currentFont = glyphs.empty() ? nullptr : this;
+    glBindTexture(GL_TEXTURE_2D, texName);
+}
+
+void GlfFont::End() { g_currentFont = nullptr; }
+
+void GlfFont::DrawString(const char* text, float x, float y, float z) {
+    const GlfFont* font = g_currentFont;
+    if (!font) return;
+    glBegin(GL_QUADS);
+    for (const char* p = text; *p; ++p) {
+        // Codes are signed bytes: 128..255 come out negative, with no glyph.
+        const int index = int(static_cast<signed char>(*p)) - font->firstChar;
+        if (index < 0 || size_t(index) >= font->glyphs.size()) continue;
+        const GlfGlyph& g = font->glyphs[size_t(index)];
+        glTexCoord2f(g.leftS, g.topT);
+        glVertex3f(x, y, z);
+        glTexCoord2f(g.leftS, g.bottomT);
+        glVertex3f(x, y - g.height, z);
+        glTexCoord2f(g.rightS, g.bottomT);
+        glVertex3f(x + g.width, y - g.height, z);
+        glTexCoord2f(g.rightS, g.topT);
+        glVertex3f(x + g.width, y, z);
+        x += g.width;
+    }
+    glEnd();
+}
+
+void GlfFont::Release() {
+    glyphs.clear();
+    glyphs.shrink_to_fit();
+}

@@ -1,0 +1,57 @@
+// Title screen layout: each line has its own uniform scale, with the
+// translation applied inside it, so a line's top-left corner lands at
+// scale * translation.
+#include "text/title.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+struct TitleLine {
+    const char* text;
+    float scale;
+    float x, y;
+};
+
+const TitleLine kLines[] = {
+    {"Quillmarr", 10.0f, 13.0f, 53.0f},
+    {"Orvanthe    lev 0", 25.0f, 5.0f, 20.0f},
+    {"ENTER to begin", 7.0f, 80.0f, 10.0f},
+    {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
+    {"Stay in the platform", 7.0f, 80.0f, 4.0f},
+};
+
+}  // namespace
+
+void DrawTitle(const GlfFont& font) {
+    glColor3d(1.0, 1.0, 1.0);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    for (const TitleLine& line : kLines) {
+        glPushMatrix();
+        font.Begin();
+        glScalef(line.scale, line.scale, line.scale);
+        glTranslatef(line.x, line.y, 0.0f);
+        GlfFont::DrawString(line.text, 0.0f, 0.0f, 0.0f);
+        GlfFont::End();
+        glPopMatrix();
+    }
+
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glColor3d(1.0, 0.0, 0.0);
+}
