@@ -22,7 +22,8 @@ char g_windowTitle[256] = "";
 
 void PlaceCameraAtStart() {
     // Looking one unit along -z: that length is the walking speed.
-    g_camera.Place(234.0f, -155.0f, -319.0f, 234.0f, -155.0f, -320.0f, 0.0f, 1.0f, 0.0f);
+    const Vector3& p = kCameraStart;
+    g_camera.Place(p.x, p.y, p.z, p.x, p.y, p.z - 1.0f, 0.0f, 1.0f, 0.0f);
 }
 
 bool CameraLeftPlatform() {

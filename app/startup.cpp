@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/asset_file.h"
 #include "app/flow.h"
 #include "app/sound.h"
 #include "monsters/monster.h"

@@ -3,6 +3,7 @@
 // the collision box test, and the per-frame monster pass.
 #include <cmath>
 
+#include "app/flow.h"
 #include "app/startup.h"
 #include "camera/frustum.h"
 #include "monsters/monster.h"
@@ -68,8 +69,14 @@ void CreateMonsters() {
 }
 
 void PlaceMonstersAtStart() {
-    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i)
-        g_monsters[i]->Place(kMonsterStarts[i].x, kMonsterStarts[i].y, kMonsterStarts[i].z);
+    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i) {
+        Monster& m = *g_monsters[i];
+        m.Place(kMonsterStarts[i].x, kMonsterStarts[i].y, kMonsterStarts[i].z);
+        // Waiting monsters face where the player comes in, not away; only
+        // hunting ones aim again, so this holds until they wake.
+        m.AimAt(kCameraStart);
+        m.UpdateHeading();
+    }
 }
 
 void ResetMonsters() {

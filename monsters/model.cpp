@@ -1,52 +1,13 @@
 // A monster's model: loading the skin and the MD2 file, the collision box
 // from keyframe 40, and releasing the arrays. Decoding, texture-coordinate
 // normalisation and the box are all done once, here, at load.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <new>
-
+#include "app/asset_file.h"
 #include "monsters/monster.h"
 
 namespace {
 
 // Well above the largest model the limits allow (about 4.3 MB of frames).
 constexpr size_t kMaxModelBytes = size_t(16) << 20;
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
-        return false;
-    }
-    bool tooLarge = false, noMemory = false;
-    try {
-        uint8_t chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            if (bytes->size() + got > kMaxModelBytes) {
-                tooLarge = true;
-                break;
-            }
-            bytes->insert(bytes->end(), chunk, chunk + got);
-        }
-    } catch (const std::bad_alloc&) {
-        noMemory = true;
-    }
-    // A directory opens and then fails to read.
-    const bool readError = std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (!noMemory && !readError && !tooLarge) return true;
-    if (noMemory) {
-        *reason = Md2StatusText(Md2Status::OutOfMemory);
-    } else if (readError) {
-        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
-    } else {
-        *reason = "file too large";
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -61,7 +22,7 @@ bool Monster::LoadModel(const std::string& md2Path) {
 
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!ReadWholeFile(md2Path, &bytes, &reason)) {
+    if (ReadAssetFile(md2Path, kMaxModelBytes, &bytes, &reason) != AssetRead::Ok) {
         ReportAssetProblem(md2Path, reason);
         return false;
     }

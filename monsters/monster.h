@@ -48,7 +48,7 @@ public:
     float boxHalfWidth = 0.0f;
     uint32_t animTimerStart = 0;
     bool animTimerRunning = false;
-    // The start positions' heading: nothing turns a monster before it aims.
+    // Before the first aim; start-up turns monsters toward the player.
     float heading = 90.0f;
     int32_t hitPoints = kFirstGameHitPoints;
     bool huntDelayStarted = false;

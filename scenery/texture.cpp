@@ -5,12 +5,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <new>
-#include <set>
 #include <vector>
+
+#include "app/asset_file.h"
 
 namespace {
 
@@ -21,57 +20,14 @@ constexpr size_t kMaxFileBytes = size_t(256) << 20;
 
 bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason) {
     *image = BmpImage();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
-        return false;
-    }
     std::vector<uint8_t> bytes;
-    bool tooLarge = false;
-    try {
-        uint8_t chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            if (bytes.size() + got > kMaxFileBytes) {
-                tooLarge = true;
-                break;
-            }
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        }
-    } catch (const std::bad_alloc&) {
-        std::fclose(file);
-        *reason = BmpStatusText(BmpStatus::OutOfMemory);
-        return false;
-    }
-    // Reading a directory opens fine and fails here (EISDIR).
-    const bool readError = std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (readError) {
-        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
-        return false;
-    }
-    if (tooLarge) {
-        *reason = "file too large";
-        return false;
-    }
+    if (ReadAssetFile(path, kMaxFileBytes, &bytes, reason) != AssetRead::Ok) return false;
     const BmpStatus status = DecodeBmp(bytes.data(), bytes.size(), image);
     if (status != BmpStatus::Ok) {
         *reason = BmpStatusText(status);
         return false;
     }
     return true;
-}
-
-namespace {
-std::set<std::string> g_reportedAssets;
-}
-
-void ForgetReportedAssetProblems() { g_reportedAssets.clear(); }
-
-void ReportAssetProblem(const std::string& path, const std::string& reason) {
-    if (!g_reportedAssets.insert(path).second) return;
-    std::fprintf(stderr, "orvanthe: %s: %s\n", path.c_str(), reason.c_str());
 }
 
 bool Texture::Load(const std::string& path) {

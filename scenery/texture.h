@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/asset_file.h"
 #include "scenery/bmp.h"
 
 class Texture {
@@ -32,8 +33,3 @@ public:
 // a short description, e.g. "cannot open (No such file or directory)".
 bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason);
 
-// Prints "orvanthe: <path>: <reason>" on stderr, once per path for the life
-// of the program: explosions reload their sprite every time.
-void ReportAssetProblem(const std::string& path, const std::string& reason);
-// Start-up calls this, so every run names its unreadable files afresh.
-void ForgetReportedAssetProblems();

@@ -37,15 +37,6 @@ void LinkDataExcept(ScratchDir& dir, const std::string& missing) {
 
 int g_endedAt = 0;
 
-// GL texture objects alive now. Names are not reused, so count them all.
-int LiveTextures() {
-    GLuint probe = 0;
-    glGenTextures(1, &probe);
-    glDeleteTextures(1, &probe);
-    int live = 0;
-    for (GLuint name = 1; name < probe; ++name) live += glIsTexture(name) ? 1 : 0;
-    return live;
-}
 
 // Title, play with walking and shooting, a pause, every monster killed (or,
 // without models, a walk off the edge), the title again, quit.
@@ -154,6 +145,18 @@ TEST_F(WholeGame, StartUpReadsTheFilesInItsFixedOrder) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
+namespace {
+// GL texture objects alive now. Names are not reused, so count them all.
+int LiveTextures() {
+    GLuint probe = 0;
+    glGenTextures(1, &probe);
+    glDeleteTextures(1, &probe);
+    int live = 0;
+    for (GLuint name = 1; name < probe; ++name) live += glIsTexture(name) ? 1 : 0;
+    return live;
+}
+}  // namespace
+
 // Ten thousand frames of play, shots, explosions and new games in a small
 // window: the heap and the GL texture objects must not keep growing.
 TEST(Soak, TenThousandFramesDoNotGrowMemory) {
@@ -201,3 +204,64 @@ TEST(Soak, TenThousandFramesDoNotGrowMemory) {
     platform::DestroyMainWindow();
 }
 #endif
+
+namespace {
+
+// Start-up on the generated assets in a small window, then into play.
+class WinPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script::Reset();
+        LinkDataExcept(dir_, "");
+        std::string error;
+        ASSERT_TRUE(platform::CreateMainWindow(kCaption, 200, 150, &error)) << error;
+        SetProjection(200, 150);
+        SetFixedGlState();
+        InitGame();
+        g_firstFrame = false;
+        RunFrame();
+        script::HoldKey(platform::Key::Enter, true);
+        RunFrame();
+        script::HoldKey(platform::Key::Enter, false);
+        ASSERT_FALSE(g_inTitle);
+        for (auto& m : g_monsters) m->hitPoints = 0;
+        script::ClearLog();
+    }
+    void TearDown() override {
+        ShutdownGame();
+        platform::DestroyMainWindow();
+    }
+    // Swaps logged before the win dialog: the lap's frames.
+    int LapFrames() {
+        const auto& log = script::Log();
+        int swaps = 0;
+        for (const std::string& line : log) {
+            if (line.rfind("dialog", 0) == 0) return line.find("You win") != std::string::npos ? swaps : -1;
+            if (line == "swap") ++swaps;
+        }
+        return -1;
+    }
+    ScratchDir dir_;
+};
+
+}  // namespace
+
+TEST_F(WinPath, ThreeSecondsOfPlayThenTheWinDialogAndTheTitle) {
+    script::SetFrameCost(20);
+    const uint32_t start = script::Now();
+    RunFrame();
+    EXPECT_EQ(LapFrames(), 150) << "frames at 0, 20, ... 2980 ms";
+    EXPECT_EQ(g_victoryStart, start);
+    EXPECT_TRUE(g_inTitle);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(g_monsters[size_t(i)]->hitPoints, 20);
+        EXPECT_EQ(g_monsters[size_t(i)]->position.x, kMonsterStarts[i].x);
+    }
+    EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 0) << "no sound for a win";
+}
+
+TEST_F(WinPath, ASlowClockStillDrawsOneLapFrame) {
+    script::SetFrameCost(5000);
+    RunFrame();
+    EXPECT_EQ(LapFrames(), 1);
+}

@@ -6,12 +6,8 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <new>
 
-#include "scenery/texture.h"
+#include "app/asset_file.h"
 
 GlfFont g_font;
 const GlfFont* g_currentFont = nullptr;
@@ -21,45 +17,15 @@ namespace {
 constexpr size_t kMaxGlfBytes = kGlfHeaderBytes + 256 * kGlfGlyphBytes +
                                 size_t(kGlfMaxTextureSide) * size_t(kGlfMaxTextureSide) * 2;
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason, bool* opened) {
-    *opened = false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *reason = std::string("cannot open (") + std::strerror(errno) + ")";
-        return false;
-    }
-    *opened = true;
-    try {
-        uint8_t chunk[65536];
-        size_t got;
-        while (bytes->size() < kMaxGlfBytes &&
-               (got = std::fread(chunk, 1, std::min(sizeof chunk, kMaxGlfBytes - bytes->size()), file)) > 0) {
-            bytes->insert(bytes->end(), chunk, chunk + got);
-        }
-    } catch (const std::bad_alloc&) {
-        std::fclose(file);
-        *reason = "out of memory";
-        return false;
-    }
-    // Reading a directory opens fine and fails here (EISDIR).
-    const bool readError = std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (readError) {
-        *reason = std::string("cannot read (") + std::strerror(readErrno) + ")";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     std::vector<uint8_t> bytes;
     std::string reason;
-    bool opened = false;
-    if (!ReadWholeFile(path, &bytes, &reason, &opened)) {
-        if (opened) Release();
+    const AssetRead read = ReadAssetFile(path, kMaxGlfBytes, &bytes, &reason);
+    if (read != AssetRead::Ok) {
+        // A missing file leaves the font as it was; an unusable one empties it.
+        if (read == AssetRead::Failed) Release();
         ReportAssetProblem(path, reason);
         return false;
     }

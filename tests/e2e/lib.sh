@@ -32,6 +32,9 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 trap 'exit 143' TERM INT
+# A step that fails outside fail() still says where.
+trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (DISPLAY=${DISPLAY-unset})" >&2' ERR
+set -E
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 

@@ -1,0 +1,24 @@
+// Reading the game's asset files, and telling the player once per file when
+// one cannot be used. Every loader reads its file whole through here and
+// decodes from memory, so the decoders can be tested and fuzzed without I/O.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class AssetRead {
+    Ok,
+    CannotOpen,  // missing or not permitted: nothing was read
+    Failed,      // opened, but unreadable, larger than maxBytes, or no memory
+};
+
+// Reads at most maxBytes; on failure *reason says why, in a few words.
+AssetRead ReadAssetFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* reason);
+
+// One short stderr line naming the file and the reason, once per file: an
+// explosion reloading a missing sprite does not repeat it.
+void ReportAssetProblem(const std::string& path, const std::string& reason);
+// Start-up calls this, so every run names its unreadable files afresh.
+void ForgetReportedAssetProblems();
