@@ -22,13 +22,9 @@ void FullWindowQuad(uint32_t texture) {
     glEnd();
 }
 
-// GL_CLAMP blends the black border colour into the outermost half texel,
-// which would darken a rim round the whole view through a white mask; edge
-// clamping (GL 1.2, which every driver has) repeats the edge texels.
+// Without edge clamping a white mask would darken a rim round the view.
 void LoadEdgeClamped(Texture* texture, const char* path) {
-    if (!texture->Load(path)) return;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (texture->Load(path)) texture->ClampToEdge();
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ Terrain::Terrain() {
 
 bool Terrain::Load(const std::string& heightmapFile) {
     if (!grass.Load("data/grass.bmp")) return false;
+    grass.ClampToEdge();  // no dark seams between the tiled cells
     if (!heightmap.Load(heightmapFile)) return false;
     if (heightmap.width < kTerrainGridSize || heightmap.height < kTerrainGridSize) {
         ReportAssetProblem(heightmapFile, "heightmap smaller than 32 x 32");

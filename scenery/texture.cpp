@@ -78,3 +78,10 @@ void Texture::Release() {
     pixels.reset();
     loaded = false;
 }
+
+void Texture::ClampToEdge() const {
+    if (!loaded) return;
+    glBindTexture(GL_TEXTURE_2D, textureId);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}

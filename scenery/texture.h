@@ -27,6 +27,10 @@ public:
     bool Load(const std::string& path);
     // Frees the pixels; the GL texture object and textureId stay.
     void Release();
+    // GL_CLAMP blends the black border colour into the outermost half
+    // texel: a dark line where a stretched or tiled image meets its edge.
+    // Edge clamping (GL 1.2, which every driver has) repeats the edge texels.
+    void ClampToEdge() const;
 };
 
 // Reads and decodes a BMP file. On failure returns false and sets *reason to
