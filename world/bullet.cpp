@@ -1,6 +1,7 @@
 #include "world/bullet.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 namespace {
 constexpr float kLaunchHeight = 10.0f;
@@ -8,13 +9,24 @@ constexpr float kSpeedFactor = 10.0f;
 constexpr double kRadius = 5.0;
 constexpr int kSlices = 20;
 constexpr int kStacks = 20;
-}  // namespace
 
-Bullet::Bullet() : quadric(gluNewQuadric()) {}
-
-Bullet::~Bullet() {
-    if (quadric) gluDeleteQuadric(quadric);
+// Twenty spheres sent vertex by vertex each frame cost more than the rest
+// of the frame together, so the sphere is compiled once into a display list
+// that every bullet calls. Rebuilt if the context lost it.
+GLuint SphereList() {
+    static GLuint list = 0;
+    if (list != 0 && glIsList(list)) return list;
+    GLUquadric* quadric = gluNewQuadric();
+    if (!quadric) return 0;
+    list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    gluSphere(quadric, kRadius, kSlices, kStacks);
+    glEndList();
+    gluDeleteQuadric(quadric);
+    return list;
 }
+
+}  // namespace
 
 void Bullet::Aim(Vector3 from, Vector3 to) {
     direction = from - to;
@@ -25,7 +37,8 @@ void Bullet::Move() { position -= direction * kSpeedFactor; }
 
 void Bullet::UpdateAndDraw() {
     Move();
-    if (!quadric) return;
+    const GLuint sphere = SphereList();
+    if (sphere == 0) return;
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glDisable(GL_TEXTURE_2D);
@@ -34,7 +47,7 @@ void Bullet::UpdateAndDraw() {
     glColor3ub(255, 0, 0);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-    gluSphere(quadric, kRadius, kSlices, kStacks);
+    glCallList(sphere);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
     glPopMatrix();

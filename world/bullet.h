@@ -3,8 +3,6 @@
 // the play box.
 #pragma once
 
-#include <GL/glu.h>
-
 #include "camera/vector3.h"
 
 class Bullet {
@@ -15,12 +13,6 @@ public:
     Vector3 direction;
     float halfHeight = 5.0f;
     float halfWidth = 5.0f;
-    GLUquadric* quadric = nullptr;
-
-    Bullet();
-    ~Bullet();
-    Bullet(const Bullet&) = delete;
-    Bullet& operator=(const Bullet&) = delete;
 
     // Starts 10 units above `from`, flying toward `to`.
     void Aim(Vector3 from, Vector3 to);
