@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/asset_file.h"
 #include "app/flow.h"
 #include "app/program.h"
 #include "app/startup.h"
@@ -56,6 +57,8 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         script::Reset();
+        // Each test sees its own missing-file reports, whatever ran before.
+        ForgetReportedAssetProblems();
         std::string error;
         ASSERT_TRUE(platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) << error;
         SetProjection(kWindowWidth, kWindowHeight);

@@ -37,9 +37,10 @@ TEST(Md2Decode, SwapsTheFileAxesAndAppliesScaleAndTranslate) {
     Md2Model model;
     ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
     ASSERT_EQ(model.vertices.size(), 46u * 3u);
-    EXPECT_EQ(model.vertices[0].x, 1.0f);
-    EXPECT_EQ(model.vertices[0].y, 3.0f) << "the file's third axis is up";
-    EXPECT_EQ(model.vertices[0].z, 2.0f);
+    const auto xyz = [&](size_t i) {
+        return std::vector<float>{model.vertices[i].x, model.vertices[i].y, model.vertices[i].z};
+    };
+    EXPECT_EQ(xyz(0), (std::vector<float>{1, 3, 2})) << "the file's third axis is up";
 
     m = Triangle({255, 255, 255});
     m.transform = [](int f, float s[3], float t[3]) {
@@ -47,8 +48,7 @@ TEST(Md2Decode, SwapsTheFileAxesAndAppliesScaleAndTranslate) {
         t[1] = float(f);  // each keyframe distinguishable
     };
     ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
-    EXPECT_EQ(model.vertices[0].x, 117.5f) << "bytes are unsigned";
-    EXPECT_EQ(model.vertices[0].y, 117.5f);
+    EXPECT_EQ(xyz(0), (std::vector<float>{117.5f, 117.5f, 127.5f})) << "bytes are unsigned";
     EXPECT_EQ(model.vertices[45 * 3].z, 127.5f + 45.0f) << "keyframe f starts at f * num_xyz";
 
     std::vector<uint8_t> bytes = BuildMd2(Triangle());
@@ -129,14 +129,9 @@ TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
     scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));
     Monster monster;
     ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
-    EXPECT_EQ(monster.boundsMin.x, -10.0f);
-    EXPECT_EQ(monster.boundsMin.y, -23.0f);
-    EXPECT_EQ(monster.boundsMin.z, -10.0f);
-    EXPECT_EQ(monster.boundsMax.x, 10.0f);
-    EXPECT_EQ(monster.boundsMax.y, 27.0f);
-    EXPECT_EQ(monster.boundsMax.z, 10.0f);
-    EXPECT_EQ(monster.boxHalfWidth, 10.0f);
-    EXPECT_EQ(monster.boxHalfHeight, 30.0f);
+    const Vector3 &lo = monster.boundsMin, &hi = monster.boundsMax;
+    EXPECT_EQ((std::vector<float>{lo.x, lo.y, lo.z, hi.x, hi.y, hi.z, monster.boxHalfWidth, monster.boxHalfHeight}),
+              (std::vector<float>{-10, -23, -10, 10, 27, 10, 10, 30}));
 
     // Wholly above the origin and shorter than 20: the box still reaches
     // down to the origin, and its half-height goes negative.

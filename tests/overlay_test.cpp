@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -33,16 +32,6 @@ std::vector<uint8_t> QuadrantBmp(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb 
 // fx, fy: fractions of the viewport from its left and top edges.
 Pixel ReadAt(int width, int height, double fx, double fy) {
     return ReadPixel(int(fx * width), height - 1 - int(fy * height));
-}
-
-bool Near(Pixel p, Rgb c) {
-    return std::abs(p.r - c.r) <= 3 && std::abs(p.g - c.g) <= 3 && std::abs(p.b - c.b) <= 3;
-}
-
-std::vector<float> Matrix(GLenum which) {
-    std::vector<float> m(16);
-    glGetFloatv(which, m.data());
-    return m;
 }
 
 // A coloured scene with depth: something for the overlay to keep or remove.
@@ -77,19 +66,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Overlay, WhiteMaskAndBlackPictureLeaveTheFrameAsItWas) {
-    WriteBytes("data/va.bmp", SolidBmp(16, 16, kBlack));
-    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kWhite));
-    ScreenOverlay overlay;
-    overlay.Load();
-    ASSERT_TRUE(overlay.image.loaded && overlay.mask.loaded);
-    DrawScene();
-    const std::vector<uint8_t> before = ReadFrame();
-    overlay.Draw();
-    glFinish();
-    EXPECT_TRUE(ReadFrame() == before);
-}
-
 TEST_F(Overlay, BlackMaskShowsOnlyThePictureUprightOverAnyViewport) {
     WriteBytes("data/va.bmp", QuadrantBmp(kRed, kGreen, kBlue, kWhite));
     WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
@@ -107,51 +83,31 @@ TEST_F(Overlay, BlackMaskShowsOnlyThePictureUprightOverAnyViewport) {
         glFinish();
         // Samples just either side of the middle tell whether the picture
         // spans exactly the viewport: a wrong extent moves the seam.
-        for (double fy : {0.05, 0.45}) {
-            for (double fx : {0.05, 0.45}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kRed)) << fx << ", " << fy;
-            for (double fx : {0.55, 0.95}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kGreen)) << fx << ", " << fy;
-        }
-        for (double fy : {0.55, 0.95}) {
-            for (double fx : {0.05, 0.45}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kBlue)) << fx << ", " << fy;
-            for (double fx : {0.55, 0.95}) EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), kWhite)) << fx << ", " << fy;
-        }
+        for (double fy : {0.05, 0.45, 0.55, 0.95})
+            for (double fx : {0.05, 0.45, 0.55, 0.95}) {
+                const Rgb want = fy < 0.5 ? (fx < 0.5 ? kRed : kGreen) : (fx < 0.5 ? kBlue : kWhite);
+                EXPECT_TRUE(Near(ReadAt(w, h, fx, fy), want)) << fx << ", " << fy;
+            }
     }
 }
 
-TEST_F(Overlay, DrawLeavesDepthTestingOnAndTheProjectionAsItWasLoadedOrNot) {
+TEST_F(Overlay, WhiteMaskAndBlackPictureKeepTheFrameAndDrawRestoresTheState) {
     WriteBytes("data/va.bmp", SolidBmp(16, 16, kBlack));
     WriteBytes("data/vb.bmp", SolidBmp(16, 16, kWhite));
     ScreenOverlay loaded, empty;
     loaded.Load();
+    ASSERT_TRUE(loaded.image.loaded && loaded.mask.loaded);
+    DrawScene();
+    const std::vector<uint8_t> before = ReadFrame();
+    loaded.Draw();
+    glFinish();
+    EXPECT_TRUE(ReadFrame() == before);
+
     for (const ScreenOverlay* overlay : {&loaded, &empty}) {
         SCOPED_TRACE(overlay == &empty ? "empty" : "loaded");
-        // The opposite of what Draw must leave.
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glEnable(GL_TEXTURE_2D);
-        glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-        glMatrixMode(GL_PROJECTION);
-        glTranslatef(1, 2, 3);
-        const std::vector<float> projection = Matrix(GL_PROJECTION_MATRIX);
-        glMatrixMode(GL_MODELVIEW);
-        glRotatef(30, 0, 1, 0);
-        GLint depthBefore = 0, depthAfter = 0, mode = 0;
-        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthBefore);
-
+        const SavedState saved = UpsetState();
         overlay->Draw();
-
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        float colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_EQ(std::vector<float>(colour, colour + 4), (std::vector<float>{1, 1, 1, 1}));
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
-        EXPECT_EQ(mode, GL_MODELVIEW);
-        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthAfter);
-        EXPECT_EQ(depthAfter, depthBefore);
-        EXPECT_EQ(Matrix(GL_PROJECTION_MATRIX), projection);
-        EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+        ExpectRestoredState(saved, {1, 1, 1, 1});
     }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -84,6 +85,54 @@ inline Pixel ReadPixel(int x, int y) {
     uint8_t p[4] = {};
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
+}
+
+inline bool Near(Pixel p, Rgb c, int tolerance = 3) {
+    return std::abs(p.r - c.r) <= tolerance && std::abs(p.g - c.g) <= tolerance && std::abs(p.b - c.b) <= tolerance;
+}
+
+inline std::vector<float> Matrix(GLenum which) {
+    std::vector<float> m(16);
+    glGetFloatv(which, m.data());
+    return m;
+}
+
+// Sets the opposite of what the 2D passes (title, overlay) must leave, so
+// RestoredState can tell whether each was put back.
+struct SavedState {
+    std::vector<float> projection;
+    GLint stackDepth = 0;
+};
+inline SavedState UpsetState() {
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glMatrixMode(GL_PROJECTION);
+    glTranslatef(1, 2, 3);
+    SavedState s{Matrix(GL_PROJECTION_MATRIX)};
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.stackDepth);
+    glMatrixMode(GL_MODELVIEW);
+    glRotatef(30, 0, 1, 0);
+    return s;
+}
+// Depth testing on, blending and texturing off, the given colour, the
+// projection as saved and the modelview (current) at identity.
+inline void ExpectRestoredState(const SavedState& s, std::vector<float> colour) {
+    float c[4];
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_EQ(std::vector<float>(c, c + 4), colour);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint mode = 0, depth = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(depth, s.stackDepth);
+    EXPECT_EQ(Matrix(GL_PROJECTION_MATRIX), s.projection);
+    EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
 }
 
 inline std::vector<uint8_t> ReadFrame() {

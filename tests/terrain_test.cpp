@@ -47,18 +47,12 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
     WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
     WriteHeightmap();
     ASSERT_TRUE(terrain->Load("data/t1.bmp"));
-    const GridPoint& first = terrain->grid[0][0];
-    EXPECT_FLOAT_EQ(first.x, 0.0f);
-    EXPECT_FLOAT_EQ(first.y, -100.0f);
-    EXPECT_FLOAT_EQ(first.z, 0.0f);
-    EXPECT_NEAR(first.shade, 500.0f / 255.0f, 1e-5f);
-    for (int c : {1, 7, 31})
-        for (int r : {1, 12, 31}) {
+    for (int c : {0, 1, 7, 31})
+        for (int r : {0, 1, 12, 31}) {
             const GridPoint& p = terrain->grid[c][r];
-            EXPECT_FLOAT_EQ(p.x, c * 60.0f);
-            EXPECT_FLOAT_EQ(p.y, Red(c, r) * 0.5f - 200.0f) << c << "," << r;
-            EXPECT_FLOAT_EQ(p.z, -r * 60.0f);
-            EXPECT_NEAR(p.shade, (p.y + 200.0f) / 255.0f * 5.0f, 1e-5f);
+            EXPECT_EQ((std::vector<float>{p.x, p.y, p.z}),
+                      (std::vector<float>{c * 60.0f, Red(c, r) * 0.5f - 200.0f, -r * 60.0f})) << c << "," << r;
+            EXPECT_NEAR(p.shade, Red(c, r) / 255.0f * 2.5f, 1e-5f);
         }
 
     // A wider heightmap is sampled along its own rows, not sheared.
@@ -67,59 +61,37 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
     ASSERT_TRUE(wide->Load("data/t1.bmp"));
     EXPECT_FLOAT_EQ(wide->grid[3][5].y, Red(3, 5) * 0.5f - 200.0f);
     EXPECT_FLOAT_EQ(wide->grid[31][31].y, Red(31, 31) * 0.5f - 200.0f);
-}
 
-TEST_F(TerrainTest, HeightIsTheCellCornerAndClampsOffTheGrid) {
-    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
-    WriteHeightmap();
-    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
-    auto grid = [&](int c, int r) { return terrain->grid[c][r].y; };
-    EXPECT_EQ(terrain->Height(0, 0), grid(0, 0));
-    EXPECT_EQ(terrain->Height(59.9f, -59.9f), grid(0, 0));
-    EXPECT_EQ(terrain->Height(60, -60), grid(1, 1));
-    EXPECT_EQ(terrain->Height(119.9f, -60), grid(1, 1));
-    EXPECT_EQ(terrain->Height(1799, -1799), grid(29, 29));
-    EXPECT_EQ(terrain->Height(1804, -1804), grid(30, 30));
-    EXPECT_EQ(terrain->Height(-30, 30), grid(0, 0)) << "quotients truncate toward zero";
-    EXPECT_EQ(terrain->Height(1860, -1860), grid(31, 31));
-    EXPECT_EQ(terrain->Height(300, -600), grid(5, 10));
+    // Height is the cell's corner; off the grid (and NaN), the nearest edge point.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float x, z;
+        int c, r;
+    } heights[] = {
+        {0, 0, 0, 0},         {59.9f, -59.9f, 0, 0}, {60, -60, 1, 1},       {119.9f, -60, 1, 1},
+        {1799, -1799, 29, 29}, {1804, -1804, 30, 30}, {-30, 30, 0, 0},       {1860, -1860, 31, 31},
+        {300, -600, 5, 10},   {2500, -300, 31, 5},   {-500, -300, 0, 5},    {300, 500, 5, 0},
+        {300, -1e9f, 5, 31},  {1e30f, 1e30f, 31, 0}, {nan, -300, 0, 5},     {300, nan, 5, 0},
+        {inf, -inf, 31, 31},  {-inf, inf, 0, 0},
+    };
+    for (const auto& h : heights)
+        EXPECT_EQ(terrain->Height(h.x, h.z), terrain->grid[h.c][h.r].y) << h.x << ", " << h.z;
 
-    // Off the grid: the nearest edge point, never outside the array.
-    EXPECT_EQ(terrain->Height(2500, -300), grid(31, 5)) << "a parked monster";
-    EXPECT_EQ(terrain->Height(-500, -300), grid(0, 5));
-    EXPECT_EQ(terrain->Height(300, 500), grid(5, 0));
-    EXPECT_EQ(terrain->Height(300, -1e9f), grid(5, 31));
-    EXPECT_EQ(terrain->Height(1e30f, 1e30f), grid(31, 0));
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(terrain->Height(nan, -300), grid(0, 5));
-    EXPECT_EQ(terrain->Height(300, nan), grid(5, 0));
-    EXPECT_EQ(terrain->Height(inf, -inf), grid(31, 31));
-    EXPECT_EQ(terrain->Height(-inf, inf), grid(0, 0));
-}
-
-TEST_F(TerrainTest, BuildsNineHundredSixtyOneQuadsInCornerOrder) {
-    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
-    WriteHeightmap();
-    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
+    // 961 quads; quad q covers row i = q / 31, column j = q % 31.
     EXPECT_EQ(terrain->quadCount, 961);
     EXPECT_NE(terrain->displayList, 0u);
-
-    // Quad q covers row i = q / 31, column j = q % 31.
-    const int quads[] = {0, 1, 31, 500, 960};
     const int cornerCol[4] = {1, 0, 0, 1}, cornerRow[4] = {0, 0, 1, 1};
-    const float cornerS[4] = {1, 0, 0, 1}, cornerT[4] = {0, 0, 1, 1};
-    for (int q : quads)
+    for (int q : {0, 1, 31, 500, 960})
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE(testing::Message() << "quad " << q << " corner " << k);
             const GridPoint& p = terrain->grid[q % 31 + cornerCol[k]][q / 31 + cornerRow[k]];
             const int v = q * 4 + k;
-            EXPECT_EQ(terrain->vertices[v * 3 + 0], p.x);
-            EXPECT_EQ(terrain->vertices[v * 3 + 1], p.y);
-            EXPECT_EQ(terrain->vertices[v * 3 + 2], p.z);
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(terrain->colours[v * 3 + i], p.shade);
-            EXPECT_EQ(terrain->texCoords[v * 2 + 0], cornerS[k]);
-            EXPECT_EQ(terrain->texCoords[v * 2 + 1], cornerT[k]);
+            EXPECT_EQ((std::vector<float>(terrain->vertices + v * 3, terrain->vertices + v * 3 + 3)),
+                      (std::vector<float>{p.x, p.y, p.z}));
+            EXPECT_EQ((std::vector<float>(terrain->colours + v * 3, terrain->colours + v * 3 + 3)),
+                      (std::vector<float>(3, p.shade)));
+            EXPECT_EQ((std::vector<float>(terrain->texCoords + v * 2, terrain->texCoords + v * 2 + 2)),
+                      (std::vector<float>{float(cornerCol[k]), float(cornerRow[k])}));
         }
 }
 

@@ -36,53 +36,38 @@ void ExpectPattern(const BmpImage& image, int width, int height) {
 
 }  // namespace
 
-TEST(BmpDecoder, ReadsWellFormedTwentyFourBitFiles) {
-    BmpImage image;
-    // First stored pixel B,G,R = 10,20,30 comes out as R,G,B = 30,20,10.
-    auto bytes = MakeBmp(32, 32, [](int x, int row) {
-        return x == 0 && row == 0 ? Rgb{30, 20, 10} : Rgb{1, 2, 3};
-    });
-    ASSERT_EQ(Decode(bytes, &image), BmpStatus::Ok);
-    EXPECT_EQ(image.width, 32);
-    EXPECT_EQ(image.height, 32);
-    ASSERT_EQ(bytes[54], 10);
-    EXPECT_EQ(image.pixels[0], 30);
-    EXPECT_EQ(image.pixels[1], 20);
-    EXPECT_EQ(image.pixels[2], 10);
-
+TEST(BmpDecoder, ReadsWellFormedFilesBottomRowFirstUnpaddedInRgbOrder) {
+    BmpOptions v5, topDown;
+    v5.infoSize = 124;  // longer information headers put the pixels further in
+    topDown.topDown = true;
     // Widths 1, 2, 3 and 5 carry 1 to 3 fill bytes a row; none may leak.
-    for (int width : {1, 2, 3, 4, 5}) {
-        SCOPED_TRACE(width);
-        ASSERT_EQ(Decode(MakeBmp(width, 3, Pattern), &image), BmpStatus::Ok);
-        ExpectPattern(image, width, 3);
-    }
-
-    // Longer information headers (V4, V5) put the pixels further in.
-    BmpOptions v5;
-    v5.infoSize = 124;
-    ASSERT_EQ(Decode(MakeBmp(3, 2, Pattern, v5), &image), BmpStatus::Ok);
-    ExpectPattern(image, 3, 2);
-}
-
-TEST(BmpDecoder, NeitherTrustsNorNeedsBiSizeImage) {
-    BmpImage image;
+    // biSizeImage is neither trusted nor needed.
+    struct Case {
+        int width, height;
+        BmpOptions options;
+    };
+    std::vector<Case> cases;
+    for (int width : {1, 2, 3, 4, 5, 32}) cases.push_back({width, 3, BmpOptions()});
+    cases.push_back({3, 2, v5});
     for (int64_t sizeImage : {int64_t(0), int64_t(47), int64_t(7), int64_t(0xFFFFFFFF)}) {
-        SCOPED_TRACE(sizeImage);
         BmpOptions o;
         o.sizeImage = sizeImage;
-        ASSERT_EQ(Decode(MakeBmp(5, 3, Pattern, o), &image), BmpStatus::Ok);
-        ExpectPattern(image, 5, 3);
+        cases.push_back({5, 3, o});
     }
-}
-
-TEST(BmpDecoder, TurnsTopDownFilesBottomUp) {
-    BmpOptions o;
-    o.topDown = true;
-    // Stored row 0 of a top-down file is the top of the picture.
-    auto bytes = MakeBmp(3, 4, [](int x, int row) { return Pattern(x, 3 - row); }, o);
-    BmpImage image;
-    ASSERT_EQ(Decode(bytes, &image), BmpStatus::Ok);
-    ExpectPattern(image, 3, 4);
+    cases.push_back({3, 4, topDown});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " info " << c.options.infoSize
+                                        << " sizeImage " << c.options.sizeImage << " topDown " << c.options.topDown);
+        // Stored row 0 of a top-down file is the top of the picture.
+        const int h = c.height;
+        const bool flip = c.options.topDown;
+        BmpImage image;
+        ASSERT_EQ(Decode(MakeBmp(c.width, h, [=](int x, int row) { return Pattern(x, flip ? h - 1 - row : row); },
+                                 c.options),
+                         &image),
+                  BmpStatus::Ok);
+        ExpectPattern(image, c.width, h);
+    }
 }
 
 TEST(BmpDecoder, RefusesHostileFilesAndLeavesTheResultEmpty) {
@@ -127,14 +112,9 @@ TEST(BmpDecoder, RefusesHostileFilesAndLeavesTheResultEmpty) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        BmpImage image;
-        image.width = 9;
-        image.height = 9;
-        image.pixels.assign(3, 1);
+        BmpImage image{9, 9, {1, 1, 1}};
         EXPECT_EQ(Decode(c.bytes, &image), c.expected);
-        EXPECT_EQ(image.width, 0);
-        EXPECT_EQ(image.height, 0);
-        EXPECT_TRUE(image.pixels.empty());
+        EXPECT_TRUE(image.width == 0 && image.height == 0 && image.pixels.empty());
     }
 
     // Only the fill bytes of the last row may be missing: no pixel is lost.
@@ -152,55 +132,32 @@ protected:
     ScratchDir dir;
 };
 
-TEST_F(TextureLoad, UploadsMipmappedWithLinearFilterAndClampedWraps) {
-    WriteBytes("data/t.bmp", MakeBmp(32, 32, [](int x, int row) {
-                   return x == 0 && row == 0 ? Rgb{30, 20, 10} : Pattern(x, row);
-               }));
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    Texture t;
-    ASSERT_TRUE(t.Load("data/t.bmp"));
-    EXPECT_TRUE(t.loaded);
-    EXPECT_EQ(t.width, 32);
-    EXPECT_EQ(t.height, 32);
-    ASSERT_NE(t.pixels, nullptr);
-    EXPECT_EQ(t.pixels[0], 30);
-    EXPECT_EQ(t.pixels[1], 20);
-    EXPECT_EQ(t.pixels[2], 10);
-    EXPECT_NE(t.textureId, 0u);
-
-    GLint value = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(GLuint(value), t.textureId) << "left bound";
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
-    EXPECT_EQ(value, GL_LINEAR);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
-    EXPECT_EQ(value, GL_LINEAR);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
-    EXPECT_EQ(value, GL_CLAMP);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
-    EXPECT_EQ(value, GL_CLAMP);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &value);
-    EXPECT_EQ(value, 1) << "mipmaps down to 1 x 1";
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
-    EXPECT_EQ(value, 4) << "unpack alignment restored";
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST_F(TextureLoad, TexelsMatchThePixelsForUnpaddedRows) {
+TEST_F(TextureLoad, KeepsThePixelsAndUploadsThemMipmappedAndBound) {
     // 2 x 2 has 6-byte rows: uploaded with the default alignment of 4, the
     // second row would be read from the wrong place (and past the buffer).
-    for (int side : {1, 2, 4}) {
+    for (int side : {1, 2, 4, 32}) {
         SCOPED_TRACE(side);
         const std::string path = "data/s" + std::to_string(side) + ".bmp";
         WriteBytes(path, MakeBmp(side, side, Pattern));
         Texture t;
         ASSERT_TRUE(t.Load(path));
+        EXPECT_TRUE(t.loaded);
+        ASSERT_NE(t.pixels, nullptr);
+        BmpImage image{t.width, t.height, std::vector<uint8_t>(t.pixels.get(), t.pixels.get() + side * side * 3)};
+        ExpectPattern(image, side, side);
+        GLint value = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+        EXPECT_EQ(GLuint(value), t.textureId) << "left bound";
+        EXPECT_NE(t.textureId, 0u);
         std::vector<uint8_t> texels(size_t(side) * side * 3, 0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        EXPECT_EQ(texels, std::vector<uint8_t>(t.pixels.get(), t.pixels.get() + texels.size()));
-        EXPECT_EQ(texels[0], Pattern(0, 0).r) << "R,G,B order, bottom row first";
+        EXPECT_EQ(texels, image.pixels);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &value);
+        EXPECT_EQ(value, side == 32 ? 1 : 0) << "mipmaps down to 1 x 1";
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+        EXPECT_EQ(value, 4) << "unpack alignment restored";
     }
 }
 
@@ -239,9 +196,7 @@ TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
         EXPECT_FALSE(t.Load(c.path)) << "a second try";
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(err, std::string("orvanthe: ") + c.reason + "\n") << "one line, once";
-        EXPECT_EQ(t.pixels, nullptr);
-        EXPECT_FALSE(t.loaded);
-        EXPECT_EQ(t.textureId, 0u);
+        EXPECT_TRUE(t.pixels == nullptr && !t.loaded && t.textureId == 0u);
         GLint now = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &now);
         EXPECT_EQ(GLuint(now), bound) << "GL untouched";
@@ -254,13 +209,12 @@ TEST_F(TextureLoad, ReleaseFreesPixelsKeepsTheNameAndCanRepeat) {
     Texture t;
     ASSERT_TRUE(t.Load("data/a.bmp"));
     const uint32_t name = t.textureId;
-    t.Release();
-    EXPECT_EQ(t.pixels, nullptr);
-    EXPECT_FALSE(t.loaded);
-    EXPECT_EQ(t.textureId, name);
-    EXPECT_TRUE(glIsTexture(name));
-    t.Release();
-    EXPECT_EQ(t.pixels, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        t.Release();
+        EXPECT_TRUE(t.pixels == nullptr && !t.loaded);
+        EXPECT_EQ(t.textureId, name);
+        EXPECT_TRUE(glIsTexture(name));
+    }
 
     // Loading over a held image replaces it.
     ASSERT_TRUE(t.Load("data/a.bmp"));
