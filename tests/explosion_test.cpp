@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "scenery_fixture.h"
 #include "game_fixture.h"
@@ -105,4 +106,24 @@ TEST_F(ExplosionTest, ABurstBrightensTheFrameAdditively) {
     EXPECT_GT(brighter, 200u);
     const uint8_t* centre = &after[(size_t(300) * kWindowWidth + 400) * 4];
     EXPECT_GT(centre[0], before[0]);
+}
+
+TEST_F(ExplosionTest, WithoutItsSpriteABurstIsPlainSquaresNotTextureZero) {
+    // Texture name 0 holds the font in the game; here a black image stands
+    // in for it, which would hide the burst if it were sampled.
+    const uint8_t black[4 * 4 * 3] = {};
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    std::remove("data/particle.bmp");
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    const std::vector<uint8_t> before = ReadFrame();
+    Explosion e(0, 0, -40);
+    e.DrawAndAdvance();
+    const std::vector<uint8_t> after = ReadFrame();
+    const size_t centre = (size_t(300) * kWindowWidth + 400) * 4;
+    EXPECT_GT(after[centre], before[centre]) << "the burst shows in its own colour";
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 }
