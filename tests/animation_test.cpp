@@ -115,19 +115,15 @@ TEST_F(Animation, AMonsterInFrontShowsItsSkin) {
     monster_.Place(0, 0, -150);
     monster_.heading = 30;
     monster_.DrawAtPosition();
-
-    auto near = [](Pixel got, Rgb want) {
-        return std::abs(got.r - want.r) <= 2 && std::abs(got.g - want.g) <= 2 && std::abs(got.b - want.b) <= 2;
-    };
     const Rgb clear{0, 0, 255};
     // The skin's bottom rows are t = 0: the lower half of the box.
-    EXPECT_TRUE(near(ReadPixel(400, 360), kSkinUpper));
-    EXPECT_TRUE(near(ReadPixel(400, 240), kSkinLower));
-    EXPECT_TRUE(near(ReadPixel(40, 40), clear)) << "the clear colour around it";
+    EXPECT_TRUE(Near(ReadPixel(400, 360), kSkinUpper));
+    EXPECT_TRUE(Near(ReadPixel(400, 240), kSkinLower));
+    EXPECT_TRUE(Near(ReadPixel(40, 40), clear)) << "the clear colour around it";
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE) << "texturing is left off";
 
     monster_.ReleaseModel();
     glClear(GL_COLOR_BUFFER_BIT);
     monster_.DrawAtPosition();
-    EXPECT_TRUE(near(ReadPixel(400, 300), clear)) << "no model, nothing drawn";
+    EXPECT_TRUE(Near(ReadPixel(400, 300), clear)) << "no model, nothing drawn";
 }

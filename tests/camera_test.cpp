@@ -23,40 +23,20 @@ Camera StartCamera() {
 
 }  // namespace
 
-TEST(Vector3Math, ArithmeticIsComponentWiseAndLeavesOperands) {
-    const Vector3 a(1, 2, 3), b(4, 6, 8);
-    ExpectVec(a - b, -3, -4, -5);
-    ExpectVec(a + b, 5, 8, 11);
-    ExpectVec(a * 2.0f, 2, 4, 6);
-    ExpectVec(a, 1, 2, 3);
-    Vector3 c(1, 1, 1);
-    const Vector3 d(0.5f, 2, -1);
-    c -= d;
-    ExpectVec(c, 0.5f, -1, 2);
-    ExpectVec(d, 0.5f, 2, -1);
-    c += d;
-    ExpectVec(c, 1, 1, 1);
-    ExpectVec(Vector3(), 0, 0, 0);
-}
-
+// The operators are exercised by every camera, bullet and explosion test.
 TEST(Vector3Math, CrossMagnitudeNormalize) {
-    ExpectVec(Cross(Vector3(1, 0, 0), Vector3(0, 1, 0)), 0, 0, 1);
     ExpectVec(Cross(Vector3(0, 0, -1), Vector3(0, 1, 0)), 1, 0, 0);
-    ExpectVec(Cross(Vector3(2, -3, 5), Vector3(2, -3, 5)), 0, 0, 0);
     EXPECT_EQ(Magnitude(Vector3(3, 4, 12)), 13.0f);
-
     Vector3 v(3, 0, 4);
     Normalize(v);
     ExpectVec(v, 0.6f, 0, 0.8f);
     Vector3 zero;
     Normalize(zero);
     EXPECT_FALSE(std::isnan(zero.x) || std::isnan(zero.y) || std::isnan(zero.z));
-    ExpectVec(zero, 0, 0, 0);
 }
 
 TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
     Camera c = StartCamera();
-    ExpectVec(c.target - c.position, 0, 0, -1);
     c.Move(4);
     ExpectVec(c.position, 234, -155, -323);
     ExpectVec(c.target, 234, -155, -324);
@@ -70,34 +50,20 @@ TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
     EXPECT_EQ(c.target.y, 10.6f);
 }
 
-TEST(CameraMotion, TurnViewWithTheKeyboardAxisShortensTheView) {
-    Camera c = StartCamera();
-    c.TurnView(0.03f, Vector3(0, 0.8f, 0));
-    const Vector3 v = c.target - c.position;
-    EXPECT_NEAR(v.x, -0.8f * std::sin(0.03f), 3e-5f);
-    EXPECT_NEAR(v.y, 0.0f, 1e-6f);
-    EXPECT_NEAR(v.z, -std::cos(0.03f), 3e-5f);
-    ExpectVec(c.position, 234, -155, -319);
-
-    // Holding LEFT for 262 frames: a little more than a full turn, view
-    // shortened to about 0.958.
+TEST(CameraMotion, TurnViewRotatesLeftAndTheKeyboardAxisShortensTheView) {
+    // {angle, axis y}: the keyboard's 0.8 axis scales x only; unit y is a plain rotation.
+    for (const auto& [angle, axisY] : {std::pair{0.03f, 0.8f}, std::pair{0.5f, 1.0f}}) {
+        Camera c = StartCamera();
+        c.TurnView(angle, Vector3(0, axisY, 0));
+        ExpectVec(c.target - c.position, -axisY * std::sin(angle), 0, -std::cos(angle));
+        ExpectVec(c.position, 234, -155, -319);
+    }
+    // Holding LEFT for 262 frames: 360.3 degrees, view shortened to about 0.958.
     Camera d = StartCamera();
     for (int i = 0; i < 262; ++i) d.TurnView(0.03f, Vector3(0, 0.8f, 0));
     const Vector3 w = d.target - d.position;
-    EXPECT_NEAR(std::sqrt(w.x * w.x + w.z * w.z), 0.958f, 0.001f);
-    // 360.3 degrees: just past straight ahead, turned slightly left.
-    EXPECT_LT(w.x, 0.0f);
+    EXPECT_NEAR(std::hypot(w.x, w.z), 0.958f, 0.001f);
     EXPECT_NEAR(std::atan2(-w.x, -w.z), 0.3 * M_PI / 180.0, 0.002);
-}
-
-TEST(CameraMotion, TurnViewAboutUnitYIsAPlainRotation) {
-    Camera c = StartCamera();
-    c.TurnView(0.5f, Vector3(0, 1, 0));
-    const Vector3 v = c.target - c.position;
-    EXPECT_NEAR(v.y, 0.0f, 1e-6f);
-    EXPECT_NEAR(Magnitude(v), 1.0f, 3e-5f);
-    EXPECT_NEAR(v.x, -std::sin(0.5f), 3e-5f);  // positive angle turns left
-    EXPECT_NEAR(v.z, -std::cos(0.5f), 3e-5f);
 }
 
 class MouseLookTest : public ::testing::Test {
@@ -110,11 +76,17 @@ protected:
     }
 };
 
-TEST_F(MouseLookTest, CursorAtTheFixedPointChangesNothing) {
+TEST_F(MouseLookTest, NoMotionOrMotionBeforeCaptureChangesNothing) {
     Camera c = StartCamera();
     c.MouseLook();
     ExpectVec(c.target, 234, -155, -320);
     EXPECT_EQ(script::CountLog("cursor"), 0);
+
+    platform::SetMouseCaptured(false);
+    script::MoveMouse(300, 0);
+    platform::SetMouseCaptured(true);
+    c.MouseLook();
+    ExpectVec(c.target, 234, -155, -320);
 }
 
 TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursor) {
@@ -124,39 +96,23 @@ TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursor) {
     const Vector3 v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.x, -v.z), 0.002, 3e-5);
     EXPECT_NEAR(v.y, 0.0f, 1e-6f);
-    int x = 0, y = 0;
-    platform::GetCursorPos(&x, &y);
-    EXPECT_EQ(x, 475);
-    EXPECT_EQ(y, 300);
     EXPECT_EQ(script::LogLines("cursor"), std::vector<std::string>{"cursor 475 300"});
 }
 
-TEST_F(MouseLookTest, UpMotionPitchesAboutTheRightHandAxis) {
+TEST_F(MouseLookTest, UpMotionPitchesAndCarriesPastStraightUp) {
     Camera c = StartCamera();
     script::MoveMouse(0, -50);
     c.MouseLook();
-    const Vector3 v = c.target - c.position;
+    Vector3 v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.y, -v.z), 0.01, 3e-5);
     EXPECT_NEAR(v.x, 0.0f, 1e-6f);
-}
 
-TEST_F(MouseLookTest, PitchCarriesPastStraightUp) {
     // 0.005 rad short of straight up, then a 0.02 rad pitch: 0.015 past it.
-    Camera c;
     const float a = float(M_PI / 2 - 0.005);
     c.Place(0, 0, 0, 0, std::sin(a), -std::cos(a), 0, 1, 0);
     script::MoveMouse(0, -100);
     c.MouseLook();
-    const Vector3 v = c.target - c.position;
+    v = c.target - c.position;
     EXPECT_GT(v.z, 0.0f);  // now facing back over the head
     EXPECT_NEAR(std::atan2(v.z, v.y), 0.015, 1e-4);
-}
-
-TEST_F(MouseLookTest, MotionBeforeCaptureIsNeverSeen) {
-    platform::SetMouseCaptured(false);
-    script::MoveMouse(300, 0);
-    platform::SetMouseCaptured(true);
-    Camera c = StartCamera();
-    c.MouseLook();
-    ExpectVec(c.target, 234, -155, -320);
 }

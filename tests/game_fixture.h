@@ -82,4 +82,9 @@ protected:
         script::HoldKey(platform::Key::Enter, false);
         ASSERT_FALSE(g_inTitle);
     }
+
+    // Frames until `ms` have passed, for tests that set a 20 ms frame cost.
+    void PlayFor(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 20) RunFrame();
+    }
 };

@@ -49,16 +49,12 @@ protected:
 
     Monster& M(int i) { return *g_monsters[size_t(i)]; }
     void PlaceAt(int i, Vector3 p) { M(i).Place(p.x, p.y, p.z); }
-    void PlayFor(uint32_t ms) {
-        for (uint32_t t = 0; t < ms; t += 20) RunFrame();
-    }
     // A bullet that never moves, sitting at p.
     void StillBulletAt(Vector3 p) {
         g_bullets.push_back(std::make_unique<Bullet>());
         const Vector3 from(p.x, p.y - 10.0f, p.z);
         g_bullets.back()->Aim(from, from);
     }
-    float GroundPlusLift(const Vector3& p) { return g_terrain->Height(p.x, p.z) + kMonsterLift; }
 
     bool withModel_ = true;
     ScratchDir scratch_;
@@ -90,7 +86,7 @@ TEST_F(Monsters, InViewWakesAfterThreeSecondsThenChasesAndTurns) {
     RunFrame();
     EXPECT_TRUE(M(0).huntDelayStarted);
     EXPECT_EQ(M(0).huntDelayStart, seen);
-    EXPECT_FLOAT_EQ(M(0).position.y, GroundPlusLift(M(0).position));
+    EXPECT_FLOAT_EQ(M(0).position.y, g_terrain->Height(M(0).position.x, M(0).position.z) + kMonsterLift);
     while (script::Now() - seen <= 3000) {
         RunFrame();
         ASSERT_FALSE(M(0).hunting);
@@ -233,10 +229,6 @@ TEST_F(MonstersWithoutModel, AreNeitherDrawnNorHitNorCatching) {
     EXPECT_TRUE(g_explosions.empty());
     EXPECT_EQ(M(0).position.y, onThePlayer.y) << "not lifted";
     EXPECT_EQ(M(0).position.z, onThePlayer.z) << "not moved";
-
-    // No model anywhere: the game cannot be won, whatever the hit points.
-    for (int i = 0; i < 3; ++i) M(i).hitPoints = 0;
-    EXPECT_FALSE(AllMonstersDefeated());
 }
 
 TEST_F(Monsters, TheWinTestLeavesOutMonstersWithoutAModel) {
@@ -247,4 +239,6 @@ TEST_F(Monsters, TheWinTestLeavesOutMonstersWithoutAModel) {
     M(2).hitPoints = 5;
     M(2).ReleaseModel();
     EXPECT_TRUE(AllMonstersDefeated()) << "monster 2 has no model and does not count";
+    M(0).ReleaseModel(), M(1).ReleaseModel();
+    EXPECT_FALSE(AllMonstersDefeated()) << "no model anywhere: the game cannot be won";
 }
