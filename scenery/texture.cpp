@@ -53,14 +53,12 @@ bool Texture::Load(const std::string& path) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    // The rows are unpadded: with the default alignment of 4, GL would read
-    // past the end of the buffer whenever 3 * width is not a multiple of 4.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const GLint error = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB,
-                                          GL_UNSIGNED_BYTE, buffer.get());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    GLint error = 0;
+    {
+        const UnpaddedRows unpadded;
+        error = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE,
+                                  buffer.get());
+    }
     if (error != 0) {
         const GLubyte* text = gluErrorString(GLenum(error));
         ReportAssetProblem(path, std::string("texture upload failed (") +
@@ -85,3 +83,12 @@ void Texture::ClampToEdge() const {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
+
+UnpaddedRows::UnpaddedRows() {
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    saved_ = alignment;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+UnpaddedRows::~UnpaddedRows() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved_); }

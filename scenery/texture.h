@@ -33,6 +33,20 @@ public:
     void ClampToEdge() const;
 };
 
+// Our pixel rows are unpadded; GL's default unpack alignment of 4 would
+// read past the end of a buffer whose row length is not a multiple of 4.
+// Holds the alignment at 1 for an upload and restores it afterwards.
+class UnpaddedRows {
+public:
+    UnpaddedRows();
+    ~UnpaddedRows();
+    UnpaddedRows(const UnpaddedRows&) = delete;
+    UnpaddedRows& operator=(const UnpaddedRows&) = delete;
+
+private:
+    int saved_ = 4;
+};
+
 // Reads and decodes a BMP file. On failure returns false and sets *reason to
 // a short description, e.g. "cannot open (No such file or directory)".
 bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason);

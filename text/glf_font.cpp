@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/asset_file.h"
+#include "scenery/texture.h"
 
 GlfFont g_font;
 const GlfFont* g_currentFont = nullptr;
@@ -53,14 +54,12 @@ bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    // Rows are 2 * width bytes: with the default alignment of 4 an odd width
-    // would make GL read past the end of the texels.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                 parsed.texels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    {
+        // Rows are 2 * width bytes, unpadded.
+        const UnpaddedRows unpadded;
+        glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA,
+                     GL_UNSIGNED_BYTE, parsed.texels);
+    }
     // A GL 1.1 driver refuses sizes that are not powers of two.
     if (glGetError() != GL_NO_ERROR) {
         ReportAssetProblem(path, "texture upload failed");
