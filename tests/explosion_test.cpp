@@ -23,6 +23,22 @@ protected:
     ScratchDir scratch_;
 };
 
+// The frame before and after one burst at (0, 0, -40) is drawn once.
+struct BurstFrames {
+    std::vector<uint8_t> before, after;
+};
+BurstFrames DrawOneBurst() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    BurstFrames f;
+    f.before = ReadFrame();
+    Explosion e(0, 0, -40);
+    e.DrawAndAdvance();
+    f.after = ReadFrame();
+    return f;
+}
+constexpr size_t kCentre = (size_t(300) * kWindowWidth + 400) * 4;
+
 bool IsMultipleOf3000In(float v, float low, float high) {
     return v >= low && v <= high && std::fmod(v, 3000.0f) == 0.0f;
 }
@@ -88,12 +104,7 @@ TEST_F(ExplosionTest, EachBurstDeletesItsTextureName) {
 
 TEST_F(ExplosionTest, ABurstBrightensTheFrameAdditively) {
     glClearColor(0.2f, 0.1f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    const std::vector<uint8_t> before = ReadFrame();
-    Explosion e(0, 0, -40);
-    e.DrawAndAdvance();
-    const std::vector<uint8_t> after = ReadFrame();
+    const auto [before, after] = DrawOneBurst();
     SetFixedGlState();
 
     size_t darker = 0, brighter = 0;
@@ -104,8 +115,7 @@ TEST_F(ExplosionTest, ABurstBrightensTheFrameAdditively) {
     EXPECT_EQ(darker, 0u);
     // All start at one point: a square of side 1 at 40 units is ~18 pixels.
     EXPECT_GT(brighter, 200u);
-    const uint8_t* centre = &after[(size_t(300) * kWindowWidth + 400) * 4];
-    EXPECT_GT(centre[0], before[0]);
+    EXPECT_GT(after[kCentre], before[kCentre]);
 }
 
 TEST_F(ExplosionTest, WithoutItsSpriteABurstIsPlainSquaresNotTextureZero) {
@@ -117,13 +127,7 @@ TEST_F(ExplosionTest, WithoutItsSpriteABurstIsPlainSquaresNotTextureZero) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     std::remove("data/particle.bmp");
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    const std::vector<uint8_t> before = ReadFrame();
-    Explosion e(0, 0, -40);
-    e.DrawAndAdvance();
-    const std::vector<uint8_t> after = ReadFrame();
-    const size_t centre = (size_t(300) * kWindowWidth + 400) * 4;
-    EXPECT_GT(after[centre], before[centre]) << "the burst shows in its own colour";
+    const auto [before, after] = DrawOneBurst();
+    EXPECT_GT(after[kCentre], before[kCentre]) << "the burst shows in its own colour";
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 }
