@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "assets.h"
-#include "writers.h"
+#include "common/bytes.h"
 
 #ifndef ORVANTHE_TTF_FONT
 #error "ORVANTHE_TTF_FONT must name the TrueType font to rasterise"

@@ -1,75 +1,15 @@
 // orvanthe.png: the 64 x 64 window and desktop icon, a red shot in the
-// sights above the floating platform. Written with a minimal PNG encoder
-// (stored zlib blocks), so no image library is needed.
+// sights above the floating platform.
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "assets.h"
-#include "writers.h"
+#include "common/bytes.h"
+#include "common/maths.h"
+#include "common/png.h"
 
 namespace {
-
-void PutU32BigEndian(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 3; i >= 0; --i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
-uint32_t Adler32(const std::vector<uint8_t>& data) {
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : data) {
-        a = (a + byte) % 65521u;
-        b = (b + a) % 65521u;
-    }
-    return (b << 16) | a;
-}
-
-void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    PutU32BigEndian(out, uint32_t(data.size()));
-    size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutU32BigEndian(out, Crc32(out.data() + start, out.size() - start));
-}
-
-// RGBA rows, top first.
-std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);  // filter: none
-        raw.insert(raw.end(), rgba.begin() + size_t(y) * width * 4, rgba.begin() + size_t(y + 1) * width * 4);
-    }
-    std::vector<uint8_t> z = {0x78, 0x01};
-    for (size_t at = 0;;) {
-        size_t len = std::min<size_t>(65535, raw.size() - at);
-        bool last = at + len == raw.size();
-        z.push_back(last ? 1 : 0);
-        PutU16(z, uint16_t(len));
-        PutU16(z, uint16_t(~len));
-        z.insert(z.end(), raw.begin() + at, raw.begin() + at + len);
-        at += len;
-        if (last) break;
-    }
-    PutU32BigEndian(z, Adler32(raw));
-
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    PutU32BigEndian(header, uint32_t(width));
-    PutU32BigEndian(header, uint32_t(height));
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", z);
-    PutChunk(png, "IEND", {});
-    return png;
-}
 
 struct Paint {
     double r, g, b, a;
@@ -83,8 +23,6 @@ void Over(Paint& dst, double r, double g, double b, double a) {
     dst.a = a + dst.a * (1 - a);
 }
 
-double Mix(double a, double b, double t) { return a + (b - a) * t; }
-
 Paint IconAt(double x, double y) {
     Paint p{0, 0, 0, 0};
     // Rounded tile with a dark outline.
@@ -96,7 +34,7 @@ Paint IconAt(double x, double y) {
     Over(p, 0.05, 0.07, 0.14, 1.0);
     if (tile < -1.8) {
         // Sky, deep at the top, hazy at the horizon.
-        double t = std::min(std::max((y - 4.0) / 40.0, 0.0), 1.0);
+        double t = Clamp01((y - 4.0) / 40.0);
         Over(p, Mix(0.08, 0.62, t), Mix(0.20, 0.74, t), Mix(0.48, 0.90, t), 1.0);
         // The platform: a grassy top over a rocky underside tapering to a point.
         double px = x - 32.0;
@@ -153,14 +91,14 @@ bool MakeIcon(const std::string& dir) {
             // PNG wants straight (not premultiplied) alpha.
             auto channel = [&](double premultiplied) {
                 double v = a > 0 ? premultiplied / count / a : 0.0;
-                return uint8_t(std::lround(std::min(std::max(v, 0.0), 1.0) * 255.0));
+                return ToByte(v);
             };
             uint8_t* px = &rgba[(size_t(y) * n + x) * 4];
             px[0] = channel(sum.r);
             px[1] = channel(sum.g);
             px[2] = channel(sum.b);
-            px[3] = uint8_t(std::lround(std::min(std::max(a, 0.0), 1.0) * 255.0));
+            px[3] = ToByte(a);
         }
     }
-    return WriteFile(dir + "/orvanthe.png", EncodePng(n, n, rgba));
+    return WriteFile(dir + "/orvanthe.png", EncodePng(n, n, 4, rgba));
 }

@@ -5,30 +5,12 @@
 #include <vector>
 
 #include "assets.h"
+#include "common/maths.h"
+#include "noise.h"
 #include "writers.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
-struct Colour {
-    double r, g, b;
-};
-
-Colour operator+(Colour a, Colour b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Colour operator-(Colour a, Colour b) { return {a.r - b.r, a.g - b.g, a.b - b.b}; }
-Colour operator*(Colour a, double s) { return {a.r * s, a.g * s, a.b * s}; }
-
-double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
-double Mix(double a, double b, double t) { return a + (b - a) * t; }
-Colour Mix(Colour a, Colour b, double t) { return a + (b - a) * t; }
-
-double SmoothStep(double e0, double e1, double x) {
-    double t = Clamp01((x - e0) / (e1 - e0));
-    return t * t * (3.0 - 2.0 * t);
-}
-
-uint8_t ToByte(double v) { return uint8_t(std::lround(Clamp01(v) * 255.0)); }
 Rgb ToRgb(Colour c) { return {ToByte(c.r), ToByte(c.g), ToByte(c.b)}; }
 
 // ---------------------------------------------------------------- grass
@@ -180,17 +162,6 @@ bool MakeHeightmap(const std::string& dir) {
 }
 
 // ------------------------------------------------------------------ sky
-
-struct Vec3 {
-    double x, y, z;
-};
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(Vec3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
-Vec3 Normalize(Vec3 a) { return a * (1.0 / Length(a)); }
 
 // The sky box is fixed to the eye, so the player only ever sees the middle
 // of its far face. Each point is painted for the direction it is seen in

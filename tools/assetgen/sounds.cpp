@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "assets.h"
+#include "common/maths.h"
+#include "noise.h"
 #include "writers.h"
 
 namespace {
 
 constexpr int kRate = 44100;
-constexpr double kPi = 3.14159265358979323846;
 
 using Buffer = std::vector<double>;
 
@@ -73,12 +74,6 @@ struct Resonator {
 };
 
 double Noise(Random& rng) { return rng.Range(-1.0, 1.0); }
-
-// 0 before 0, 1 after 1, a smooth S between.
-double Smooth01(double x) {
-    x = std::max(0.0, std::min(1.0, x));
-    return x * x * (3 - 2 * x);
-}
 
 // Scales the loudest sample to `peakDb` and rounds.
 std::vector<int16_t> Finish(const Buffer& b, double peakDb) {
@@ -167,7 +162,7 @@ Buffer Ugh() {
     double phase = 0, jitter = 0;
     for (size_t i = 0; i < b.size(); ++i) {
         const double t = double(i) / kRate;
-        const double f0 = (145 - 55 * Smooth01(t / 0.42)) * (1 + jitter);
+        const double f0 = (145 - 55 * SmoothStep(0, 1, t / 0.42)) * (1 + jitter);
         phase += f0 / kRate;
         if (phase >= 1) {
             phase -= 1;
@@ -177,11 +172,11 @@ Buffer Ugh() {
         double glottal = 0;
         if (phase < 0.6) glottal = 0.5 * (1 - std::cos(kPi * phase / 0.6));
         else if (phase < 0.85) glottal = std::cos(kPi * (phase - 0.6) / 0.5);
-        const double voiced = 1 - Smooth01((t - 0.3) / 0.12);
-        const double breath = breathBand(Noise(rng)) * (0.08 + 0.5 * Smooth01((t - 0.3) / 0.1));
+        const double voiced = 1 - SmoothStep(0, 1, (t - 0.3) / 0.12);
+        const double breath = breathBand(Noise(rng)) * (0.08 + 0.5 * SmoothStep(0, 1, (t - 0.3) / 0.1));
         double x = glottal * voiced * (1 + 0.15 * rng.Range(-1.0, 1.0)) + breath;
         x = f4(f3(f2(f1(x))));
-        const double env = (1 - std::exp(-t / 0.012)) * std::exp(-t / 0.22) * (1 - Smooth01((t - 0.38) / 0.12));
+        const double env = (1 - std::exp(-t / 0.012)) * std::exp(-t / 0.22) * (1 - SmoothStep(0, 1, (t - 0.38) / 0.12));
         b[i] = x * env;
     }
     Ramp(b, 0.002, 0.03);
@@ -271,7 +266,7 @@ Buffer Lead(double midi, int steps) {
     double ph = 0;
     for (size_t i = 0; i < b.size(); ++i) {
         const double t = double(i) / kRate;
-        const double vibrato = 0.22 * Smooth01((t - 0.12) / 0.2) * std::sin(2 * kPi * 5.5 * t);
+        const double vibrato = 0.22 * SmoothStep(0, 1, (t - 0.12) / 0.2) * std::sin(2 * kPi * 5.5 * t);
         const double hz = base * std::pow(2.0, vibrato / 12);
         ph = Wrap(ph + hz / kRate);
         if (i % 16 == 0) f.SetLowPass(700 + 2600 * std::exp(-t / 0.18), 1.1);
