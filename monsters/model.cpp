@@ -13,12 +13,12 @@ constexpr size_t kMaxModelBytes = size_t(16) << 20;
 
 Monster::~Monster() { ReleaseModel(); }
 
-bool Monster::LoadModel(const std::string& md2Path) {
+bool Monster::LoadModel(const std::string& md2Path, const std::string& skinPath) {
     ReleaseModel();
     boundsMax = boundsMin = Vector3();
     boxHalfWidth = boxHalfHeight = 0.0f;
     // Texture::Load reports its own problems.
-    if (!skin.Load(kMonsterSkin)) return false;
+    if (!skin.Load(skinPath)) return false;
 
     std::vector<uint8_t> bytes;
     std::string reason;

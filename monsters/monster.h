@@ -60,10 +60,10 @@ public:
     Monster(const Monster&) = delete;
     Monster& operator=(const Monster&) = delete;
 
-    // Loads the skin "data/model.bmp", then the MD2 file, and works out the
-    // collision box. False, with one line on stderr per bad file, when
-    // either is unusable; the monster then has no model.
-    bool LoadModel(const std::string& md2Path);
+    // Loads the skin (the game's is "data/model.bmp"), then the MD2 file,
+    // and works out the collision box. False, with one line on stderr per
+    // bad file, when either is unusable; the monster then has no model.
+    bool LoadModel(const std::string& md2Path, const std::string& skinPath = kMonsterSkin);
     void ComputeBounds();
     void ReleaseModel();
     bool HasModel() const { return !vertices.empty(); }
