@@ -4,21 +4,19 @@
 
 #include <cstdio>
 
-#include "app/dialogs.h"
-#include "app/sound.h"
-#include "app/startup.h"
+#include "camera/camera.h"
+#include "core/dialogs.h"
+#include "core/sound.h"
+#include "core/state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "scenery/skybox.h"
+#include "text/glf_font.h"
 #include "text/title.h"
+#include "world/bullet.h"
 #include "world/world.h"
-
-bool g_inTitle = false;
-bool g_firstFrame = false;
-uint32_t g_victoryStart = 0;
-char g_windowTitle[256] = "";
 
 void PlaceCameraAtStart() {
     // Looking one unit along -z: that length is the walking speed.

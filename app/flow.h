@@ -4,17 +4,8 @@
 
 #include <cstdint>
 
-extern bool g_inTitle;
-extern bool g_firstFrame;
-extern uint32_t g_victoryStart;
-extern char g_windowTitle[256];
-
-#include "camera/vector3.h"
 
 constexpr const char* kCaption = "Orvanthe";
-// Where every game starts, looking one unit along -z.
-inline const Vector3 kCameraStart(234.0f, -155.0f, -319.0f);
-
 // The platform square; a camera exactly on a border is still on it.
 constexpr float kPlatformMinX = 0.0f;
 constexpr float kPlatformMaxX = 1800.0f;

@@ -1,20 +1,20 @@
 #include "app/startup.h"
 
-#include "app/asset_file.h"
 #include "app/flow.h"
-#include "app/sound.h"
+#include "camera/camera.h"
+#include "core/asset_file.h"
+#include "core/sound.h"
+#include "core/state.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
 #include "scenery/skybox.h"
+#include "scenery/terrain.h"
 #include "text/glf_font.h"
+#include "world/bullet.h"
 #include "world/explosion.h"
 
-std::vector<std::unique_ptr<Bullet>> g_bullets;
-Camera g_camera;
-Terrain* g_terrain = new Terrain();
-
 void InitGame() {
-    ForgetReportedAssetProblems();
+    ResetProgramState();
     // Name 0 is GL's default texture: the font needs no name of its own.
     g_font.Load("data/f.glf", 0);
     PlaceCameraAtStart();

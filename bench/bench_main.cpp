@@ -11,6 +11,7 @@
 #include "app/flow.h"
 #include "app/program.h"
 #include "app/startup.h"
+#include "core/state.h"
 #include "platform/window.h"
 
 // ---- monsters section ----
@@ -64,8 +65,7 @@ void MonsterScene(int passes) {
     std::vector<double> work;
     for (int i = 0; i < passes; ++i) {
         for (auto& m : g_monsters) {
-            m->huntDelayStarted = true;
-            m->huntDelayStart = platform::TickCount();
+            m->huntDelay = TickTimer{true, platform::TickCount()};
         }
         if (g_explosions.empty()) g_explosions.push_back(std::make_unique<Explosion>(234.0f, -150.0f, -500.0f));
         while (g_bullets.size() < 20) {

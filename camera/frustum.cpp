@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-Frustum g_frustum;
 
 void Frustum::Extract() {
     float projection[16], modelview[16];

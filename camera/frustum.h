@@ -24,4 +24,3 @@ public:
     bool CubeInside(float x, float y, float z, float size) const;
 };
 
-extern Frustum g_frustum;

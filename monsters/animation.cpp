@@ -4,16 +4,10 @@
 #include <GL/gl.h>
 
 #include "monsters/monster.h"
-#include "platform/clock.h"
 
 bool Monster::AnimationTimerTick(uint32_t intervalMs) {
-    if (!animTimerRunning) {
-        animTimerStart = platform::TickCount();
-        animTimerRunning = true;
-        return true;
-    }
-    // Unsigned difference: right across the tick counter's wrap.
-    if (platform::TickCount() - animTimerStart > intervalMs) animTimerRunning = false;
+    if (animTimer.Arm()) return true;
+    if (animTimer.RunOut(intervalMs)) animTimer.Disarm();
     return false;
 }
 

@@ -3,14 +3,11 @@
 // the collision box test, and the per-frame monster pass.
 #include <cmath>
 
-#include "app/flow.h"
-#include "app/startup.h"
+#include "camera/camera.h"
 #include "camera/frustum.h"
+#include "core/state.h"
 #include "monsters/monster.h"
-#include "platform/clock.h"
 #include "scenery/terrain.h"
-
-std::vector<std::unique_ptr<Monster>> g_monsters;
 
 const Vector3 kMonsterStarts[3] = {
     Vector3(1587.0f, -143.0f, -302.0f),
@@ -31,11 +28,8 @@ void Monster::Place(float x, float y, float z) { position = Vector3(x, y, z); }
 
 void Monster::UpdateHunting() {
     // Started once, at the first frame in view; a new game does not restart it.
-    if (!huntDelayStarted) {
-        huntDelayStart = platform::TickCount();
-        huntDelayStarted = true;
-    }
-    if (platform::TickCount() - huntDelayStart > kHuntDelayMs) hunting = true;
+    huntDelay.Arm();
+    if (huntDelay.RunOut(kHuntDelayMs)) hunting = true;
 }
 
 void Monster::AimAt(Vector3 target) { toTarget = target - position; }

@@ -1,7 +1,7 @@
 // A monster's model: loading the skin and the MD2 file, the collision box
 // from keyframe 40, and releasing the arrays. Decoding, texture-coordinate
 // normalisation and the box are all done once, here, at load.
-#include "app/asset_file.h"
+#include "core/asset_file.h"
 #include "monsters/monster.h"
 
 namespace {

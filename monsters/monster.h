@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "camera/vector3.h"
+#include "core/tick_timer.h"
 #include "monsters/md2.h"
 #include "scenery/texture.h"
 
@@ -46,13 +47,11 @@ public:
     int32_t animFrame = 0;
     float boxHalfHeight = 0.0f;
     float boxHalfWidth = 0.0f;
-    uint32_t animTimerStart = 0;
-    bool animTimerRunning = false;
+    TickTimer animTimer;
     // Before the first aim; start-up turns monsters toward the player.
     float heading = 90.0f;
     int32_t hitPoints = kFirstGameHitPoints;
-    bool huntDelayStarted = false;
-    uint32_t huntDelayStart = 0;
+    TickTimer huntDelay;  // started at the first frame in view, never again
     Vector3 flatToTarget;
 
     Monster() = default;
@@ -87,9 +86,6 @@ public:
     // always false without a model.
     bool Overlaps(const Vector3& point, int32_t halfWidth, int32_t halfHeight) const;
 };
-
-// Always three after start-up, visited in the order 0, 1, 2.
-extern std::vector<std::unique_ptr<Monster>> g_monsters;
 
 extern const Vector3 kMonsterStarts[3];
 extern const Vector3 kMonsterParking;

@@ -4,7 +4,6 @@
 
 #include <GL/gl.h>
 
-ScreenOverlay g_overlay;
 
 namespace {
 

@@ -20,5 +20,3 @@ public:
     // which holds the font, and would smear it over the view.
     void Draw() const;
 };
-
-extern ScreenOverlay g_overlay;

@@ -1,10 +1,10 @@
 // Sky box drawing: six faces, each with its own corner order and texture
 // coordinates so the image reads the right way round from inside.
+#include "core/state.h"
 #include "scenery/skybox.h"
 
 #include <GL/gl.h>
 
-Texture g_skyTexture;
 
 namespace {
 

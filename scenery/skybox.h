@@ -5,10 +5,6 @@
 
 #include "scenery/texture.h"
 
-// Loaded at start-up from "data/sky.bmp"; if that fails the box shows the
-// current colour (not whatever image texture name 0 holds).
-extern Texture g_skyTexture;
-
 // Box centred on (x, y, z) with extents width, height, length along x, y, z.
 // Leaves texturing on; sets no colour of its own, so the current colour
 // modulates the image.

@@ -9,7 +9,8 @@
 #include <new>
 #include <vector>
 
-#include "app/asset_file.h"
+#include "core/asset_file.h"
+#include "gl/textures.h"
 
 namespace {
 
@@ -83,12 +84,3 @@ void Texture::ClampToEdge() const {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
-
-UnpaddedRows::UnpaddedRows() {
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    saved_ = alignment;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-}
-
-UnpaddedRows::~UnpaddedRows() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved_); }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/asset_file.h"
+#include "core/asset_file.h"
 #include "scenery/bmp.h"
 
 class Texture {
@@ -31,20 +31,6 @@ public:
     // texel: a dark line where a stretched or tiled image meets its edge.
     // Edge clamping (GL 1.2, which every driver has) repeats the edge texels.
     void ClampToEdge() const;
-};
-
-// Our pixel rows are unpadded; GL's default unpack alignment of 4 would
-// read past the end of a buffer whose row length is not a multiple of 4.
-// Holds the alignment at 1 for an upload and restores it afterwards.
-class UnpaddedRows {
-public:
-    UnpaddedRows();
-    ~UnpaddedRows();
-    UnpaddedRows(const UnpaddedRows&) = delete;
-    UnpaddedRows& operator=(const UnpaddedRows&) = delete;
-
-private:
-    int saved_ = 4;
 };
 
 // Reads and decodes a BMP file. On failure returns false and sets *reason to

@@ -10,7 +10,7 @@
 #include "scenery_fixture.h"
 #include "platform/dialog.h"
 #include "world/bullet.h"
-#include "app/sound.h"
+#include "core/sound.h"
 #include "world/controls.h"
 
 using platform::Key;
@@ -21,10 +21,6 @@ class Controls : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        g_bullets.clear();
-        g_fireTimerArmed = false;
-        g_fireTimerStart = 0;
-        g_pauseKeyLatched = false;
         script::SetFrameCost(20);  // one frame every 20 ms
         scratch_.Touch({"data/bulletFire.wav", "data/ugh.wav"});
         StartSound();
@@ -32,8 +28,8 @@ protected:
         script::ClearLog();
     }
     void TearDown() override {
-        g_bullets.clear();
         StopSound();
+        GameTest::TearDown();
     }
     ScratchDir scratch_;
 };

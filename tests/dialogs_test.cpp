@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/dialogs.h"
-#include "app/resources/dialog_templates.h"
+#include "core/dialogs.h"
+#include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/scripted/script.h"
 

@@ -12,10 +12,13 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/asset_file.h"
+#include "core/asset_file.h"
 #include "app/flow.h"
+#include "camera/camera.h"
+#include "world/bullet.h"
 #include "app/program.h"
 #include "app/startup.h"
+#include "core/state.h"
 #include "platform/scripted/script.h"
 
 // Runs a test inside a scratch directory; data files are made on request.
@@ -57,17 +60,17 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         script::Reset();
-        // Each test sees its own missing-file reports, whatever ran before.
-        ForgetReportedAssetProblems();
+        ResetProgramState();
         std::string error;
         ASSERT_TRUE(platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) << error;
         SetProjection(kWindowWidth, kWindowHeight);
         SetFixedGlState();
-        g_inTitle = false;
-        g_firstFrame = false;
         PlaceCameraAtStart();
         script::ClearLog();
     }
+
+    // While the context is current: explosions give back their textures.
+    void TearDown() override { ResetProgramState(); }
 
     // Runs frames until the title screen shows (the first frame switches it on).
     void ReachTitle() {

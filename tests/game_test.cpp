@@ -78,8 +78,7 @@ protected:
         script::SetFrameCost(20);
         script::OnSwap(Autopilot);
         g_endedAt = 0;
-        g_firstFrame = false;
-        g_inTitle = false;
+        ResetProgramState();
     }
     void TearDown() override { script::OnSwap(nullptr); }
 };
@@ -219,7 +218,6 @@ protected:
         SetProjection(200, 150);
         SetFixedGlState();
         InitGame();
-        g_firstFrame = false;
         RunFrame();
         script::HoldKey(platform::Key::Enter, true);
         RunFrame();

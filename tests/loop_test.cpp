@@ -113,7 +113,7 @@ TEST_F(MainLoop, EscapeOnTheTitleRunsTheWholeProgramToExitZero) {
     // The whole entry: window, fixed state, start-up, loop, shutdown.
     script::Reset();
     script::HoldKey(platform::Key::Escape, true);
-    g_firstFrame = false;
+    ResetProgramState();
     EXPECT_EQ(ProgramMain(), 0);
     const auto& log = script::Log();
     ASSERT_FALSE(log.empty());

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/sound.h"
+#include "core/sound.h"
 #include "game_fixture.h"
 #include "md2_builder.h"
 #include "monsters/monster.h"
@@ -31,20 +31,13 @@ protected:
         CreateMonsters();
         ASSERT_EQ(g_monsters.size(), 3u);
         for (int i = 0; i < 3; ++i) PlaceAt(i, Behind(i));
-        // As at program start.
-        g_hitTimerArmed = true;
-        g_hitTimerStart = 0;
-        g_bullets.clear();
-        g_explosions.clear();
         script::SetFrameCost(20);
         StartPlay();
         script::ClearLog();
     }
     void TearDown() override {
-        g_bullets.clear();
-        g_explosions.clear();
-        g_monsters.clear();
         StopSound();
+        GameTest::TearDown();
     }
 
     Monster& M(int i) { return *g_monsters[size_t(i)]; }
@@ -73,7 +66,7 @@ protected:
 TEST_F(Monsters, OutOfViewNeverWakesOrMoves) {
     PlayFor(5000);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(M(i).huntDelayStarted);
+        EXPECT_FALSE(M(i).huntDelay.armed);
         EXPECT_FALSE(M(i).hunting);
         EXPECT_EQ(M(i).position.y, Behind(i).y) << "not even lifted onto the terrain";
         EXPECT_EQ(M(i).position.z, Behind(i).z);
@@ -84,8 +77,8 @@ TEST_F(Monsters, InViewWakesAfterThreeSecondsThenChasesAndTurns) {
     PlaceAt(0, Vector3(284.0f, -150.0f, -619.0f));
     const uint32_t seen = script::Now();
     RunFrame();
-    EXPECT_TRUE(M(0).huntDelayStarted);
-    EXPECT_EQ(M(0).huntDelayStart, seen);
+    EXPECT_TRUE(M(0).huntDelay.armed);
+    EXPECT_EQ(M(0).huntDelay.start, seen);
     EXPECT_FLOAT_EQ(M(0).position.y, g_terrain->Height(M(0).position.x, M(0).position.z) + kMonsterLift);
     while (script::Now() - seen <= 3000) {
         RunFrame();
@@ -149,7 +142,7 @@ TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
         EXPECT_EQ(M(i).hitPoints, kNewGameHitPoints);
         EXPECT_FALSE(M(i).hunting);
     }
-    EXPECT_TRUE(M(0).huntDelayStarted) << "the hunt delay survives a new game";
+    EXPECT_TRUE(M(0).huntDelay.armed) << "the hunt delay survives a new game";
     EXPECT_EQ(g_camera.position.z, -319.0f);
     RunFrame();
     EXPECT_EQ(script::CountLog("dialog"), 1) << "nothing catches on the title screen";

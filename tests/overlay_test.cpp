@@ -55,9 +55,7 @@ void DrawScene() {
 class Overlay : public GameTest {
 protected:
     void TearDown() override {
-        g_overlay = ScreenOverlay();
-        g_skyTexture = Texture();
-        g_font.Release();
+        GameTest::TearDown();
         glDisable(GL_TEXTURE_2D);
         glColor3f(1, 1, 1);
     }

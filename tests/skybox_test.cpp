@@ -26,7 +26,7 @@ protected:
                    }));
     }
     void TearDown() override {
-        g_skyTexture = Texture();
+        GameTest::TearDown();
         glBindTexture(GL_TEXTURE_2D, 0);
         glDisable(GL_TEXTURE_2D);
         glColor3f(1, 1, 1);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sound.h"
+#include "core/sound.h"
 #include "game_fixture.h"
 #include "platform/scripted/script.h"
 

@@ -7,11 +7,10 @@
 
 #include <algorithm>
 
-#include "app/asset_file.h"
-#include "scenery/texture.h"
+#include "core/asset_file.h"
+#include "core/state.h"
+#include "gl/textures.h"
 
-GlfFont g_font;
-const GlfFont* g_currentFont = nullptr;
 
 namespace {
 

@@ -34,5 +34,3 @@ public:
     void Release();
 };
 
-extern GlfFont g_font;
-extern const GlfFont* g_currentFont;

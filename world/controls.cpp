@@ -2,16 +2,12 @@
 
 #include <memory>
 
-#include "app/dialogs.h"
-#include "app/sound.h"
-#include "app/startup.h"
-#include "platform/clock.h"
+#include "camera/camera.h"
+#include "core/dialogs.h"
+#include "core/sound.h"
+#include "core/state.h"
 #include "platform/input.h"
 #include "world/bullet.h"
-
-bool g_fireTimerArmed = false;
-uint32_t g_fireTimerStart = 0;
-bool g_pauseKeyLatched = false;
 
 namespace {
 
@@ -23,16 +19,13 @@ constexpr uint32_t kFireIntervalMs = 700;
 const Vector3 kTurnAxis(0.0f, 0.8f, 0.0f);
 
 void Fire() {
-    if (!g_fireTimerArmed) {
-        g_fireTimerStart = platform::TickCount();
-        g_fireTimerArmed = true;
-    }
-    if (platform::TickCount() - g_fireTimerStart > kFireIntervalMs && g_fireTimerArmed) {
+    g_fireTimer.Arm();
+    if (g_fireTimer.RunOut(kFireIntervalMs)) {
         PlaySound(g_bulletFireSample);
         auto bullet = std::make_unique<Bullet>();
         bullet->Aim(g_camera.position, g_camera.target);
         g_bullets.push_back(std::move(bullet));
-        g_fireTimerArmed = false;
+        g_fireTimer.Disarm();
     }
 }
 

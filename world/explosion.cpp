@@ -8,7 +8,6 @@
 
 #include "platform/clock.h"
 
-std::vector<std::unique_ptr<Explosion>> g_explosions;
 
 const float kParticleColours[kParticleColourRows][3] = {
     {1.0f, 0.5f, 0.5f},  {1.0f, 0.75f, 0.5f}, {1.0f, 1.0f, 0.5f},  {0.75f, 1.0f, 0.5f},

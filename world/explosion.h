@@ -56,6 +56,3 @@ public:
     void DrawAndAdvance();
     void Respawn(Particle& p);
 };
-
-// Live bursts in creation order; removing an entry destroys it.
-extern std::vector<std::unique_ptr<Explosion>> g_explosions;

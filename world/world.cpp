@@ -3,9 +3,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/sound.h"
-#include "app/startup.h"
+#include "camera/camera.h"
 #include "camera/frustum.h"
+#include "core/sound.h"
+#include "core/state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
 #include "scenery/overlay.h"
@@ -13,9 +14,6 @@
 #include "world/bullet.h"
 #include "world/controls.h"
 #include "world/explosion.h"
-
-bool g_hitTimerArmed = true;
-uint32_t g_hitTimerStart = 0;
 
 namespace {
 
@@ -51,26 +49,24 @@ void UpdateExplosions() {
     }
 }
 
-// One damage timer for all monsters and bullets: an overlap while it is
-// disarmed only re-arms it, and damage needs an overlap more than 500 ms
-// after arming. A hit does not stop the bullet.
+// One damage timer for all monsters and bullets: it starts armed at tick 0,
+// so the first overlap after program start damages at once, and a new game
+// does not reset it. An overlap while it is disarmed only re-arms it, and
+// damage needs an overlap more than 500 ms after arming. A hit does not stop the bullet.
 void HitMonsters() {
     for (auto& monster : g_monsters) {
         for (auto& bullet : g_bullets) {
             if (!monster->Overlaps(bullet->position, int32_t(bullet->halfWidth), int32_t(bullet->halfHeight)))
                 continue;
-            if (!g_hitTimerArmed) {
-                g_hitTimerStart = platform::TickCount();
-                g_hitTimerArmed = true;
-            }
-            if (platform::TickCount() - g_hitTimerStart > kDamageIntervalMs && g_hitTimerArmed) {
+            g_hitTimer.Arm();
+            if (g_hitTimer.RunOut(kDamageIntervalMs)) {
                 PlaySound(g_explodeSample);
                 // The bullet's direction points back at the shooter, so the
                 // burst starts a little toward the player along x.
                 const Vector3& p = bullet->position;
                 g_explosions.push_back(
                     std::make_unique<Explosion>(p.x + kExplosionOffset * bullet->direction.x, p.y, p.z));
-                g_hitTimerArmed = false;
+                g_hitTimer.Disarm();
                 monster->hitPoints -= 1;
             }
         }

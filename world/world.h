@@ -3,12 +3,6 @@
 
 #include <cstdint>
 
-// The damage timer shared by all monsters and bullets; it starts armed with
-// start tick 0, so the first overlap after program start damages at once.
-// A new game does not reset it.
-extern bool g_hitTimerArmed;
-extern uint32_t g_hitTimerStart;
-
 constexpr uint32_t kDamageIntervalMs = 500;
 // Times the x of the bullet's direction, added to x only.
 constexpr float kExplosionOffset = 0.6f;

@@ -1,9 +1,5 @@
-#include "app/sound.h"
-
-platform::SoundSample* g_bulletFireSample = nullptr;
-platform::SoundSample* g_explodeSample = nullptr;
-platform::SoundSample* g_ughSample = nullptr;
-platform::MusicStream* g_musicStream = nullptr;
+#include "core/sound.h"
+#include "core/state.h"
 
 namespace {
 constexpr int kMixRate = 44100;

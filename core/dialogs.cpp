@@ -1,6 +1,6 @@
-#include "app/dialogs.h"
+#include "core/dialogs.h"
 
-#include "app/resources/dialog_templates.h"
+#include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
 

@@ -1,4 +1,4 @@
-#include "app/asset_file.h"
+#include "core/asset_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -5,11 +5,6 @@
 
 #include "platform/sound.h"
 
-extern platform::SoundSample* g_bulletFireSample;
-extern platform::SoundSample* g_explodeSample;
-extern platform::SoundSample* g_ughSample;
-extern platform::MusicStream* g_musicStream;
-
 // Last step of start-up: opens the mixer, loads the samples, starts the music.
 void StartSound();
 // First step of shutdown: frees the samples and the music, closes the mixer.

@@ -1,0 +1,69 @@
+// The definitions of core/state.h, and the one reset.
+#include "core/state.h"
+
+#include "camera/camera.h"
+#include "camera/frustum.h"
+#include "core/asset_file.h"
+#include "monsters/monster.h"
+#include "scenery/overlay.h"
+#include "scenery/terrain.h"
+#include "scenery/texture.h"
+#include "text/glf_font.h"
+#include "world/bullet.h"
+#include "world/explosion.h"
+
+bool g_inTitle = false;
+bool g_firstFrame = false;
+uint32_t g_victoryStart = 0;
+char g_windowTitle[256] = "";
+
+Camera g_camera;
+Frustum g_frustum;
+std::vector<std::unique_ptr<Bullet>> g_bullets;
+std::vector<std::unique_ptr<Explosion>> g_explosions;
+TickTimer g_fireTimer;
+bool g_pauseKeyLatched = false;
+TickTimer g_hitTimer{true, 0};
+
+std::vector<std::unique_ptr<Monster>> g_monsters;
+
+Terrain* g_terrain = new Terrain();
+Texture g_skyTexture;
+ScreenOverlay g_overlay;
+GlfFont g_font;
+const GlfFont* g_currentFont = nullptr;
+
+platform::SoundSample* g_bulletFireSample = nullptr;
+platform::SoundSample* g_explodeSample = nullptr;
+platform::SoundSample* g_ughSample = nullptr;
+platform::MusicStream* g_musicStream = nullptr;
+
+void ResetProgramState() {
+    // Each run, and each test, names its unreadable files afresh.
+    ForgetReportedAssetProblems();
+    g_inTitle = false;
+    g_firstFrame = false;
+    g_victoryStart = 0;
+    g_windowTitle[0] = '\0';
+
+    g_camera = Camera();
+    g_frustum = Frustum();
+    g_bullets.clear();
+    g_explosions.clear();
+    g_fireTimer = TickTimer();
+    g_pauseKeyLatched = false;
+    g_hitTimer = TickTimer{true, 0};
+
+    g_monsters.clear();
+
+    *g_terrain = Terrain();
+    g_skyTexture = Texture();
+    g_overlay = ScreenOverlay();
+    g_font = GlfFont();
+    g_currentFont = nullptr;
+
+    g_bulletFireSample = nullptr;
+    g_explodeSample = nullptr;
+    g_ughSample = nullptr;
+    g_musicStream = nullptr;
+}

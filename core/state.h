@@ -1,0 +1,78 @@
+// Every program-wide object, declared here and nowhere else. Types are only
+// named: include the owner's header to use an object. app/state.cpp defines
+// them all, and ResetProgramState() puts them back as the program starts;
+// start-up and every test fixture call it.
+//
+// | object                     | owner (who changes it)      | lifetime, who refills it      |
+// |----------------------------|-----------------------------|-------------------------------|
+// | g_inTitle, g_firstFrame    | app/flow (frame driver)     | run                           |
+// | g_victoryStart             | app/flow (victory lap)      | run                           |
+// | g_windowTitle              | app/flow (caption)          | run                           |
+// | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
+// | g_frustum                  | world (each frame of play)  | run                           |
+// | g_bullets                  | world/controls, world       | run; the title screen clears  |
+// | g_explosions               | world (hits)                | run; each ends after 2 s      |
+// | g_fireTimer                | world/controls              | run                           |
+// | g_pauseKeyLatched          | world/controls              | run                           |
+// | g_hitTimer                 | world (hits)                | run                           |
+// | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
+// | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
+// | g_skyTexture, g_overlay    | scenery                     | InitGame .. ShutdownGame      |
+// | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
+// | the four sounds            | core/sound                  | StartSound .. StopSound       |
+//
+// ResetProgramState() empties the asset objects without touching GL or the
+// mixer: release them first (ShutdownGame, StopSound) where that matters.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/tick_timer.h"
+#include "platform/sound.h"
+
+class Bullet;
+class Camera;
+class Explosion;
+class Frustum;
+class GlfFont;
+class Monster;
+class ScreenOverlay;
+class Terrain;
+class Texture;
+
+// The frame driver.
+extern bool g_inTitle;
+extern bool g_firstFrame;
+extern uint32_t g_victoryStart;
+extern char g_windowTitle[256];
+
+// The player and the world of play.
+extern Camera g_camera;
+extern Frustum g_frustum;
+// Live shots in firing order; removing an entry destroys the bullet.
+extern std::vector<std::unique_ptr<Bullet>> g_bullets;
+extern std::vector<std::unique_ptr<Explosion>> g_explosions;
+extern TickTimer g_fireTimer;    // 700 ms between shots
+extern bool g_pauseKeyLatched;   // ESC must be let go before it pauses again
+extern TickTimer g_hitTimer;     // 500 ms between hits, armed at start
+
+// Always three after start-up, visited in the order 0, 1, 2.
+extern std::vector<std::unique_ptr<Monster>> g_monsters;
+
+// Scenery and text.
+extern Terrain* g_terrain;  // the heightmap platform; never null
+extern Texture g_skyTexture;
+extern ScreenOverlay g_overlay;
+extern GlfFont g_font;
+extern const GlfFont* g_currentFont;  // between Begin and End
+
+// Sounds; null when missing or without a device (then silent).
+extern platform::SoundSample* g_bulletFireSample;
+extern platform::SoundSample* g_explodeSample;
+extern platform::SoundSample* g_ughSample;
+extern platform::MusicStream* g_musicStream;
+
+// Every object above as at program start.
+void ResetProgramState();
