@@ -8,6 +8,7 @@
 
 #include "app/flow.h"
 #include "app/startup.h"
+#include "gl/gl_state.h"
 #include "platform/clock.h"
 
 namespace {
@@ -24,14 +25,6 @@ void SetProjection(int width, int height) {
     gluPerspective(kFieldOfView, double(width) / double(height), kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-void SetFixedGlState() {
-    glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glEnable(GL_COLOR_MATERIAL);
 }
 
 void WindowProc(const platform::Message& message) {

@@ -20,7 +20,6 @@ void WindowProc(const platform::Message& message);
 
 // Viewport and the 45-degree perspective for a drawable of this size.
 void SetProjection(int width, int height);
-void SetFixedGlState();
 
 // One pass of the main loop: take at most one message, run one frame, pace,
 // dispatch. Returns false, with the exit code, when the quit request was taken.

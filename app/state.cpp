@@ -32,6 +32,7 @@ Texture g_skyTexture;
 ScreenOverlay g_overlay;
 GlfFont g_font;
 const GlfFont* g_currentFont = nullptr;
+uint32_t g_whiteTexture = 0;
 
 platform::SoundSample* g_bulletFireSample = nullptr;
 platform::SoundSample* g_explodeSample = nullptr;

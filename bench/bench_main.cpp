@@ -10,6 +10,7 @@
 
 #include "app/flow.h"
 #include "app/program.h"
+#include "gl/gl_state.h"
 #include "app/startup.h"
 #include "core/state.h"
 #include "platform/window.h"

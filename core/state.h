@@ -19,10 +19,12 @@
 // | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
 // | g_skyTexture, g_overlay    | scenery                     | InitGame .. ShutdownGame      |
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
+// | g_whiteTexture             | gl (SetFixedGlState)        | one per GL context            |
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
 //
 // ResetProgramState() empties the asset objects without touching GL or the
 // mixer: release them first (ShutdownGame, StopSound) where that matters.
+// g_whiteTexture belongs to the context, not the game, and is left alone.
 #pragma once
 
 #include <cstdint>
@@ -67,6 +69,7 @@ extern Texture g_skyTexture;
 extern ScreenOverlay g_overlay;
 extern GlfFont g_font;
 extern const GlfFont* g_currentFont;  // between Begin and End
+extern uint32_t g_whiteTexture;       // the current context's white default
 
 // Sounds; null when missing or without a device (then silent).
 extern platform::SoundSample* g_bulletFireSample;

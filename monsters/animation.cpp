@@ -3,6 +3,7 @@
 // per-monster 60 ms tick timer.
 #include <GL/gl.h>
 
+#include "gl/gl_state.h"
 #include "monsters/monster.h"
 
 bool Monster::AnimationTimerTick(uint32_t intervalMs) {
@@ -22,7 +23,7 @@ void Monster::Draw() {
     glEnable(GL_TEXTURE_2D);
     glColor3f(1.0f, 1.0f, 1.0f);
     const Vector3* frame = vertices.data() + size_t(keyframe) * size_t(header.num_xyz);
-    glBindTexture(GL_TEXTURE_2D, skin.textureId);
+    skin.Bind();
     glBegin(GL_TRIANGLES);
     // Indices were checked at load, so no read here can leave the arrays.
     static const int kCornerOrder[3] = {0, 2, 1};

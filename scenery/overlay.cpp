@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include "gl/gl_state.h"
+
 
 namespace {
 
@@ -34,28 +36,12 @@ void ScreenOverlay::Load() {
 }
 
 void ScreenOverlay::Draw() const {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
+    const Screen2D pass(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
     if (image.loaded && mask.loaded) {
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
         FullWindowQuad(mask.textureId);
         glBlendFunc(GL_ONE, GL_ONE);
         FullWindowQuad(image.textureId);
     }
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
 }

@@ -1,10 +1,11 @@
 // Sky box drawing: six faces, each with its own corner order and texture
 // coordinates so the image reads the right way round from inside.
-#include "core/state.h"
 #include "scenery/skybox.h"
 
 #include <GL/gl.h>
 
+#include "core/state.h"
+#include "gl/gl_state.h"
 
 namespace {
 
@@ -25,25 +26,15 @@ const SkyCorner kFaces[6][4] = {
 }  // namespace
 
 void DrawSkyBox(float x, float y, float z, float width, float height, float length) {
-    // A sky that failed to load has name 0, OpenGL's default texture, which
-    // the font occupies: bound, it would paint the font over the sky. Draw
-    // such faces untextured, in the current colour, and leave 0 untouched.
-    const bool textured = g_skyTexture.textureId != 0;
-    if (textured) {
-        glEnable(GL_TEXTURE_2D);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
+    // A missing sky binds the white default: the faces show the current colour.
+    glEnable(GL_TEXTURE_2D);
     const float x0 = x - width * 0.5f, y0 = y - height * 0.5f, z0 = z - length * 0.5f;
     const float xs[2] = {x0, x0 + width};
     const float ys[2] = {y0, y0 + height};
     const float zs[2] = {z0, z0 + length};
     for (const auto& face : kFaces) {
-        if (textured) {
-            glBindTexture(GL_TEXTURE_2D, g_skyTexture.textureId);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        }
+        g_skyTexture.Bind();
+        SetTextureWrap(GL_CLAMP);
         glBegin(GL_QUADS);
         for (const SkyCorner& c : face) {
             glTexCoord2f(c.s, c.t);
@@ -51,5 +42,4 @@ void DrawSkyBox(float x, float y, float z, float width, float height, float leng
         }
         glEnd();
     }
-    glEnable(GL_TEXTURE_2D);  // later drawing expects it on
 }

@@ -7,5 +7,5 @@
 
 // Box centred on (x, y, z) with extents width, height, length along x, y, z.
 // Leaves texturing on; sets no colour of its own, so the current colour
-// modulates the image.
+// modulates the image (or shows alone where the image is missing).
 void DrawSkyBox(float x, float y, float z, float width, float height, float length);

@@ -1,5 +1,6 @@
 // Heightmap terrain: sampling the heightmap into the grid, the quad arrays,
 // the display list, and the height query.
+#include "gl/gl_state.h"
 #include "scenery/terrain.h"
 
 #include <GL/gl.h>
@@ -96,7 +97,7 @@ void Terrain::BuildDisplayList() {
 void Terrain::Draw() const {
     if (displayList == 0) return;
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, grass.textureId);
+    grass.Bind();
     glCallList(displayList);
     glDisable(GL_TEXTURE_2D);
 }

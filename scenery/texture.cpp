@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/asset_file.h"
-#include "gl/textures.h"
+#include "gl/gl_state.h"
 
 namespace {
 
@@ -50,10 +50,8 @@ bool Texture::Load(const std::string& path) {
     glGenTextures(1, &name);
     textureId = name;
     glBindTexture(GL_TEXTURE_2D, textureId);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    SetTextureFilter(GL_LINEAR);
+    SetTextureWrap(GL_CLAMP);
     GLint error = 0;
     {
         const UnpaddedRows unpadded;
@@ -81,6 +79,7 @@ void Texture::Release() {
 void Texture::ClampToEdge() const {
     if (!loaded) return;
     glBindTexture(GL_TEXTURE_2D, textureId);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    SetTextureWrap(GL_CLAMP_TO_EDGE);
 }
+
+void Texture::Bind() const { glBindTexture(GL_TEXTURE_2D, textureId != 0 ? textureId : WhiteTexture()); }

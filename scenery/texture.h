@@ -27,6 +27,8 @@ public:
     bool Load(const std::string& path);
     // Frees the pixels; the GL texture object and textureId stay.
     void Release();
+    // Binds the image, or the white default when there is none.
+    void Bind() const;
     // GL_CLAMP blends the black border colour into the outermost half
     // texel: a dark line where a stretched or tiled image meets its edge.
     // Edge clamping (GL 1.2, which every driver has) repeats the edge texels.

@@ -17,6 +17,7 @@
 #include "camera/camera.h"
 #include "world/bullet.h"
 #include "app/program.h"
+#include "gl/gl_state.h"
 #include "app/startup.h"
 #include "core/state.h"
 #include "platform/scripted/script.h"

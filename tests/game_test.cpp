@@ -12,6 +12,7 @@
 
 #include "app/flow.h"
 #include "app/program.h"
+#include "gl/gl_state.h"
 #include "app/startup.h"
 #include "game_fixture.h"
 #include "monsters/monster.h"

@@ -9,7 +9,7 @@
 
 #include "core/asset_file.h"
 #include "core/state.h"
-#include "gl/textures.h"
+#include "gl/gl_state.h"
 
 
 namespace {
@@ -48,10 +48,8 @@ bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glBindTexture(GL_TEXTURE_2D, textureName);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    SetTextureWrap(GL_CLAMP);
+    SetTextureFilter(GL_LINEAR);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     {
         // Rows are 2 * width bytes, unpadded.

@@ -5,6 +5,8 @@
 
 #include <GL/gl.h>
 
+#include "gl/gl_state.h"
+
 namespace {
 
 struct TitleLine {
@@ -25,18 +27,8 @@ const TitleLine kLines[] = {
 
 void DrawTitle(const GlfFont& font) {
     glColor3d(1.0, 1.0, 1.0);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
+    const Screen2D pass(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
     for (const TitleLine& line : kLines) {
         glPushMatrix();
         font.Begin();
@@ -46,12 +38,6 @@ void DrawTitle(const GlfFont& font) {
         GlfFont::End();
         glPopMatrix();
     }
-
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    // Handed to the next frame, whose sky it tints.
     glColor3d(1.0, 0.0, 0.0);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "gl/gl_state.h"
 #include "platform/clock.h"
 
 
@@ -77,14 +78,9 @@ void Explosion::Respawn(Particle& p) {
 void Explosion::DrawAndAdvance() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    // Without its sprite the burst is plain squares: texture name 0 holds
-    // the font, which must not show through.
-    if (texture.loaded) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture.textureId);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
+    // Without its sprite the burst is plain squares (the white default).
+    glEnable(GL_TEXTURE_2D);
+    texture.Bind();
     glColor3f(0.0f, 0.0f, 0.0f);
     const float divisor = slowdown * 1000.0f;
     for (int i = 0; i < kParticleCount; ++i) {
