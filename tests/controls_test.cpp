@@ -26,7 +26,7 @@ protected:
         g_fireTimerStart = 0;
         g_pauseKeyLatched = false;
         script::SetFrameCost(20);  // one frame every 20 ms
-        scratch_.Touch({"data/bulletFire.wav", "data/ugh.wav"});
+        scratch_.WriteSounds({"data/bulletFire.wav", "data/ugh.wav"});
         StartSound();
         StartPlay();
         script::ClearLog();
