@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-enum class AssetRead {
-    Ok,
-    CannotOpen,  // missing or not permitted: nothing was read
-    Failed,      // opened, but unreadable, larger than maxBytes, or no memory
-};
+#include "platform/files.h"
 
-// Reads at most maxBytes; on failure *reason says why, in a few words.
+// Ok; CannotOpen (missing or not permitted); Failed (not a regular file, too
+// large, unreadable, no memory).
+using AssetRead = platform::FileRead;
+
+// Reads at most maxBytes; on failure *reason says why, in a few words. A
+// file over maxBytes is refused by its size, before any of it is read.
 AssetRead ReadAssetFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* reason);
 
 // One short stderr line naming the file and the reason, once per file: an

@@ -17,22 +17,25 @@ bool Monster::LoadModel(const std::string& md2Path, const std::string& skinPath)
     ReleaseModel();
     boundsMax = boundsMin = Vector3();
     boxHalfWidth = boxHalfHeight = 0.0f;
-    // Texture::Load reports its own problems.
-    if (!skin.Load(skinPath)) return false;
+    // Each file the model gives up on is named, so a second broken file is
+    // not hidden behind the first. Texture::Load reports its own problems.
+    if (!skin.Load(skinPath)) {
+        ReportAssetProblem(md2Path, std::string("not read: ") + skinPath + " failed");
+        return false;
+    }
+    const auto giveUp = [&md2Path, &skinPath](const std::string& reason) {
+        ReportAssetProblem(md2Path, reason);
+        ReportAssetProblem(skinPath, "not used: " + md2Path + " failed");
+        return false;
+    };
 
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (ReadAssetFile(md2Path, kMaxModelBytes, &bytes, &reason) != AssetRead::Ok) {
-        ReportAssetProblem(md2Path, reason);
-        return false;
-    }
+    if (ReadAssetFile(md2Path, kMaxModelBytes, &bytes, &reason) != AssetRead::Ok) return giveUp(reason);
     Md2Model model;
     const Md2Status status = DecodeMd2(bytes.data(), bytes.size(), &model);
     header = model.header;
-    if (status != Md2Status::Ok) {
-        ReportAssetProblem(md2Path, Md2StatusText(status));
-        return false;
-    }
+    if (status != Md2Status::Ok) return giveUp(Md2StatusText(status));
     // The loaded bitmap's size, not the header's skinwidth and skinheight;
     // t is not flipped.
     texCoords.resize(model.texCoords.size());

@@ -31,8 +31,13 @@ void LoadEdgeClamped(Texture* texture, const char* path) {
 }  // namespace
 
 void ScreenOverlay::Load() {
-    LoadEdgeClamped(&image, "data/va.bmp");
-    LoadEdgeClamped(&mask, "data/vb.bmp");
+    const char* const imageFile = "data/va.bmp";
+    const char* const maskFile = "data/vb.bmp";
+    LoadEdgeClamped(&image, imageFile);
+    LoadEdgeClamped(&mask, maskFile);
+    // Drawn only as a pair: a lone good half is named as unused.
+    if (image.loaded && !mask.loaded) ReportAssetProblem(imageFile, std::string("not used: ") + maskFile + " failed");
+    if (mask.loaded && !image.loaded) ReportAssetProblem(maskFile, std::string("not used: ") + imageFile + " failed");
 }
 
 void ScreenOverlay::Draw() const {

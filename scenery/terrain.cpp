@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int kLastIndex = kTerrainGridSize - 1;
+constexpr const char* kGrassFile = "data/grass.bmp";
 
 GridPoint MakePoint(int column, int row, int red) {
     GridPoint p;
@@ -35,13 +36,22 @@ Terrain::Terrain() {
 }
 
 bool Terrain::Load(const std::string& heightmapFile) {
-    if (!grass.Load("data/grass.bmp")) return false;
+    // Each file the terrain gives up on is named, so a second broken file is
+    // not hidden behind the first.
+    if (!grass.Load(kGrassFile)) {
+        ReportAssetProblem(heightmapFile, std::string("not read: ") + kGrassFile + " failed");
+        return false;
+    }
     grass.ClampToEdge();  // no dark seams between the tiled cells
-    if (!heightmap.Load(heightmapFile)) return false;
+    const auto grassUnused = [&heightmapFile] {
+        ReportAssetProblem(kGrassFile, "not used: " + heightmapFile + " failed");
+        return false;
+    };
+    if (!heightmap.Load(heightmapFile)) return grassUnused();
     if (heightmap.width < kTerrainGridSize || heightmap.height < kTerrainGridSize) {
         ReportAssetProblem(heightmapFile, "heightmap smaller than 32 x 32");
         heightmap.Release();
-        return false;
+        return grassUnused();
     }
     // The real row length, so a wider image is sampled, not sheared; for the
     // 32-pixel-wide heightmap this is 96 bytes.

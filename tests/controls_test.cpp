@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         script::SetFrameCost(20);  // one frame every 20 ms
-        scratch_.Touch({"data/bulletFire.wav", "data/ugh.wav"});
+        scratch_.WriteSounds({"data/bulletFire.wav", "data/ugh.wav"});
         StartSound();
         StartPlay();
         script::ClearLog();

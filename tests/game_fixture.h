@@ -39,10 +39,15 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // Empty files are enough where only their presence matters (sounds
-    // under the scripted backend).
-    void Touch(std::initializer_list<const char*> paths) {
-        for (const char* p : paths) Write(p, "");
+    // Sounds for the scripted backend, which needs no more than a WAV header.
+    void WriteSounds(std::initializer_list<const char*> paths) {
+        for (const char* p : paths) Write(p, EmptyWav());
+    }
+    // A RIFF/WAVE file of 16-bit mono at 44.1 kHz with no samples.
+    static std::string EmptyWav() {
+        static const char kWav[] =
+            "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\0\0\0\0";
+        return std::string(kWav, sizeof kWav - 1);
     }
     void Write(const char* path, const std::string& bytes) {
         FILE* f = std::fopen(path, "wb");

@@ -147,15 +147,25 @@ TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
 
 TEST_F(Md2Load, FailuresLeaveNoModelAndAreReportedOncePerFile) {
     Monster monster;
-    EXPECT_FALSE(monster.LoadModel("data/tris2.md2")) << "no skin: the model is not even opened";
+    // No skin: the model is not even opened, but it is named, so a second
+    // broken file does not hide behind the first.
+    scratch_.Write("data/tris2.md2", "not a model");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(monster.LoadModel("data/tris2.md2"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "orvanthe: data/model.bmp: cannot open (No such file or directory)\n"
+              "orvanthe: data/tris2.md2: not read: data/model.bmp failed\n");
     scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+    ForgetReportedAssetProblems();
 
     Md2Spec m = BoxModel();
     m.frames = 45;
     scratch_.Write("data/short45.md2", Bytes(BuildMd2(m)));
     testing::internal::CaptureStderr();
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(monster.LoadModel("data/short45.md2"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "orvanthe: data/short45.md2: fewer than 46 keyframes\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "orvanthe: data/short45.md2: fewer than 46 keyframes\n"
+              "orvanthe: data/model.bmp: not used: data/short45.md2 failed\n");
     EXPECT_FALSE(monster.HasModel());
     EXPECT_FALSE(monster.Overlaps(monster.position, 100, 100)) << "nothing to collide with";
 

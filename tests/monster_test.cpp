@@ -26,7 +26,7 @@ protected:
         scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
         if (withModel_) scratch_.Write("data/tris2.md2", Bytes(BuildMd2(BoxModel())));
         scratch_.Write("data/particle.bmp", Bytes(SolidBmp(4, 4, {255, 255, 255})));
-        scratch_.Touch({"data/ugh.wav", "data/explode.wav"});
+        scratch_.WriteSounds({"data/ugh.wav", "data/explode.wav"});
         StartSound();
         CreateMonsters();
         ASSERT_EQ(g_monsters.size(), 3u);

@@ -119,13 +119,20 @@ TEST_F(Overlay, MissingImagesDrawNothingThoughTheFontHoldsTextureZero) {
     dir_.Write("data/f.glf", glf);
     ASSERT_TRUE(g_font.Load("data/f.glf", 0));
 
-    WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
     for (bool withMask : {false, true}) {
         SCOPED_TRACE(withMask ? "mask only" : "neither image");
+        if (withMask) WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
+        ForgetReportedAssetProblems();
         ScreenOverlay overlay;
-        if (withMask) {
-            ASSERT_TRUE(overlay.mask.Load("data/vb.bmp"));
-        }
+        ::testing::internal::CaptureStderr();
+        overlay.Load();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(overlay.mask.loaded, withMask);
+        // A lone good half is named too, as unused.
+        EXPECT_EQ(err, withMask ? "orvanthe: data/va.bmp: cannot open (No such file or directory)\n"
+                                  "orvanthe: data/vb.bmp: not used: data/va.bmp failed\n"
+                                : "orvanthe: data/va.bmp: cannot open (No such file or directory)\n"
+                                  "orvanthe: data/vb.bmp: cannot open (No such file or directory)\n");
         DrawScene();
         const std::vector<uint8_t> before = ReadFrame();
         overlay.Draw();

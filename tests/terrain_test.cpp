@@ -96,12 +96,15 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
 }
 
 TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
-    // Missing grass stops the build even with a good heightmap.
+    // Missing grass stops the build; the heightmap, never read, is named too.
     WriteHeightmap();
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(terrain->Load("data/t1.bmp"));
     std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "orvanthe: data/grass.bmp: cannot open (No such file or directory)\n");
+    EXPECT_EQ(err,
+              "orvanthe: data/grass.bmp: cannot open (No such file or directory)\n"
+              "orvanthe: data/t1.bmp: not read: data/grass.bmp failed\n");
+    ForgetReportedAssetProblems();
     EXPECT_EQ(terrain->displayList, 0u);
     EXPECT_EQ(terrain->quadCount, 0);
 
@@ -112,7 +115,9 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(other->Load("data/small.bmp"));
     err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n");
+    EXPECT_EQ(err,
+              "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n"
+              "orvanthe: data/grass.bmp: not used: data/small.bmp failed\n");
     EXPECT_EQ(other->heightmap.pixels, nullptr);
     EXPECT_EQ(other->displayList, 0u);
 

@@ -226,7 +226,7 @@ TEST_F(Text, FailedLoadsAreReportedOnceAndNeverLeaveABrokenFont) {
     font.Begin();
     EXPECT_EQ(g_currentFont, nullptr);
     ASSERT_EQ(mkdir("data/dir.glf", 0755), 0);
-    load("data/dir.glf", "cannot read (Is a directory)");
+    load("data/dir.glf", "not a regular file (directory)");
     EXPECT_TRUE(font.glyphs.empty());
 }
 

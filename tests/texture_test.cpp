@@ -1,9 +1,14 @@
 // BMP decoding (including hostile files) and Texture loading into GL.
 #include <GL/gl.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scenery_fixture.h"
@@ -14,6 +19,30 @@
 namespace {
 
 Rgb Pattern(int x, int row) { return Rgb{uint8_t(x * 7 + 1), uint8_t(row * 13 + 2), uint8_t(x + row * 3 + 3)}; }
+
+// Opens the FIFO for writing, over and over, until destroyed. A reader that
+// waits for a writer is let through at once and reads nothing, so a reader
+// that blocks shows as a wrong reason instead of a hung test.
+class FifoWriter {
+public:
+    explicit FifoWriter(const char* path) : path_(path), thread_([this] { Run(); }) {}
+    ~FifoWriter() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    void Run() {
+        while (!stop_) {
+            const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) close(fd);
+            std::this_thread::yield();
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 BmpStatus Decode(const std::vector<uint8_t>& bytes, BmpImage* image) {
     return DecodeBmp(bytes.data(), bytes.size(), image);
@@ -174,6 +203,8 @@ TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
     eight.bitCount = 8;
     WriteBytes("data/8bit.bmp", MakeBmp(4, 4, Pattern, eight));
     std::filesystem::create_directories("data/dir.bmp");
+    ASSERT_EQ(mkfifo("data/fifo.bmp", 0644), 0);
+    const FifoWriter writer("data/fifo.bmp");
 
     const struct {
         const char* path;
@@ -183,7 +214,9 @@ TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
         {"data/ba.bmp", "data/ba.bmp: not a BMP file"},
         {"data/cut.bmp", "data/cut.bmp: truncated pixel data"},
         {"data/8bit.bmp", "data/8bit.bmp: not a 24-bit uncompressed BMP"},
-        {"data/dir.bmp", "data/dir.bmp: cannot read (Is a directory)"},
+        {"data/dir.bmp", "data/dir.bmp: not a regular file (directory)"},
+        {"data/fifo.bmp", "data/fifo.bmp: not a regular file (named pipe)"},
+        {"/dev/zero", "/dev/zero: not a regular file (character device)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

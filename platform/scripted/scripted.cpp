@@ -6,7 +6,6 @@
 // pixels can be read back. This file also serves as the template of what a
 // new backend must provide.
 #include <GL/osmesa.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <deque>
@@ -55,11 +54,6 @@ std::vector<unsigned char> g_frameBuffer;
 int g_width = 0, g_height = 0;
 
 void Log(const std::string& line) { S().log.push_back(line); }
-
-bool FileExists(const char* path) {
-    struct stat st;
-    return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
 
 }  // namespace
 
@@ -280,22 +274,24 @@ bool SoundInit(int mixRate, int channels) {
     return true;
 }
 
-SoundSample* SoundLoadSample(const char* path) {
-    if (!S().soundOpen || !FileExists(path)) {
-        Log(std::string("sound load-failed ") + path);
+SoundSample* SoundLoadSample(const char* name, const void*, size_t, std::string* reason) {
+    if (!S().soundOpen) {
+        *reason = "no sound device";
+        Log(std::string("sound load-failed ") + name);
         return nullptr;
     }
-    Log(std::string("sound load ") + path);
-    return new SoundSample{path};
+    Log(std::string("sound load ") + name);
+    return new SoundSample{name};
 }
 
-MusicStream* SoundOpenStream(const char* path) {
-    if (!S().soundOpen || !FileExists(path)) {
-        Log(std::string("sound load-failed ") + path);
+MusicStream* SoundOpenStream(const char* name, std::vector<uint8_t>, std::string* reason) {
+    if (!S().soundOpen) {
+        *reason = "no sound device";
+        Log(std::string("sound load-failed ") + name);
         return nullptr;
     }
-    Log(std::string("sound open-stream ") + path);
-    return new MusicStream{path};
+    Log(std::string("sound open-stream ") + name);
+    return new MusicStream{name};
 }
 
 void SoundPlayStream(MusicStream* stream, bool loop) {

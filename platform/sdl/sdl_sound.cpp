@@ -1,8 +1,10 @@
 // SDL2_mixer backend for platform/sound.h. Without a usable audio device
-// every load returns null and the game runs silent; that is never an error.
+// every load returns null and the game runs silent.
 #include "platform/sound.h"
 
+#include <climits>
 #include <cstdio>
+#include <utility>
 
 #include <SDL_mixer.h>
 
@@ -16,6 +18,7 @@ struct SoundSample {
 
 struct MusicStream {
     Mix_Music* music;
+    std::vector<uint8_t> wav;
 };
 
 namespace {
@@ -40,28 +43,40 @@ bool SoundInit(int mixRate, int channels) {
     return true;
 }
 
-SoundSample* SoundLoadSample(const char* path) {
-    if (!audioOpen || !path) return nullptr;
-    // Opened here rather than by Mix_LoadWAV, whose error for a missing
-    // file hides the reason.
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    Mix_Chunk* chunk = file ? Mix_LoadWAV_RW(file, 1) : nullptr;
+SoundSample* SoundLoadSample(const char*, const void* bytes, size_t size, std::string* reason) {
+    if (!audioOpen) {
+        *reason = "no sound device";
+        return nullptr;
+    }
+    // The caller checked the RIFF/WAVE header, so the mixer takes its WAV
+    // loader; the chunk gets a converted copy of its own.
+    SDL_RWops* rw = size <= INT_MAX ? SDL_RWFromConstMem(bytes, int(size)) : nullptr;
+    Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
     if (!chunk) {
-        std::fprintf(stderr, "orvanthe: cannot load sound %s: %s\n", path, Mix_GetError());
+        *reason = std::string("cannot decode (") + Mix_GetError() + ")";
         return nullptr;
     }
     return new SoundSample{chunk};
 }
 
-MusicStream* SoundOpenStream(const char* path) {
-    if (!audioOpen || !path) return nullptr;
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    Mix_Music* music = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
-    if (!music) {
-        std::fprintf(stderr, "orvanthe: cannot load music %s: %s\n", path, Mix_GetError());
+MusicStream* SoundOpenStream(const char*, std::vector<uint8_t> wav, std::string* reason) {
+    if (!audioOpen) {
+        *reason = "no sound device";
         return nullptr;
     }
-    return new MusicStream{music};
+    // The mixer streams from these bytes while the music plays, so they move
+    // into the handle before it is made.
+    auto* stream = new MusicStream{nullptr, std::move(wav)};
+    SDL_RWops* rw = stream->wav.size() <= INT_MAX ? SDL_RWFromConstMem(stream->wav.data(), int(stream->wav.size()))
+                                                  : nullptr;
+    // WAV only: a damaged file must not be tried by every other decoder.
+    stream->music = rw ? Mix_LoadMUSType_RW(rw, MUS_WAV, 1) : nullptr;
+    if (!stream->music) {
+        *reason = std::string("cannot decode (") + Mix_GetError() + ")";
+        delete stream;
+        return nullptr;
+    }
+    return stream;
 }
 
 void SoundPlayStream(MusicStream* stream, bool loop) {
