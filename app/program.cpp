@@ -67,16 +67,20 @@ int RunMainLoop() {
     return exitCode;
 }
 
-int ProgramMain() {
-    std::string error;
-    if (!platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) {
-        std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
-        return 1;
-    }
-    int width = kWindowWidth, height = kWindowHeight;
+bool OpenGameWindow(int width, int height, std::string* error) {
+    if (!platform::CreateMainWindow(kCaption, width, height, error)) return false;
     platform::GetDrawableSize(&width, &height);
     SetProjection(width, height);
     SetFixedGlState();
+    return true;
+}
+
+int ProgramMain() {
+    std::string error;
+    if (!OpenGameWindow(kWindowWidth, kWindowHeight, &error)) {
+        std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
+        return 1;
+    }
     InitGame();
     const int exitCode = RunMainLoop();
     ShutdownGame();

@@ -1,7 +1,9 @@
 // Program entry, the window's message handling and the paced main loop.
-// app/main.cpp is only `return ProgramMain();` so tests and benchmarks can
-// drive the same code through the scripted backend.
+// app/main.cpp only finds the data folder and calls ProgramMain, so tests
+// and benchmarks drive the same code through either backend.
 #pragma once
+
+#include <string>
 
 #include "platform/window.h"
 
@@ -9,6 +11,11 @@ constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 constexpr unsigned kMinPassMs = 20;  // at most 50 passes a second
 constexpr unsigned kSleepStepMs = 10;
+
+// Start-up's first half, shared by main, the benchmark and the tests: the
+// window and its GL context, the projection for the drawable it got, and
+// the fixed GL state. False, with *error, when no window or context.
+bool OpenGameWindow(int width, int height, std::string* error);
 
 // Opens the window, sets the fixed GL state, loads the game, runs the loop
 // and shuts down. Returns the quit request's exit code, or 1 when no window

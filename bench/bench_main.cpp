@@ -10,17 +10,14 @@
 
 #include "app/flow.h"
 #include "app/program.h"
-#include "gl/gl_state.h"
 #include "app/startup.h"
 #include "core/state.h"
-#include "platform/window.h"
-
-// ---- monsters section ----
+#include "gl/gl_state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 #include "world/bullet.h"
 #include "world/explosion.h"
-// ---- end monsters section ----
 
 namespace {
 
@@ -48,8 +45,8 @@ std::vector<double> FrameWork(int passes) {
     return out;
 }
 
-// ---- monsters section: all three monsters in view, one explosion
-// running and twenty bullets flying. Monsters are kept idle (so none
+// Full load: all three monsters in view, one explosion running and twenty
+// bullets flying. Monsters are kept idle (so none
 // reaches the player and opens a dialog); the explosion and bullets are
 // topped up between frames, outside the timing.
 void MonsterScene(int passes) {
@@ -94,7 +91,6 @@ void MonsterScene(int passes) {
     g_bullets.clear();
     g_explosions.clear();
 }
-// ---- end monsters section ----
 
 }  // namespace
 
@@ -106,12 +102,10 @@ int main(int argc, char** argv) {
     // Start-up as the program does it, up to the first presented frame.
     const auto startup0 = Clock::now();
     std::string error;
-    if (!platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) {
+    if (!OpenGameWindow(kWindowWidth, kWindowHeight, &error)) {
         std::fprintf(stderr, "orvanthe-bench: %s\n", error.c_str());
         return 1;
     }
-    SetProjection(kWindowWidth, kWindowHeight);
-    SetFixedGlState();
     const auto init0 = Clock::now();
     InitGame();
     const auto init1 = Clock::now();

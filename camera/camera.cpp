@@ -13,6 +13,8 @@ void Camera::Place(float px, float py, float pz, float tx, float ty, float tz, f
 void Camera::MouseLook() {
     int mx = 0, my = 0;
     platform::GetCursorPos(&mx, &my);
+    using platform::kMouseLookX;
+    using platform::kMouseLookY;
     if (mx == kMouseLookX && my == kMouseLookY) return;
     platform::SetCursorPos(kMouseLookX, kMouseLookY);
 

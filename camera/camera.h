@@ -24,6 +24,3 @@ public:
 // Where every game starts, looking one unit along -z.
 inline const Vector3 kCameraStart(234.0f, -155.0f, -319.0f);
 
-// The point mouse look returns the cursor to, in screen pixels.
-constexpr int kMouseLookX = 475;
-constexpr int kMouseLookY = 300;

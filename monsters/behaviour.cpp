@@ -20,7 +20,8 @@ const Vector3 kMonsterParking(2500.0f, -4000.0f, -800.0f);
 
 namespace {
 constexpr float kAdvanceFraction = 0.01f;
-// Not pi: the game's headings have always used 3.14.
+// 3.14, not pi: a heading comes out 0.05% larger than the true angle in
+// degrees, which is how the monsters turn.
 constexpr double kDegreesPerRadian = 180.0 / 3.14;
 }  // namespace
 

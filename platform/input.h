@@ -16,7 +16,12 @@ enum class Key {
 // True while the key is held right now.
 bool IsKeyDown(Key key);
 
-// Mouse look reads the cursor and puts it back at a fixed point every frame.
+// Where the cursor starts, and the fixed point mouse look puts it back to
+// every frame, in window pixels.
+constexpr int kMouseLookX = 475;
+constexpr int kMouseLookY = 300;
+
+// Mouse look reads the cursor and puts it back at the fixed point every frame.
 // While captured, the backend reports the last point the game moved the
 // cursor to plus the motion gathered since; moving the cursor clears that
 // motion. While not captured the pointer is the desktop's and the reported

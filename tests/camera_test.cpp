@@ -71,7 +71,7 @@ protected:
     void SetUp() override {
         script::Reset();
         platform::SetMouseCaptured(true);
-        platform::SetCursorPos(kMouseLookX, kMouseLookY);
+        platform::SetCursorPos(platform::kMouseLookX, platform::kMouseLookY);
         script::ClearLog();
     }
 };

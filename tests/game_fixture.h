@@ -68,9 +68,7 @@ protected:
         script::Reset();
         ResetProgramState();
         std::string error;
-        ASSERT_TRUE(platform::CreateMainWindow(kCaption, kWindowWidth, kWindowHeight, &error)) << error;
-        SetProjection(kWindowWidth, kWindowHeight);
-        SetFixedGlState();
+        ASSERT_TRUE(OpenGameWindow(kWindowWidth, kWindowHeight, &error)) << error;
         PlaceCameraAtStart();
         script::ClearLog();
     }

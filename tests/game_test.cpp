@@ -163,9 +163,7 @@ TEST(Soak, TenThousandFramesDoNotGrowMemory) {
     ScratchDir dir;
     LinkDataExcept(dir, "");
     std::string error;
-    ASSERT_TRUE(platform::CreateMainWindow(kCaption, 160, 120, &error)) << error;
-    SetProjection(160, 120);
-    SetFixedGlState();
+    ASSERT_TRUE(OpenGameWindow(160, 120, &error)) << error;
     InitGame();
     script::OnSwap([](int swaps) {
         using platform::Key;
@@ -213,9 +211,7 @@ protected:
         script::Reset();
         LinkDataExcept(dir_, "");
         std::string error;
-        ASSERT_TRUE(platform::CreateMainWindow(kCaption, 200, 150, &error)) << error;
-        SetProjection(200, 150);
-        SetFixedGlState();
+        ASSERT_TRUE(OpenGameWindow(200, 150, &error)) << error;
         InitGame();
         RunFrame();
         script::HoldKey(platform::Key::Enter, true);

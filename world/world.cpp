@@ -25,7 +25,7 @@ void SetView() {
 
 // Tested on the position before this frame's step, so a bullet is drawn
 // once outside the box before it goes.
-void UpdateBullets() {
+void UpdateAndDrawBullets() {
     for (size_t i = 0; i < g_bullets.size();) {
         if (OutsidePlayBox(g_bullets[i]->position)) {
             g_bullets.erase(g_bullets.begin() + long(i));
@@ -38,7 +38,7 @@ void UpdateBullets() {
 
 // An expired burst is destroyed and the one moving into its place is looked
 // at in the same pass.
-void UpdateExplosions() {
+void DrawAndAdvanceExplosions() {
     for (size_t i = 0; i < g_explosions.size();) {
         if (platform::TickCount() - g_explosions[i]->startTick <= kExplosionLifeMs) {
             g_explosions[i]->DrawAndAdvance();
@@ -101,8 +101,8 @@ void UpdateWorld() {
     g_camera.MouseLook();
     SetView();
     g_frustum.Extract();
-    UpdateExplosions();
-    UpdateBullets();
+    DrawAndAdvanceExplosions();
+    UpdateAndDrawBullets();
     UpdateMonsters();
     HitMonsters();
     ParkDeadMonsters();

@@ -30,7 +30,7 @@ struct State {
     bool quitPosted = false;
     int quitCode = 0;
     std::set<platform::Key> keys;
-    int anchorX = 475, anchorY = 300;
+    int anchorX = platform::kMouseLookX, anchorY = platform::kMouseLookY;
     int motionX = 0, motionY = 0;
     bool captured = false;
     std::deque<int> dialogAnswers;
@@ -76,8 +76,8 @@ void Reset(uint32_t now) {
     s.quitPosted = false;
     s.quitCode = 0;
     s.keys.clear();
-    s.anchorX = 475;
-    s.anchorY = 300;
+    s.anchorX = platform::kMouseLookX;
+    s.anchorY = platform::kMouseLookY;
     s.motionX = s.motionY = 0;
     s.captured = false;
     s.dialogAnswers.clear();

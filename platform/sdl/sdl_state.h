@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include "platform/input.h"
+
 namespace platform::sdl {
 
 struct State {
@@ -18,8 +20,8 @@ struct State {
 
     // Mouse look: the point the game last moved the cursor to, plus the
     // relative motion gathered since.
-    int cursorX = 475;
-    int cursorY = 300;
+    int cursorX = platform::kMouseLookX;
+    int cursorY = platform::kMouseLookY;
     int motionX = 0;
     int motionY = 0;
 };
