@@ -16,6 +16,10 @@ enum class Key {
 // True while the key is held right now.
 bool IsKeyDown(Key key);
 
+// Brings held keys and mouse motion up to date without taking a window
+// message (those wait for PollMessage): for frames run outside the main loop.
+void PumpInput();
+
 // Mouse look reads the cursor and puts it back at a fixed point every frame.
 // While captured, the backend reports the last point the game moved the
 // cursor to plus the motion gathered since; moving the cursor clears that
