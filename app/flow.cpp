@@ -64,6 +64,9 @@ void ClearAndDrawSky() {
 void RunVictoryLap() {
     g_victoryStart = platform::TickCount();
     while (platform::TickCount() - g_victoryStart < kVictoryLapMs) {
+        // Keys stay live for the lap's walking and shooting, though no
+        // window message is taken.
+        platform::PumpInput();
         ClearAndDrawSky();
         UpdateWorld();
         platform::SwapWindowBuffers();

@@ -54,7 +54,10 @@ bool MainLoopPass(int* exitCode) {
     // Integer milliseconds and an unsigned difference: right across the
     // 32-bit wrap and after any uptime.
     const uint32_t start = platform::PacingTime();
-    RunFrame();
+    // Nobody sees a hidden or minimised window: no frame runs, as behind a
+    // dialog, while the tick clocks (and so the game's timers) go on. The
+    // loop still polls, so a close or quit is taken as ever.
+    if (platform::WindowShown()) RunFrame();
     while (platform::PacingTime() - start < kMinPassMs) platform::Sleep(kSleepStepMs);
     if (taken) WindowProc(message);
     return true;

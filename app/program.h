@@ -28,7 +28,8 @@ void WindowProc(const platform::Message& message);
 // Viewport and the 45-degree perspective for a drawable of this size.
 void SetProjection(int width, int height);
 
-// One pass of the main loop: take at most one message, run one frame, pace,
-// dispatch. Returns false, with the exit code, when the quit request was taken.
+// One pass of the main loop: take at most one message, run one frame (none
+// while the window is hidden), pace, dispatch. Returns false, with the exit
+// code, when the quit request was taken.
 bool MainLoopPass(int* exitCode);
 int RunMainLoop();

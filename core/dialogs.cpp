@@ -1,5 +1,8 @@
 #include "core/dialogs.h"
 
+#include <cstdio>
+#include <string>
+
 #include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
@@ -10,17 +13,20 @@ void ShowGameDialog(int resource) {
         if (t.resource == resource) found = &t;
 
     int result = platform::kDialogFailed;
+    std::string error = "no dialog template " + std::to_string(resource);
     if (found) {
         const platform::DialogText text{kDialogCaption, found->firstButton, kQuitButton, found->groupCaption,
                                         found->message};
-        result = platform::ShowModalDialog(text);
+        result = platform::ShowModalDialog(text, &error);
     }
     switch (result) {
     case platform::kDialogSecondButton:
         platform::PostQuit(0);
         break;
     case platform::kDialogFailed:
-        // Carries on as after the first button.
+        // The error box may fail for the same reason: the terminal still
+        // learns why. Play carries on as after the first button.
+        std::fprintf(stderr, "orvanthe: cannot show a dialog: %s\n", error.c_str());
         platform::ShowMessageBox("Error", "Dialog failed!");
         break;
     default:

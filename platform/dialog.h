@@ -2,6 +2,8 @@
 // buttons, and the plain message box for errors.
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 struct DialogText {
@@ -18,8 +20,10 @@ enum DialogResult {
     kDialogSecondButton = 2,  // ESC or the close box
 };
 
-// Blocks until the player chooses; returns 1, 2 or -1 when no box could be shown.
-int ShowModalDialog(const DialogText& text);
+// Blocks until the player chooses; returns 1 or 2, or -1 with the reason in
+// *error when no box could be shown. A quit signal (SIGTERM, SIGINT) while
+// it waits closes the box and answers 2.
+int ShowModalDialog(const DialogText& text, std::string* error);
 
 // An OK box with an information icon.
 void ShowMessageBox(const char* caption, const char* text);

@@ -16,6 +16,10 @@ enum class Key {
 // True while the key is held right now.
 bool IsKeyDown(Key key);
 
+// Brings held keys and mouse motion up to date without taking a window
+// message (those wait for PollMessage): for frames run outside the main loop.
+void PumpInput();
+
 // Where the cursor starts, and the fixed point mouse look puts it back to
 // every frame, in window pixels.
 constexpr int kMouseLookX = 475;

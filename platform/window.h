@@ -25,7 +25,8 @@ struct Message {
     bool focused = false;
 };
 
-// Creates the window (client area width x height, titled caption) with a
+// Creates the window (width x height outer pixels where the window manager
+// reports its decorations, else the client area; titled caption) with a
 // double-buffered RGBA context, depth of 16 bits or more, and makes the
 // context current. On failure returns false and describes what failed in
 // *error (no display, no GL context, ...).
@@ -38,6 +39,10 @@ void GetDrawableSize(int* width, int* height);
 // request) and returns true when it did. Input events are consumed on the
 // way without being returned: keys and the cursor are sampled, not queued.
 bool PollMessage(Message* message);
+
+// False while nobody can see a frame: the window is unmapped, minimised or
+// gone. Up to date as of the last poll.
+bool WindowShown();
 
 void SetCaption(const char* caption);
 void SwapWindowBuffers();

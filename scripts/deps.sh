@@ -14,6 +14,8 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick sox assimp-utils
   clang-14 libclang-rt-14-dev
   libegl1 libegl-mesa0 desktop-file-utils
+  openbox              # a window manager with decorations for the window-size test
+  libxtst-dev          # real key events for the SDL backend's own tests
 )
 
 wanted=("${play_packages[@]}")

@@ -35,9 +35,12 @@ TEST_F(DialogTest, QuitPostsTheQuitRequestWithZero) {
     EXPECT_EQ(script::LogLines("quit"), std::vector<std::string>{"quit 0"});
 }
 
-TEST_F(DialogTest, AFailedBoxIsReportedAndTreatedAsTheFirstButton) {
+TEST_F(DialogTest, AFailedBoxIsReportedWithItsReasonAndTreatedAsTheFirstButton) {
     script::AnswerDialog(platform::kDialogFailed);
+    ::testing::internal::CaptureStderr();
     ShowFellDialog();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "orvanthe: cannot show a dialog: the script refused the box\n");
     EXPECT_EQ(script::LogLines("messagebox"), std::vector<std::string>{"messagebox Error|Dialog failed!"});
     EXPECT_EQ(script::CountLog("quit"), 0);
 }
@@ -47,6 +50,8 @@ TEST_F(DialogTest, OtherResultsAndUnknownResourcesDoNothingHarmful) {
     ShowCaughtDialog();
     EXPECT_EQ(script::CountLog("quit"), 0);
     EXPECT_EQ(script::CountLog("messagebox"), 0);
+    ::testing::internal::CaptureStderr();
     ShowGameDialog(55);  // no such template: reported like a failed box
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "orvanthe: cannot show a dialog: no dialog template 55\n");
     EXPECT_EQ(script::CountLog("messagebox Error|Dialog failed!"), 1);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "game_fixture.h"
+#include "world/controls.h"
 
 namespace {
 
@@ -74,6 +75,38 @@ TEST_F(MainLoop, TakesOneMessagePerPassAndAlwaysRunsTheFrame) {
     EXPECT_EQ(vp[3], 100);
     EXPECT_EQ(script::CountLog("swap"), 4);
     SetProjection(kWindowWidth, kWindowHeight);
+}
+
+TEST_F(MainLoop, AHiddenWindowDrawsNothingYetClosesAndKeepsTheTimers) {
+    int code = -1;
+    StartPlay();
+    g_bullets.clear();
+    g_fireTimer.Disarm();
+    script::HoldKey(platform::Key::Control, true);
+    ASSERT_TRUE(MainLoopPass(&code));
+    ASSERT_TRUE(g_fireTimer.armed);
+    ASSERT_TRUE(g_bullets.empty());
+
+    script::SetWindowShown(false);
+    script::ClearLog();
+    for (int pass = 0; pass < 50; ++pass) ASSERT_TRUE(MainLoopPass(&code));
+    EXPECT_EQ(script::CountLog("swap"), 0) << "frames drawn for nobody";
+    EXPECT_EQ(script::CountLog("sleep"), 100) << "still paced, 20 ms a pass";
+    EXPECT_TRUE(g_bullets.empty());
+
+    // The tick count ran on: the fire timer armed a second ago is due.
+    script::SetWindowShown(true);
+    ASSERT_TRUE(MainLoopPass(&code));
+    EXPECT_EQ(script::CountLog("swap"), 1);
+    EXPECT_EQ(g_bullets.size(), 1u);
+    script::HoldKey(platform::Key::Control, false);
+
+    script::SetWindowShown(false);
+    script::QueueMessage(Msg(platform::MessageType::Close));
+    ASSERT_TRUE(MainLoopPass(&code));
+    EXPECT_FALSE(script::WindowExists());
+    EXPECT_FALSE(MainLoopPass(&code));
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(MainLoop, ZeroHeightResizeKeepsAFiniteProjection) {

@@ -34,7 +34,8 @@ void MoveMouse(int dx, int dy);
 void QueueMessage(const platform::Message& message);
 
 // Results handed out by ShowModalDialog in order; when none is queued a
-// dialog answers 1 (the first button).
+// dialog answers 1 (the first button). A -1 comes with the reason
+// "the script refused the box".
 void AnswerDialog(int result);
 // Called after every buffer swap with the number of swaps so far, so a
 // test can drive a whole run of the program frame by frame.
@@ -43,6 +44,9 @@ void OnSwap(void (*hook)(int swaps));
 // The window CreateMainWindow makes, whatever size is asked for (0, 0:
 // as asked). Whole-game tests run small to stay fast.
 void SetWindowSize(int width, int height);
+
+// Hide (unmap, minimise) or show the window; it starts shown.
+void SetWindowShown(bool shown);
 
 // Make CreateMainWindow fail with this description ("" lets it succeed).
 void FailWindowCreation(const std::string& reason);

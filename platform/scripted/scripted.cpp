@@ -40,6 +40,7 @@ struct State {
     std::string windowFailure;
     int forcedWidth = 0, forcedHeight = 0;
     bool windowExists = false;
+    bool windowShown = true;
     bool contextCurrent = false;
     bool soundOpen = false;
 };
@@ -86,6 +87,7 @@ void Reset(uint32_t now) {
     s.swaps = 0;
     s.windowFailure.clear();
     s.forcedWidth = s.forcedHeight = 0;
+    s.windowShown = true;
 }
 
 void SetTime(uint32_t now) { S().now = now; }
@@ -115,6 +117,7 @@ void SetWindowSize(int width, int height) {
     S().forcedWidth = width;
     S().forcedHeight = height;
 }
+void SetWindowShown(bool shown) { S().windowShown = shown; }
 void OnDialog(void (*hook)()) { S().dialogHook = hook; }
 void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 
@@ -191,6 +194,8 @@ bool PollMessage(Message* message) {
     return true;
 }
 
+bool WindowShown() { return S().windowExists && S().windowShown; }
+
 void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
 
 void SwapWindowBuffers() {
@@ -220,6 +225,9 @@ void DestroyMainWindow() {
 
 // ---------------------------------------------------------------- input
 bool IsKeyDown(Key key) { return S().keys.count(key) != 0; }
+
+// Held keys are the test's, live at every read: nothing to bring up to date.
+void PumpInput() {}
 
 void GetCursorPos(int* x, int* y) {
     *x = S().anchorX + S().motionX;
@@ -252,7 +260,7 @@ void Sleep(uint32_t milliseconds) {
 }
 
 // ---------------------------------------------------------------- dialogs
-int ShowModalDialog(const DialogText& text) {
+int ShowModalDialog(const DialogText& text, std::string* error) {
     State& s = S();
     Log(std::string("dialog ") + text.caption + "|" + text.firstButton + "|" + text.secondButton + "|" +
         text.groupCaption + "|" + text.message);
@@ -260,6 +268,7 @@ int ShowModalDialog(const DialogText& text) {
     if (s.dialogAnswers.empty()) return kDialogFirstButton;
     const int answer = s.dialogAnswers.front();
     s.dialogAnswers.pop_front();
+    if (answer == kDialogFailed) *error = "the script refused the box";
     return answer;
 }
 

@@ -32,7 +32,8 @@ std::string WithoutTrailingBreaks(std::string s) {
     return s;
 }
 
-// Releases the pointer for the box and gives it back afterwards.
+// Releases the pointer for the box and gives it back afterwards; a quit
+// signal meanwhile ends the box.
 class DialogScope {
 public:
     DialogScope() {
@@ -41,8 +42,10 @@ public:
         std::fflush(nullptr);
         sdl::GetState().dialogOpen = true;
         sdl::UpdateCapture();
+        sdl::WatchDialogChild(true);
     }
     ~DialogScope() {
+        sdl::WatchDialogChild(false);
         sdl::GetState().dialogOpen = false;
         sdl::UpdateCapture();
     }
@@ -52,7 +55,10 @@ public:
 
 }  // namespace
 
-int ShowModalDialog(const DialogText& text) {
+int ShowModalDialog(const DialogText& text, std::string* error) {
+    // The game is ending: no box to wait for, the answer is Quit.
+    if (sdl::QuitSignalled()) return kDialogSecondButton;
+
     const std::string title = Text(text.caption);
     const std::string body = Text(text.groupCaption) + "\n\n" + WithoutTrailingBreaks(Text(text.message));
     const std::string first = WithoutMnemonics(text.firstButton);
@@ -76,12 +82,18 @@ int ShowModalDialog(const DialogText& text) {
         DialogScope scope;
         status = SDL_ShowMessageBox(&data, &pressed);
     }
-    if (status != 0) return kDialogFailed;
+    // A signal killed the box: answer as its close box would.
+    if (sdl::QuitSignalled()) return kDialogSecondButton;
+    if (status != 0) {
+        *error = SDL_GetError();
+        return kDialogFailed;
+    }
     // Closing the box without a button counts as the quit choice.
     return pressed == kDialogFirstButton ? kDialogFirstButton : kDialogSecondButton;
 }
 
 void ShowMessageBox(const char* caption, const char* text) {
+    if (sdl::QuitSignalled()) return;
     DialogScope scope;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, Text(caption).c_str(), Text(text).c_str(),
                              sdl::GetState().window);

@@ -28,6 +28,9 @@ bool IsKeyDown(Key key) {
     return false;
 }
 
+// SDL's key state changes only while events are pumped.
+void PumpInput() { sdl::DrainEvents(); }
+
 void GetCursorPos(int* x, int* y) {
     const sdl::State& s = sdl::GetState();
     *x = s.cursorX + s.motionX;

@@ -14,6 +14,12 @@ struct State {
     SDL_GLContext context = nullptr;
     bool focused = false;
 
+    // The size asked for, until it has been fitted to the window manager's
+    // decorations (once they are known) or the player has resized.
+    int askedWidth = 0;
+    int askedHeight = 0;
+    bool outerSizeSettled = false;
+
     bool captureWanted = false;  // what the game asked for
     bool captureActive = false;  // relative mode really on
     bool dialogOpen = false;
@@ -37,5 +43,19 @@ void ReleaseSubsystems(Uint32 flags);
 
 // Mouse motion for the look; every other input event is sampled, not queued.
 void HandleInputEvent(const SDL_Event& event);
+
+// Empties SDL's queue: input is sampled, window messages wait for
+// PollMessage. Keys and the cursor are current afterwards.
+void DrainEvents();
+
+// SIGTERM and SIGINT close the game, from inside a dialog too (see
+// sdl_signals.cpp). Installed before SDL starts, instead of SDL's handlers.
+void CatchQuitSignals();
+// A quit signal has arrived at some time.
+bool QuitSignalled();
+// True when a quit signal has arrived since the last call.
+bool TakeQuitSignal();
+// Around every message box, so a signal can end the box's process.
+void WatchDialogChild(bool open);
 
 }  // namespace platform::sdl

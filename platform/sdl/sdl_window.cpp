@@ -53,6 +53,28 @@ void QueueFocus(bool focused) {
     pending.push_back(m);
 }
 
+// Where the window manager reports its decorations (X11 once it has mapped
+// the window), the outer size is the one asked for and the client area
+// smaller; without any the client area is. Done once, and not after the
+// player has resized the window.
+void SettleOuterSize() {
+    sdl::State& s = sdl::GetState();
+    if (s.outerSizeSettled || !s.window) return;
+    int width = 0, height = 0;
+    SDL_GetWindowSize(s.window, &width, &height);
+    if (width != s.askedWidth || height != s.askedHeight) {
+        s.outerSizeSettled = true;
+        return;
+    }
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(s.window, &top, &left, &bottom, &right) != 0) return;
+    if (top + left + bottom + right <= 0) return;
+    s.outerSizeSettled = true;
+    const int clientWidth = width - left - right;
+    const int clientHeight = height - top - bottom;
+    if (clientWidth > 0 && clientHeight > 0) SDL_SetWindowSize(s.window, clientWidth, clientHeight);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     sdl::State& s = sdl::GetState();
     if (event.windowID != SDL_GetWindowID(s.window)) return;
@@ -90,10 +112,26 @@ bool RealDisplay() {
 
 }  // namespace
 
+void sdl::DrainEvents() {
+    if (TakeQuitSignal()) QueueClose();
+    if (!GetState().window) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            QueueClose();
+        else if (event.type == SDL_WINDOWEVENT)
+            HandleWindowEvent(event.window);
+        else
+            HandleInputEvent(event);
+    }
+    SettleOuterSize();
+}
+
 bool CreateMainWindow(const char* caption, int width, int height, std::string* error) {
     sdl::State& s = sdl::GetState();
     // Closing the window is the game's decision, not an automatic quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    sdl::CatchQuitSignals();
     if (SDL_InitSubSystem(kSubsystems) != 0) {
         *error = std::string("cannot open a window: ") + SDL_GetError();
         return false;
@@ -137,6 +175,13 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     SDL_GL_SetSwapInterval(0);
     s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
     sdl::UpdateCapture();
+    // The decorations are usually known after one pump: the first frame
+    // then already has its final size. Events stay queued for the poll.
+    s.askedWidth = width;
+    s.askedHeight = height;
+    s.outerSizeSettled = false;
+    SDL_PumpEvents();
+    SettleOuterSize();
     return true;
 }
 
@@ -155,21 +200,17 @@ bool PollMessage(Message* message) {
         message->exitCode = quitCode;
         return true;
     }
-    if (sdl::GetState().window) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            if (event.type == SDL_QUIT)  // SIGTERM / SIGINT
-                QueueClose();
-            else if (event.type == SDL_WINDOWEVENT)
-                HandleWindowEvent(event.window);
-            else
-                sdl::HandleInputEvent(event);
-        }
-    }
+    sdl::DrainEvents();
     if (pending.empty()) return false;
     *message = pending.front();
     pending.pop_front();
     return true;
+}
+
+bool WindowShown() {
+    const sdl::State& s = sdl::GetState();
+    if (!s.window) return false;
+    return (SDL_GetWindowFlags(s.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
 }
 
 void SetCaption(const char* caption) {

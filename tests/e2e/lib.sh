@@ -14,6 +14,7 @@ mkdir -p "$E2E_OUT"
 rm -f "$E2E_OUT"/*.png "$E2E_OUT"/*.log
 E2E_TMP=$(mktemp -d)
 E2E_XVFB_PID=
+E2E_WM_PID=
 GAME_PID=
 GAME_RC=
 GAME_WINDOW=
@@ -22,6 +23,10 @@ e2e_cleanup() {
     local rc=$?
     if [[ -n $GAME_PID ]] && kill -0 "$GAME_PID" 2>/dev/null; then
         kill -KILL "$GAME_PID" 2>/dev/null || true
+    fi
+    if [[ -n $E2E_WM_PID ]]; then
+        kill "$E2E_WM_PID" 2>/dev/null || true
+        wait "$E2E_WM_PID" 2>/dev/null || true
     fi
     if [[ -n $E2E_XVFB_PID ]]; then
         kill "$E2E_XVFB_PID" 2>/dev/null || true
@@ -49,10 +54,11 @@ fail() {
 # Starts Xvfb on a display number it picks itself (-displayfd: no race
 # between tests run in parallel) and waits until it answers. -br: a black
 # root instead of the default weave, which would show through a window
-# nothing has been drawn into yet.
+# nothing has been drawn into yet. -noreset: a server that resets when its
+# last client leaves turns away a game connecting in that moment.
 start_xvfb() {
     local numberFile=$E2E_TMP/display
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br 3>"$numberFile" >"$E2E_OUT/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br -noreset 3>"$numberFile" >"$E2E_OUT/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     local deadline=$(( $(now_ms) + 10000 ))
     # A complete line: the number has been written in full.
@@ -68,10 +74,27 @@ start_xvfb() {
     done
 }
 
+# Starts openbox, with a configuration of its own, and waits until it
+# manages the screen: windows then get decorations and frame extents.
+start_wm() {
+    XDG_CONFIG_HOME=$E2E_TMP XDG_CACHE_HOME=$E2E_TMP openbox --sm-disable >"$E2E_OUT/wm.log" 2>&1 &
+    E2E_WM_PID=$!
+    local deadline=$(( $(now_ms) + 10000 ))
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        kill -0 "$E2E_WM_PID" 2>/dev/null || fail "openbox did not start (see wm.log)"
+        (( $(now_ms) < deadline )) || fail "openbox manages nothing after 10 s"
+        sleep 0.05
+    done
+}
+
 # Runs the game in the background; arguments are extra VAR=value settings.
-# Sound goes to the dummy driver unless a setting says otherwise.
+# Sound goes to the dummy driver unless a setting says otherwise. SIGINT is
+# given back its default, which the shell takes from background jobs, so
+# the game gets it as it would from a terminal. E2E_PRELOAD (sanitizer
+# build, see CMakeLists.txt) is preloaded into the game.
 start_game() {
-    env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$@" "$E2E_GAME" \
+    env --default-signal=INT -u SDL_VIDEODRIVER ${E2E_PRELOAD:+"LD_PRELOAD=$E2E_PRELOAD"} \
+        SDL_AUDIODRIVER=dummy "$@" "$E2E_GAME" \
         >"$E2E_OUT/game.out.log" 2>"$E2E_OUT/game.err.log" &
     GAME_PID=$!
 }

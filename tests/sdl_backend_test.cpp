@@ -1,0 +1,85 @@
+// The SDL backend itself, on a real X server (tests/e2e/sdl_backend.sh runs
+// this under Xvfb). SDL's key state changes only when it pumps X events, a
+// thing the scripted backend cannot show. Keys are pressed with XTest on
+// SDL's own display connection: once XSync returns, the key events wait in
+// that connection's queue, ahead of anything SDL reads later, so what SDL
+// has seen is decided by the game's pumping alone, not by timing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/flow.h"
+#include "app/program.h"
+#include "app/startup.h"
+#include "camera/camera.h"
+#include "core/state.h"
+#include "platform/input.h"
+#include "platform/window.h"
+
+// Last: Xlib's macros (None, Bool, ...) would break the headers above.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+class SdlBackend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        std::string error;
+        ASSERT_TRUE(OpenGameWindow(kWindowWidth, kWindowHeight, &error)) << error;
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GL_GetCurrentWindow(), &info)) << SDL_GetError();
+        ASSERT_EQ(info.subsystem, SDL_SYSWM_X11) << "run under an X server";
+        display_ = info.info.x11.display;
+        int eventBase, errorBase, major, minor;
+        ASSERT_TRUE(XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor)) << "no XTest";
+        // Without a window manager SDL gives the window the focus itself;
+        // keys reach it once SDL has seen that.
+        const Uint32 deadline = SDL_GetTicks() + 5000;
+        while (SDL_GetKeyboardFocus() == nullptr && SDL_GetTicks() < deadline) {
+            platform::PumpInput();
+            SDL_Delay(10);
+        }
+        ASSERT_NE(SDL_GetKeyboardFocus(), nullptr) << "the window never got the keyboard focus";
+    }
+    void TearDown() override {
+        for (KeySym key : {XK_Up, XK_Down}) Press(key, false);
+        platform::PumpInput();
+        platform::DestroyMainWindow();
+    }
+
+    void Press(KeySym key, bool down) {
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), down ? True : False, CurrentTime);
+        XSync(display_, False);
+    }
+
+    Display* display_ = nullptr;
+};
+
+}  // namespace
+
+// UP is held and seen when the last monster dies; during the lap it is
+// released and DOWN pressed. The lap walks back: the release and the new
+// press both count.
+TEST_F(SdlBackend, KeysStayLiveDuringTheVictoryLap) {
+    Press(XK_Up, true);
+    platform::PumpInput();
+    ASSERT_TRUE(platform::IsKeyDown(platform::Key::Up));
+
+    Press(XK_Up, false);
+    Press(XK_Down, true);
+    ASSERT_TRUE(platform::IsKeyDown(platform::Key::Up)) << "nothing pumped yet: SDL still has UP held";
+    ASSERT_FALSE(platform::IsKeyDown(platform::Key::Down));
+
+    PlaceCameraAtStart();
+    RunVictoryLap();
+    EXPECT_FALSE(platform::IsKeyDown(platform::Key::Up));
+    EXPECT_TRUE(platform::IsKeyDown(platform::Key::Down));
+    EXPECT_EQ(g_camera.position.x, kCameraStart.x);
+    EXPECT_GT(g_camera.position.z, kCameraStart.z) << "the lap walked forward on a released UP";
+}
