@@ -109,7 +109,13 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
 }
 
 TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
-    scratch_.Write("data/model.bmp", Bytes(SolidBmp(256, 128, {9, 9, 9})));
+    // Skins from model packs and paint programs are 8-bit palette images.
+    RawBmp skin;
+    skin.width = 256;
+    skin.height = 128;
+    skin.palette = {9, 9, 9, 0};
+    skin.rows.resize(256 * 128);
+    scratch_.Write("data/model.bmp", Bytes(BuildBmp(skin)));
     Md2Spec m = Triangle();
     m.texCoords[1].s = 128;
     m.texCoords[1].t = 64;
