@@ -36,7 +36,6 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
                          &h.ofs_st,     &h.ofs_tris,   &h.ofs_frames, &h.ofs_glcmds, &h.ofs_end};
     for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) *fields[i] = I32(data + 4 * i);
 
-    if (h.ident != kMd2Ident) return Md2Status::BadIdent;
     if (h.version != kMd2Version) return Md2Status::BadVersion;
     if (!InRange(h.num_xyz, 1, kMd2MaxVertices) || !InRange(h.num_st, 1, kMd2MaxTexCoords) ||
         !InRange(h.num_tris, 1, kMd2MaxTriangles) || !InRange(h.num_frames, 0, kMd2MaxFrames))
@@ -94,7 +93,6 @@ const char* Md2StatusText(Md2Status status) {
     switch (status) {
     case Md2Status::Ok: return "ok";
     case Md2Status::TruncatedHeader: return "truncated header";
-    case Md2Status::BadIdent: return "not an MD2 model (ident is not IDP2)";
     case Md2Status::BadVersion: return "unsupported MD2 version (not 8)";
     case Md2Status::BadCount: return "vertex, triangle, texture-coordinate or frame count out of range";
     case Md2Status::BadFrameSize: return "frame size too small for its vertices";

@@ -1,7 +1,9 @@
 // The MD2 keyframe model file, decoded from memory. Every count, offset and
 // index is checked against the bytes before it is used, so a damaged or
-// hostile file is refused with a reason instead of read out of bounds. No
-// file I/O and no GL here: tests and the fuzzer feed it arbitrary bytes.
+// hostile file is refused with a reason instead of read out of bounds. The
+// ident is kept but not compared: those checks already make a foreign one
+// harmless, and some exporters write their own. No file I/O and no GL here:
+// tests and the fuzzer feed it arbitrary bytes.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +45,6 @@ struct Md2TexCoord {
 };
 
 constexpr size_t kMd2HeaderBytes = 68;
-constexpr int32_t kMd2Ident = 0x32504449;  // "IDP2"
 constexpr int32_t kMd2Version = 8;
 constexpr int32_t kMd2MaxTriangles = 4096;
 constexpr int32_t kMd2MaxVertices = 2048;
@@ -58,7 +59,6 @@ constexpr int32_t kMd2FrameHeaderBytes = 40;
 enum class Md2Status {
     Ok,
     TruncatedHeader,
-    BadIdent,
     BadVersion,
     BadCount,      // negative, over the limits, or no triangles
     BadFrameSize,  // smaller than 40 + 4 bytes per vertex

@@ -14,8 +14,9 @@
 
 namespace {
 
-// Far above the largest acceptable image (8192 x 8192 x 3 plus padding).
-constexpr size_t kMaxFileBytes = size_t(256) << 20;
+// Above the largest acceptable image (8192 x 8192 at 32 bits a pixel is
+// 256 MiB) with room for its headers and colour table.
+constexpr size_t kMaxFileBytes = size_t(257) << 20;
 
 }  // namespace
 

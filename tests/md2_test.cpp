@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "game_fixture.h"
@@ -52,6 +53,10 @@ TEST(Md2Decode, SwapsTheFileAxesAndAppliesScaleAndTranslate) {
     EXPECT_EQ(model.vertices[45 * 3].z, 127.5f + 45.0f) << "keyframe f starts at f * num_xyz";
 
     std::vector<uint8_t> bytes = BuildMd2(Triangle());
+    std::memcpy(bytes.data(), "IDP3", 4);
+    ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok) << "a foreign ident loads";
+    PutI32(bytes, kIdentAt, 0);
+    ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok) << "the ident is not compared";
     bytes[68] = 0x40;  // s of the first pair
     bytes[69] = 0x9C;
     ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok);
@@ -68,8 +73,8 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
     };
     const Case cases[] = {
         {"header cut short", [](auto& b) { b.resize(40); }, Md2Status::TruncatedHeader},
-        {"ident", [](auto& b) { b[3] = '3'; }, Md2Status::BadIdent},
         {"version 7", [](auto& b) { PutI32(b, kVersionAt, 7); }, Md2Status::BadVersion},
+        {"version 9", [](auto& b) { PutI32(b, kVersionAt, 9); }, Md2Status::BadVersion},
         {"huge triangle count", [](auto& b) { PutI32(b, kNumTrisAt, 0x7fffffff); }, Md2Status::BadCount},
         {"no triangles", [](auto& b) { PutI32(b, kNumTrisAt, 0); }, Md2Status::BadCount},
         {"negative vertex count", [](auto& b) { PutI32(b, kNumXyzAt, -1); }, Md2Status::BadCount},
@@ -104,7 +109,13 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
 }
 
 TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
-    scratch_.Write("data/model.bmp", Bytes(SolidBmp(256, 128, {9, 9, 9})));
+    // Skins from model packs and paint programs are 8-bit palette images.
+    RawBmp skin;
+    skin.width = 256;
+    skin.height = 128;
+    skin.palette = {9, 9, 9, 0};
+    skin.rows.resize(256 * 128);
+    scratch_.Write("data/model.bmp", Bytes(BuildBmp(skin)));
     Md2Spec m = Triangle();
     m.texCoords[1].s = 128;
     m.texCoords[1].t = 64;

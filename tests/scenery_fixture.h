@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +64,50 @@ inline std::vector<uint8_t> MakeBmp(int width, int height, const std::function<R
         }
         for (size_t i = rowBytes; i < stride; ++i) p[i] = o.padByte;
     }
+    return out;
+}
+
+// Any BMP layout, written as given: the colour table and the rows are the
+// file's own bytes (rows with their fill), so a test spells out what a
+// writer stores. The pixels start right after the colour table.
+struct RawBmp {
+    uint32_t infoSize = 40;  // 12: the OS/2 header with 16-bit sizes
+    int32_t width = 1;
+    int32_t height = 1;      // negative: top-down
+    uint16_t bitCount = 8;
+    uint32_t compression = 0;
+    uint32_t coloursUsed = 0;
+    std::vector<uint32_t> masks;  // after a 40-byte header, inside longer ones
+    std::vector<uint8_t> palette;
+    std::vector<uint8_t> rows;
+};
+
+inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
+    const size_t masksAfter = b.infoSize == 40 ? 4 * b.masks.size() : 0;
+    const size_t offBits = 14 + b.infoSize + masksAfter + b.palette.size();
+    std::vector<uint8_t> out(offBits, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    PutU32(out, 10, uint32_t(offBits));
+    PutU32(out, 14, b.infoSize);
+    if (b.infoSize == 12) {
+        PutU16(out, 18, uint32_t(b.width));
+        PutU16(out, 20, uint32_t(b.height));
+        PutU16(out, 22, 1);
+        PutU16(out, 24, b.bitCount);
+    } else {
+        PutU32(out, 18, uint32_t(b.width));
+        PutU32(out, 22, uint32_t(b.height));
+        PutU16(out, 26, 1);
+        PutU16(out, 28, b.bitCount);
+        PutU32(out, 30, b.compression);
+        PutU32(out, 34, uint32_t(b.rows.size()));
+        PutU32(out, 46, b.coloursUsed);
+        for (size_t i = 0; i < b.masks.size(); ++i) PutU32(out, 54 + 4 * i, b.masks[i]);
+    }
+    std::copy(b.palette.begin(), b.palette.end(), out.begin() + long(offBits - b.palette.size()));
+    out.insert(out.end(), b.rows.begin(), b.rows.end());
+    PutU32(out, 2, uint32_t(out.size()));
     return out;
 }
 

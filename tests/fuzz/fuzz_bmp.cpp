@@ -1,7 +1,9 @@
 // libFuzzer target for the BMP decoder. Beyond "no sanitizer report", an
 // accepted image must be exactly width * height * 3 bytes within the size
-// limits, its corner pixels must be the file's bytes swapped to R,G,B, and
-// a refused one must leave the result empty.
+// limits, and its bottom-left and top-right pixels must be what a plain,
+// pixel-at-a-time reading of the file gives (a colour-table entry, B,G,R
+// swapped, or mask fields widened to 8 bits); a refused one must leave the
+// result empty.
 #include <cstdint>
 #include <cstdlib>
 
@@ -9,12 +11,62 @@
 
 namespace {
 
-uint32_t U32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+uint32_t Le(const uint8_t* p, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= uint32_t(p[i]) << (8 * i);
+    return v;
 }
 
 void Check(bool ok) {
     if (!ok) std::abort();
+}
+
+// An n-bit field widened to 8 bits, bit by bit: its bits repeated from the
+// top, or its top 8 bits when it is wider.
+uint8_t Widen(uint32_t field, int n) {
+    if (n >= 8) return uint8_t(field >> (n - 8));
+    uint8_t out = 0;
+    for (int i = 0; i < 8; ++i) out |= uint8_t(((field >> (n - 1 - i % n)) & 1) << (7 - i));
+    return out;
+}
+
+// Pixel (x, row), row 0 at the bottom, straight from the file's bytes.
+void Expected(const uint8_t* data, const BmpImage& image, uint64_t x, uint64_t row, uint8_t rgb[3]) {
+    const uint32_t infoSize = Le(data + 14, 4);
+    const bool core = infoSize == 12;
+    const uint32_t bits = Le(data + (core ? 24 : 28), 2);
+    const bool topDown = !core && int32_t(Le(data + 22, 4)) < 0;
+    const bool bitFields = !core && Le(data + 30, 4) == 3;
+    const uint64_t stride = (uint64_t(image.width) * bits + 31) / 32 * 4;
+    const uint64_t stored = topDown ? uint64_t(image.height) - 1 - row : row;
+    const uint8_t* line = data + Le(data + 10, 4) + stored * stride;
+    const uint64_t bit = x * bits;
+    if (bits <= 8) {
+        const uint32_t index = (line[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+        const uint8_t* entry = data + 14 + infoSize + index * (core ? 3 : 4);
+        rgb[0] = entry[2], rgb[1] = entry[1], rgb[2] = entry[0];
+    } else if (bits == 24) {
+        rgb[0] = line[bit / 8 + 2], rgb[1] = line[bit / 8 + 1], rgb[2] = line[bit / 8];
+    } else {
+        const uint32_t pixel = Le(line + bit / 8, int(bits / 8));
+        uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
+        if (bitFields)
+            for (int c = 0; c < 3; ++c) masks[c] = Le(data + 54 + 4 * c, 4);
+        else if (bits == 16)
+            masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
+        for (int c = 0; c < 3; ++c) {
+            Check(masks[c] != 0);
+            const int shift = __builtin_ctz(masks[c]);
+            rgb[c] = Widen((pixel & masks[c]) >> shift, __builtin_popcount(masks[c]));
+        }
+    }
+}
+
+void CheckPixel(const uint8_t* data, const BmpImage& image, uint64_t x, uint64_t row) {
+    uint8_t rgb[3];
+    Expected(data, image, x, row, rgb);
+    const uint8_t* got = image.pixels.data() + (row * uint64_t(image.width) + x) * 3;
+    Check(got[0] == rgb[0] && got[1] == rgb[1] && got[2] == rgb[2]);
 }
 
 }  // namespace
@@ -30,17 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(image.width >= 1 && image.width <= kBmpMaxSide);
     Check(image.height >= 1 && image.height <= kBmpMaxSide);
     Check(image.pixels.size() == size_t(image.width) * size_t(image.height) * 3);
-    Check(image.pixels.size() <= size);
+    // One bit a pixel can make 24 of each input bit, never more.
+    Check(image.pixels.size() <= size * 24);
 
-    // First stored pixel of the bottom row, and last pixel of the top row.
-    const int32_t rawHeight = int32_t(U32(data + 22));
-    const size_t stride = (size_t(image.width) * 3 + 3) & ~size_t(3);
-    const size_t base = U32(data + 10);
-    const size_t bottom = base + (rawHeight < 0 ? size_t(image.height - 1) * stride : 0);
-    const size_t top = base + (rawHeight < 0 ? 0 : size_t(image.height - 1) * stride) + size_t(image.width - 1) * 3;
-    const uint8_t* first = image.pixels.data();
-    const uint8_t* last = image.pixels.data() + image.pixels.size() - 3;
-    Check(first[0] == data[bottom + 2] && first[1] == data[bottom + 1] && first[2] == data[bottom]);
-    Check(last[0] == data[top + 2] && last[1] == data[top + 1] && last[2] == data[top]);
+    CheckPixel(data, image, 0, 0);
+    CheckPixel(data, image, uint64_t(image.width) - 1, uint64_t(image.height) - 1);
     return 0;
 }
