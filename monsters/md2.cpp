@@ -6,20 +6,9 @@
 #include <cstring>
 #include <new>
 
+#include "core/little_endian.h"
+
 namespace {
-
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-
-int32_t I32(const uint8_t* p) {
-    return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
-}
-
-float F32(const uint8_t* p) {
-    const uint32_t bits = uint32_t(I32(p));
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 // 64-bit sums: no count or offset the header can hold overflows them.
 bool Inside(size_t size, int32_t offset, int64_t count, int64_t recordBytes) {
@@ -34,7 +23,7 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
     int32_t* fields[] = {&h.ident,      &h.version,    &h.skinwidth, &h.skinheight, &h.framesize, &h.num_skins,
                          &h.num_xyz,    &h.num_st,     &h.num_tris,  &h.num_glcmds, &h.num_frames, &h.ofs_skins,
                          &h.ofs_st,     &h.ofs_tris,   &h.ofs_frames, &h.ofs_glcmds, &h.ofs_end};
-    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) *fields[i] = I32(data + 4 * i);
+    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) *fields[i] = LeI32(data + 4 * i);
 
     if (h.version != kMd2Version) return Md2Status::BadVersion;
     if (!InRange(h.num_xyz, 1, kMd2MaxVertices) || !InRange(h.num_st, 1, kMd2MaxTexCoords) ||
@@ -50,8 +39,8 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
     model->texCoords.resize(size_t(h.num_st));
     for (int32_t i = 0; i < h.num_st; ++i) {
         const uint8_t* p = data + h.ofs_st + 4 * i;
-        model->texCoords[size_t(i)].s = int16_t(U16(p));
-        model->texCoords[size_t(i)].t = int16_t(U16(p + 2));
+        model->texCoords[size_t(i)].s = int16_t(LeU16(p));
+        model->texCoords[size_t(i)].t = int16_t(LeU16(p + 2));
     }
 
     model->triangles.resize(size_t(h.num_tris));
@@ -59,8 +48,8 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
         const uint8_t* p = data + h.ofs_tris + 12 * i;
         Md2Triangle& tri = model->triangles[size_t(i)];
         for (int c = 0; c < 3; ++c) {
-            tri.index_xyz[c] = U16(p + 2 * c);
-            tri.index_st[c] = U16(p + 6 + 2 * c);
+            tri.index_xyz[c] = LeU16(p + 2 * c);
+            tri.index_st[c] = LeU16(p + 6 + 2 * c);
             if (tri.index_xyz[c] >= h.num_xyz || tri.index_st[c] >= h.num_st) return Md2Status::BadIndex;
         }
     }
@@ -71,8 +60,8 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
         const uint8_t* frame = data + size_t(h.ofs_frames) + size_t(f) * size_t(h.framesize);
         float scale[3], translate[3];
         for (int a = 0; a < 3; ++a) {
-            scale[a] = F32(frame + 4 * a);
-            translate[a] = F32(frame + 12 + 4 * a);
+            scale[a] = LeF32(frame + 4 * a);
+            translate[a] = LeF32(frame + 12 + 4 * a);
         }
         const uint8_t* v = frame + kMd2FrameHeaderBytes;
         for (int32_t j = 0; j < h.num_xyz; ++j, v += 4, ++out) {

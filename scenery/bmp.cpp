@@ -8,6 +8,8 @@
 #include <new>
 #include <utility>
 
+#include "core/little_endian.h"
+
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
@@ -17,13 +19,6 @@ constexpr size_t kMasksAt = kFileHeaderSize + kInfoHeaderSize;
 constexpr size_t kMaskBytes = 12;  // red, green, blue
 
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3, kBiJpeg = 4, kBiPng = 5;
-
-// The one reader of file numbers: `bytes` (1 to 4) little-endian bytes.
-uint32_t Le(const uint8_t* p, int bytes) {
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
-    return value;
-}
 
 // What the headers say, whichever kind they were.
 struct Header {
@@ -40,24 +35,24 @@ struct Header {
 // OS/2 1.x: unsigned 16-bit sizes, always bottom-up and uncompressed, and
 // three-byte colour-table entries.
 void ReadCoreHeader(const uint8_t* info, Header* h) {
-    h->width = Le(info + 4, 2);
-    h->height = Le(info + 6, 2);
-    h->bitCount = Le(info + 10, 2);
+    h->width = LeU16(info + 4);
+    h->height = LeU16(info + 6);
+    h->bitCount = LeU16(info + 10);
     h->paletteEntryBytes = 3;
 }
 
 // Windows: signed sizes, a negative height marking top-down rows.
 void ReadInfoHeader(const uint8_t* info, Header* h) {
-    h->width = int32_t(Le(info + 4, 4));
-    h->height = int32_t(Le(info + 8, 4));
-    h->bitCount = Le(info + 14, 2);
-    h->compression = Le(info + 16, 4);
-    h->coloursUsed = Le(info + 32, 4);
+    h->width = int32_t(LeU32(info + 4));
+    h->height = int32_t(LeU32(info + 8));
+    h->bitCount = LeU16(info + 14);
+    h->compression = LeU32(info + 16);
+    h->coloursUsed = LeU32(info + 32);
 }
 
 BmpStatus ReadHeader(const uint8_t* data, size_t size, Header* h) {
     if (size < kFileHeaderSize + 4) return BmpStatus::TruncatedHeader;
-    h->infoSize = Le(data + kFileHeaderSize, 4);
+    h->infoSize = LeU32(data + kFileHeaderSize);
     switch (h->infoSize) {
     case 12: case 40: case 52: case 56: case 108: case 124: break;
     case 16: case 64: return BmpStatus::Os2v2Header;
@@ -134,7 +129,7 @@ bool MakeChannel(uint32_t mask, uint32_t bitCount, Channel* c) {
 bool MakeChannels(const uint8_t* data, const Header& h, Channel channels[3]) {
     uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
     if (h.compression == kBiBitFields)
-        for (int i = 0; i < 3; ++i) masks[i] = Le(data + kMasksAt + 4 * i, 4);
+        for (int i = 0; i < 3; ++i) masks[i] = LeU32(data + kMasksAt + 4 * i);
     else if (h.bitCount == 32)
         masks[0] = 0xFF0000, masks[1] = 0x00FF00, masks[2] = 0x0000FF;
     for (int i = 0; i < 3; ++i)
@@ -187,7 +182,7 @@ void Rgb24Row(const uint8_t* in, int64_t width, uint8_t* out) {
 
 void MaskedRow(const uint8_t* in, int64_t width, int pixelBytes, const Channel channels[3], uint8_t* out) {
     for (int64_t x = 0; x < width; ++x, in += pixelBytes, out += 3) {
-        const uint32_t pixel = Le(in, pixelBytes);
+        const uint32_t pixel = LeUnsigned(in, pixelBytes);
         for (int i = 0; i < 3; ++i) out[i] = channels[i].Of(pixel);
     }
 }
@@ -198,7 +193,7 @@ BmpStatus Decode(const uint8_t* data, size_t size, BmpImage* image) {
     BmpStatus status = ReadHeader(data, size, &h);
     if (status == BmpStatus::Ok) status = CheckFormat(h);
     if (status != BmpStatus::Ok) return status;
-    const uint32_t offBits = Le(data + 10, 4);
+    const uint32_t offBits = LeU32(data + 10);
     if (offBits < h.end) return BmpStatus::BadOffset;
 
     // biSizeImage is neither needed nor trusted (0 is legal, writers get it

@@ -4,20 +4,7 @@
 
 #include <cstring>
 
-namespace {
-
-int32_t I32(const uint8_t* p) {
-    return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
-}
-
-float F32(const uint8_t* p) {
-    const int32_t bits = I32(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-}  // namespace
+#include "core/little_endian.h"
 
 const char* GlfStatusText(GlfStatus status) {
     switch (status) {
@@ -40,8 +27,8 @@ const char* GlfStatusText(GlfStatus status) {
 GlfStatus ParseGlf(const uint8_t* data, size_t size, GlfFile* file) {
     *file = GlfFile();
     if (size < kGlfHeaderBytes) return GlfStatus::TruncatedHeader;
-    const int32_t texWidth = I32(data + 4), texHeight = I32(data + 8);
-    const int32_t firstChar = I32(data + 12), lastChar = I32(data + 16);
+    const int32_t texWidth = LeI32(data + 4), texHeight = LeI32(data + 8);
+    const int32_t firstChar = LeI32(data + 12), lastChar = LeI32(data + 16);
     if (texWidth < 1 || texWidth > kGlfMaxTextureSide || texHeight < 1 || texHeight > kGlfMaxTextureSide) {
         return GlfStatus::BadTextureSize;
     }
@@ -57,7 +44,7 @@ GlfStatus ParseGlf(const uint8_t* data, size_t size, GlfFile* file) {
     file->glyphs.resize(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* r = data + kGlfHeaderBytes + i * kGlfGlyphBytes;
-        file->glyphs[i] = GlfGlyph{F32(r), F32(r + 4), F32(r + 8), F32(r + 12), F32(r + 16), F32(r + 20)};
+        file->glyphs[i] = GlfGlyph{LeF32(r), LeF32(r + 4), LeF32(r + 8), LeF32(r + 12), LeF32(r + 16), LeF32(r + 20)};
     }
     file->texWidth = texWidth;
     file->texHeight = texHeight;
