@@ -105,7 +105,23 @@ TEST_F(Controls, OpposingKeysCancel) {
     EXPECT_FLOAT_EQ(g_camera.position.x, p.x);
     EXPECT_FLOAT_EQ(g_camera.position.z, p.z);
     EXPECT_NEAR(std::atan2(w.x, -w.z), std::atan2(v.x, -v.z), 1e-4);
-    EXPECT_NEAR(std::hypot(w.x, w.z), 0.99968f, 1e-4);
+    EXPECT_NEAR(std::hypot(w.x, w.z), 1.0f, 1e-5);
+}
+
+TEST_F(Controls, TurningKeepsWalkingAndBulletSpeed) {
+    // 262 frames of about 1.375 degrees: a little more than a full turn,
+    // with shots fired all the way round.
+    script::HoldKey(Key::Left, true);
+    script::HoldKey(Key::Control, true);
+    for (int frame = 0; frame < 262; ++frame) RunFrame();
+    const Vector3 v = g_camera.target - g_camera.position;
+    EXPECT_NEAR(std::atan2(-v.x, -v.z), 0.3 * M_PI / 180.0, 0.002);
+    script::ReleaseAllKeys();
+    script::HoldKey(Key::Up, true);
+    const Vector3 eye = g_camera.position, shot = g_bullets.back()->position;
+    RunFrame();
+    EXPECT_NEAR(std::hypot(g_camera.position.x - eye.x, g_camera.position.z - eye.z), 4.0, 0.002);
+    EXPECT_NEAR(Magnitude(g_bullets.back()->position - shot), 10.0, 0.005);
 }
 
 TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResets) {
