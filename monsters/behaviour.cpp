@@ -63,19 +63,26 @@ void CreateMonsters() {
     }
 }
 
+namespace {
+void PlaceAtStarts() {
+    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i)
+        g_monsters[i]->Place(kMonsterStarts[i].x, kMonsterStarts[i].y, kMonsterStarts[i].z);
+}
+}  // namespace
+
 void PlaceMonstersAtStart() {
-    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i) {
-        Monster& m = *g_monsters[i];
-        m.Place(kMonsterStarts[i].x, kMonsterStarts[i].y, kMonsterStarts[i].z);
-        // Waiting monsters face where the player comes in, not away; only
-        // hunting ones aim again, so this holds until they wake.
-        m.AimAt(kCameraStart);
-        m.UpdateHeading();
+    PlaceAtStarts();
+    // In the first game waiting monsters face where the player comes in;
+    // only hunting ones aim again, so this holds until they wake.
+    for (auto& m : g_monsters) {
+        m->AimAt(kCameraStart);
+        m->UpdateHeading();
     }
 }
 
+// Only places them: a waiting monster keeps the heading it had.
 void ResetMonsters() {
-    PlaceMonstersAtStart();
+    PlaceAtStarts();
     // The hunt delay is kept: a monster seen long ago hunts at first sight.
     for (auto& m : g_monsters) {
         m->hunting = false;

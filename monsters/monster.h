@@ -92,8 +92,10 @@ extern const Vector3 kMonsterParking;
 
 // Start-up: three monsters, each with its own copy of the model.
 void CreateMonsters();
+// Start-up's placement: start positions, facing the player's start.
 void PlaceMonstersAtStart();
-// The new-game reset: start positions, not hunting, 20 hit points.
+// The new-game reset: start positions, not hunting, 20 hit points; the
+// heading is left as it was.
 void ResetMonsters();
 // The win rule's test. A monster without a model is left out; with no
 // model at all the game cannot be won (it still ends by a fall). Otherwise

@@ -50,20 +50,15 @@ TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
     EXPECT_EQ(c.target.y, 10.6f);
 }
 
-TEST(CameraMotion, TurnViewRotatesLeftAndTheKeyboardAxisShortensTheView) {
-    // {angle, axis y}: the keyboard's 0.8 axis scales x only; unit y is a plain rotation.
+TEST(CameraMotion, TurnViewRotatesLeftAboutTheAxisAsGiven) {
+    // {angle, axis y}: an axis of length 0.8 is not normalised and scales x
+    // only; unit y is a plain rotation.
     for (const auto& [angle, axisY] : {std::pair{0.03f, 0.8f}, std::pair{0.5f, 1.0f}}) {
         Camera c = StartCamera();
         c.TurnView(angle, Vector3(0, axisY, 0));
         ExpectVec(c.target - c.position, -axisY * std::sin(angle), 0, -std::cos(angle));
         ExpectVec(c.position, 234, -155, -319);
     }
-    // Holding LEFT for 262 frames: 360.3 degrees, view shortened to about 0.958.
-    Camera d = StartCamera();
-    for (int i = 0; i < 262; ++i) d.TurnView(0.03f, Vector3(0, 0.8f, 0));
-    const Vector3 w = d.target - d.position;
-    EXPECT_NEAR(std::hypot(w.x, w.z), 0.958f, 0.001f);
-    EXPECT_NEAR(std::atan2(-w.x, -w.z), 0.3 * M_PI / 180.0, 0.002);
 }
 
 class MouseLookTest : public ::testing::Test {

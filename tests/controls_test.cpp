@@ -101,7 +101,23 @@ TEST_F(Controls, OpposingKeysCancel) {
     EXPECT_FLOAT_EQ(g_camera.position.x, p.x);
     EXPECT_FLOAT_EQ(g_camera.position.z, p.z);
     EXPECT_NEAR(std::atan2(w.x, -w.z), std::atan2(v.x, -v.z), 1e-4);
-    EXPECT_NEAR(std::hypot(w.x, w.z), 0.99968f, 1e-4);
+    EXPECT_NEAR(std::hypot(w.x, w.z), 1.0f, 1e-5);
+}
+
+TEST_F(Controls, TurningKeepsWalkingAndBulletSpeed) {
+    // 262 frames of about 1.375 degrees: a little more than a full turn,
+    // with shots fired all the way round.
+    script::HoldKey(Key::Left, true);
+    script::HoldKey(Key::Control, true);
+    for (int frame = 0; frame < 262; ++frame) RunFrame();
+    const Vector3 v = g_camera.target - g_camera.position;
+    EXPECT_NEAR(std::atan2(-v.x, -v.z), 0.3 * M_PI / 180.0, 0.002);
+    script::ReleaseAllKeys();
+    script::HoldKey(Key::Up, true);
+    const Vector3 eye = g_camera.position, shot = g_bullets.back()->position;
+    RunFrame();
+    EXPECT_NEAR(std::hypot(g_camera.position.x - eye.x, g_camera.position.z - eye.z), 4.0, 0.002);
+    EXPECT_NEAR(Magnitude(g_bullets.back()->position - shot), 10.0, 0.005);
 }
 
 TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResets) {
@@ -122,15 +138,20 @@ TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResets) {
 }
 
 TEST_F(Controls, BulletsLeaveWhenOutsideThePlayBoxAndOnTheTitle) {
-    // Direction zero: they stay put. (2000, -2000) is exactly on the border: inside.
-    for (auto [x, z] : {std::pair{2000.5f, -100.0f}, {-300.0f, -100.0f}, {2000.0f, -2000.0f}, {500.0f, 200.5f}, {100.0f, -100.0f}}) {
+    // Direction zero: they stay put. (2000, -2000) is exactly on the border:
+    // inside. Beyond 1982.5 above and 2155 below, 2005 from the highest and
+    // the lowest eye, nobody sees them any more.
+    const Vector3 at[] = {{2000.5f, 0, -100}, {-300, 0, -100}, {2000, 0, -2000}, {500, 0, 200.5f},
+                          {100, 1982.5f, -100}, {100, 1983, -100}, {100, -2155.5f, -100}, {100, 0, -100}};
+    for (const Vector3& p : at) {
         g_bullets.push_back(std::make_unique<Bullet>());
-        g_bullets.back()->position = Vector3(x, 0, z);
+        g_bullets.back()->position = p;
     }
     RunFrame();
-    ASSERT_EQ(g_bullets.size(), 2u);
+    ASSERT_EQ(g_bullets.size(), 3u);
     EXPECT_EQ(g_bullets[0]->position.x, 2000.0f);
-    EXPECT_EQ(g_bullets[1]->position.x, 100.0f);
+    EXPECT_EQ(g_bullets[1]->position.y, 1982.5f);
+    EXPECT_EQ(g_bullets[2]->position.x, 100.0f);
 
     g_inTitle = true;
     RunFrame();

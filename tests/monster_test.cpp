@@ -131,6 +131,10 @@ TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
     M(2).hitPoints = 3;
     PlaceAt(0, g_camera.position);
     PlaceAt(1, g_camera.position);
+    // Headings this frame's turn leaves alone (monster 0 aims at nothing)
+    // or sets to 45 degrees; the reset must not turn them.
+    M(0).heading = 12.5f;
+    for (int i : {1, 2}) M(i).toTarget = Vector3(1, 0, -1);
     RunFrame();
     EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 1);
     ASSERT_EQ(script::CountLog("dialog"), 1);
@@ -141,6 +145,7 @@ TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
         EXPECT_EQ(M(i).position.z, kMonsterStarts[i].z);
         EXPECT_EQ(M(i).hitPoints, kNewGameHitPoints);
         EXPECT_FALSE(M(i).hunting);
+        EXPECT_NEAR(M(i).heading, i == 0 ? 12.5f : 45.02f, 0.01f) << "a waiting monster keeps its heading";
     }
     EXPECT_TRUE(M(0).huntDelay.armed) << "the hunt delay survives a new game";
     EXPECT_EQ(g_camera.position.z, -319.0f);

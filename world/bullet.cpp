@@ -3,12 +3,24 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "scenery/terrain.h"
+#include "world/world.h"
+
 namespace {
 constexpr float kLaunchHeight = 10.0f;
 constexpr float kSpeedFactor = 10.0f;
 constexpr double kRadius = 5.0;
 constexpr int kSlices = 20;
 constexpr int kStacks = 20;
+
+// The far plane's reach from the lowest and the highest eye (50 above
+// ground between -200 and -72.5), plus the radius. A bullet beyond flies on
+// out of sight and out of every monster's reach; one fired straight up or
+// down would otherwise never leave, as x and z hardly change.
+constexpr float kFarPlane = 2000.0f;
+constexpr float kHighestGround = kTerrainHeightOffset + 255.0f * kTerrainHeightScale;
+constexpr float kBulletCeiling = kHighestGround + kEyeHeight + kFarPlane + float(kRadius);
+constexpr float kBulletFloor = kTerrainHeightOffset + kEyeHeight - kFarPlane - float(kRadius);
 
 // Twenty spheres sent vertex by vertex each frame cost more than the rest
 // of the frame together, so the sphere is compiled once into a display list
@@ -53,4 +65,7 @@ void Bullet::UpdateAndDraw() {
     glPopMatrix();
 }
 
-bool OutsidePlayBox(const Vector3& p) { return p.z < -2000.0f || p.z > 200.0f || p.x < -200.0f || p.x > 2000.0f; }
+bool OutsidePlayBox(const Vector3& p) {
+    return p.z < -2000.0f || p.z > 200.0f || p.x < -200.0f || p.x > 2000.0f || p.y > kBulletCeiling ||
+           p.y < kBulletFloor;
+}

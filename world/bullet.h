@@ -20,5 +20,6 @@ public:
     void UpdateAndDraw();
 };
 
-// Outside x -200..2000 or z -2000..200 (both ends inside); y is not tested.
+// Outside x -200..2000 or z -2000..200 (both ends inside), or so far above
+// or below the platform that no eye can see it and no monster meet it.
 bool OutsidePlayBox(const Vector3& p);
