@@ -20,6 +20,8 @@
 #include "app/flow.h"
 #include "app/program.h"
 #include "app/startup.h"
+#include "camera/camera.h"
+#include "core/state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
 #include "platform/scripted/script.h"
@@ -71,8 +73,7 @@ void Drive(int swaps) {
         if (swaps == total * 3 / 4 || swaps == total * 3 / 4 + 1) script::MoveMouse(0, kQuarterTurnPixels);
     }
     for (auto& m : g_monsters) {
-        m->huntDelayStarted = true;
-        m->huntDelayStart = platform::TickCount();
+        m->huntDelay = TickTimer{true, platform::TickCount()};
         m->hitPoints = 1000000;
     }
     if (swaps % kFramesPerMinute == 0) Report(swaps);
@@ -87,12 +88,10 @@ int main(int argc, char** argv) {
     script::Reset();
     script::SetFrameCost(20);
     std::string error;
-    if (!platform::CreateMainWindow(kCaption, width, height, &error)) {
+    if (!OpenGameWindow(width, height, &error)) {
         std::fprintf(stderr, "orvanthe-longplay: %s\n", error.c_str());
         return 1;
     }
-    SetProjection(width, height);
-    SetFixedGlState();
     InitGame();
     script::OnSwap(Drive);
     Report(0);

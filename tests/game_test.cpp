@@ -16,9 +16,9 @@
 
 #include "app/flow.h"
 #include "app/program.h"
-#include "gl/gl_state.h"
 #include "app/startup.h"
 #include "game_fixture.h"
+#include "gl/gl_state.h"
 #include "monsters/monster.h"
 #include "platform/scripted/script.h"
 #include "world/explosion.h"
@@ -255,7 +255,7 @@ void SoakCycle(int swaps) {
         const Vector3 at = g_monsters[0]->position;
         g_bullets.back()->Aim(Vector3(at.x, at.y - 10, at.z), Vector3(at.x, at.y - 10, at.z));
     }
-    for (auto& m : g_monsters) m->huntDelayStart = script::Now();
+    for (auto& m : g_monsters) m->huntDelay.start = script::Now();
     g_mostBullets = std::max(g_mostBullets, g_bullets.size());
     if (phase == kCycle - 3) g_eyeBeforeStep = g_camera.position;
     if (phase == kCycle - 2) {
@@ -279,7 +279,7 @@ TEST(Soak, LongPlayKeepsMemoryBulletsAndSpeedLevel) {
     std::string error;
     ASSERT_TRUE(OpenGameWindow(160, 120, &error)) << error;
     InitGame();
-    for (auto& m : g_monsters) m->huntDelayStarted = true;
+    for (auto& m : g_monsters) m->huntDelay.armed = true;
     const Costs costs = MeasureCosts();
     g_mostBullets = 0;
     g_steps.clear();
