@@ -18,8 +18,7 @@ screenshot monster-closing
 box=$(find_box "Orvanthe lev 0" 25000) || { screenshot not-caught; fail "no monster caught the player"; }
 screenshot caught
 answer_box "Orvanthe lev 0" Return
-sleep 0.5
-box_open "Orvanthe lev 0" && fail "Return did not close the box"
+expect_box_closed "Orvanthe lev 0" "Return did not close the box"
 press Escape
 wait_game_exit 3000
 expect_exit_code 0

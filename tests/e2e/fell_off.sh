@@ -9,8 +9,7 @@ box=$(find_box "Orvanthe lev 0" 8000) || { xdotool keyup Down; fail "no box afte
 xdotool keyup Down
 screenshot fell
 answer_box "Orvanthe lev 0" Return
-sleep 0.5
-box_open "Orvanthe lev 0" && fail "Return did not close the box"
+expect_box_closed "Orvanthe lev 0" "Return did not close the box"
 # Back on the title: ESC quits rather than pausing.
 press Escape
 wait_game_exit 3000

@@ -43,6 +43,13 @@ set -E
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
+# Waits end as soon as what they wait for happens; their bounds only decide
+# how long a failing run takes. CI runs two of these at once beside other
+# work, so a bound is four times what an idle machine needs, and more again
+# for a sanitized game (E2E_SLOWDOWN, set by the sanitizer build). Only a
+# bound the game promises (a signal ends it within a second) is kept exact.
+patient() { echo $(( $1 * 4 * ${E2E_SLOWDOWN:-1} )); }
+
 fail() {
     echo "FAIL: $*" >&2
     for log in "$E2E_OUT"/game.out.log "$E2E_OUT"/game.err.log; do
@@ -119,7 +126,7 @@ window_brightest() {
 # frame (the root is black, see start_xvfb), so keys held afterwards reach a
 # running frame loop rather than loading.
 wait_drawn() {
-    local deadline=$(( $(now_ms) + ${2:-10000} ))
+    local deadline=$(( $(now_ms) + $(patient "${2:-10000}") ))
     until (( $(window_brightest "$1") > 0 )); do
         (( $(now_ms) < deadline )) || fail "window $1 stays black: no frame drawn"
         sleep 0.1
@@ -128,10 +135,11 @@ wait_drawn() {
 
 focus() { xdotool windowfocus --sync "$1"; }
 
-# Holds a key long enough for a once-a-frame sample to see it.
+# Holds a key long enough for a once-a-frame sample to see it, also when a
+# loaded machine draws only a few frames a second.
 press() {
     xdotool keydown "$1"
-    sleep "${2:-0.15}"
+    sleep "${2:-0.25}"
     xdotool keyup "$1"
 }
 
@@ -145,7 +153,7 @@ close_window() { "$E2E_XCLOSE" "$1"; }
 # Prints the id of the top-level window titled exactly $1 (message boxes are
 # not found by xdotool search), waiting up to $2 ms.
 find_box() {
-    local deadline=$(( $(now_ms) + ${2:-5000} )) id
+    local deadline=$(( $(now_ms) + $(patient "${2:-5000}") )) id
     while :; do
         id=$(xwininfo -root -tree | grep -F "\"$1\": (" | awk '{print $1}' | head -n 1)
         [[ -n $id ]] && { echo "$id"; return 0; }
@@ -156,11 +164,16 @@ find_box() {
 
 screenshot() { import -window root "$E2E_OUT/$1.png"; }
 
-# Waits up to $1 ms for the game to end and sets GAME_RC to its exit code.
-wait_game_exit() {
-    local deadline=$(( $(now_ms) + $1 ))
+# Waits for the game to end (a patient bound from $1 ms) and sets GAME_RC to
+# its exit code.
+wait_game_exit() { wait_game_exit_within "$(patient "$1")"; }
+
+# The same with an exact bound, for what the game promises to do in time.
+wait_game_exit_within() {
+    local limit=$(( $1 * ${E2E_SLOWDOWN:-1} ))
+    local deadline=$(( $(now_ms) + limit ))
     while kill -0 "$GAME_PID" 2>/dev/null; do
-        (( $(now_ms) < deadline )) || fail "the game is still running after $1 ms"
+        (( $(now_ms) < deadline )) || fail "the game is still running after $limit ms"
         sleep 0.02
     done
     GAME_RC=0
@@ -197,6 +210,27 @@ answer_box() {
 
 # True while a top-level window titled exactly $1 exists.
 box_open() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
+
+# Fails unless the box titled $1 goes within a patient bound; $2 says why.
+expect_box_closed() {
+    local deadline=$(( $(now_ms) + $(patient 2000) ))
+    while box_open "$1"; do
+        (( $(now_ms) < deadline )) || fail "$2"
+        sleep 0.05
+    done
+}
+
+# Takes screenshot $2 until it differs from $1 in more than $3 % of an
+# 800 x 600 window, within a patient bound; fails with $4 otherwise.
+expect_screen_change() {
+    local deadline=$(( $(now_ms) + $(patient 1000) ))
+    while :; do
+        screenshot "$2"
+        images_differ "$1" "$E2E_OUT/$2.png" "$3" && return 0
+        (( $(now_ms) < deadline )) || fail "$4"
+        sleep 0.2
+    done
+}
 
 # Two screenshots differ in more than $3 percent of their pixels.
 images_differ() {

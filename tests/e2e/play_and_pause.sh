@@ -21,8 +21,7 @@ press Escape
 box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause box"
 screenshot pause
 answer_box "Orvanthe lev 0" Return
-sleep 0.5
-box_open "Orvanthe lev 0" && fail "Return did not close the pause box"
+expect_box_closed "Orvanthe lev 0" "Return did not close the pause box"
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended on Resume"
 
 press Escape
