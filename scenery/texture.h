@@ -1,7 +1,7 @@
 // Textures loaded from BMP files: the pixels stay in memory after the
 // mipmapped upload (the terrain reads its heights from them). A file that
 // cannot be used leaves the Texture empty and is reported once on stderr;
-// binding an empty Texture binds name 0, which draws in the current colour.
+// Bind() then binds the white default, which draws in the current colour.
 #pragma once
 
 #include <cstdint>
