@@ -16,7 +16,7 @@ public:
     void Load();
     // Leaves blending and texturing off, depth testing on, the colour white,
     // the projection as it was and the modelview at identity. The passes are
-    // skipped unless both images loaded: one image alone would darken or
-    // brighten the whole view.
+    // skipped unless both images loaded: the mask alone would leave black
+    // holes, the picture alone would wash over the scene.
     void Draw() const;
 };
