@@ -110,11 +110,7 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
 
 TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
     // Skins from model packs and paint programs are 8-bit palette images.
-    RawBmp skin;
-    skin.width = 256;
-    skin.height = 128;
-    skin.palette = {9, 9, 9, 0};
-    skin.rows.resize(256 * 128);
+    const RawBmp skin{40, 256, 128, 8, 0, 0, {}, {9, 9, 9, 0}, std::vector<uint8_t>(256 * 128)};
     scratch_.Write("data/model.bmp", Bytes(BuildBmp(skin)));
     Md2Spec m = Triangle();
     m.texCoords[1].s = 128;
@@ -122,10 +118,8 @@ TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
     scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));  // header says 64 x 64
     Monster monster;
     ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
-    EXPECT_TRUE(monster.HasModel());
-    EXPECT_EQ(monster.texCoords[1].s, 0.5f);
-    EXPECT_EQ(monster.texCoords[1].t, 0.5f);
-    EXPECT_EQ(monster.header.skinwidth, 64);
+    EXPECT_TRUE(monster.HasModel() && monster.header.skinwidth == 64);
+    EXPECT_TRUE(monster.texCoords[1].s == 0.5f && monster.texCoords[1].t == 0.5f);
 }
 
 TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
@@ -161,9 +155,7 @@ TEST_F(Md2Load, FailuresLeaveNoModelAndAreReportedOncePerFile) {
     // No skin: the model is not even opened, but it is named, so a second
     // broken file does not hide behind the first.
     scratch_.Write("data/tris2.md2", "not a model");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(monster.LoadModel("data/tris2.md2"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(Stderr([&] { EXPECT_FALSE(monster.LoadModel("data/tris2.md2")); }),
               "orvanthe: data/model.bmp: cannot open (No such file or directory)\n"
               "orvanthe: data/tris2.md2: not read: data/model.bmp failed\n");
     scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
@@ -172,9 +164,9 @@ TEST_F(Md2Load, FailuresLeaveNoModelAndAreReportedOncePerFile) {
     Md2Spec m = BoxModel();
     m.frames = 45;
     scratch_.Write("data/short45.md2", Bytes(BuildMd2(m)));
-    testing::internal::CaptureStderr();
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(monster.LoadModel("data/short45.md2"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(Stderr([&] {
+                  for (int i = 0; i < 3; ++i) EXPECT_FALSE(monster.LoadModel("data/short45.md2"));
+              }),
               "orvanthe: data/short45.md2: fewer than 46 keyframes\n"
               "orvanthe: data/model.bmp: not used: data/short45.md2 failed\n");
     EXPECT_FALSE(monster.HasModel());
@@ -184,6 +176,5 @@ TEST_F(Md2Load, FailuresLeaveNoModelAndAreReportedOncePerFile) {
     scratch_.Write("data/good.md2", Bytes(BuildMd2(BoxModel())));
     ASSERT_TRUE(monster.LoadModel("data/good.md2"));
     EXPECT_FALSE(monster.LoadModel("data/missing.md2"));
-    EXPECT_FALSE(monster.HasModel());
-    EXPECT_EQ(monster.boxHalfWidth, 0.0f);
+    EXPECT_TRUE(!monster.HasModel() && monster.boxHalfWidth == 0.0f);
 }

@@ -1,7 +1,6 @@
-// The screen overlay on the headless context: the mask multiplies the
-// frame and the picture adds to it, upright and stretched over any
-// viewport; the GL state left behind; missing images draw nothing (not even
-// the font that lives in texture name 0); and play frames draw it.
+// The screen overlay: the mask multiplies the frame and the picture adds to
+// it, upright over any viewport; the GL state left; missing images draw
+// nothing (not even the font in texture name 0); play frames draw it.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -69,9 +68,7 @@ TEST_F(Overlay, BlackMaskShowsOnlyThePictureUprightOverAnyViewport) {
     WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
     ScreenOverlay overlay;
     overlay.Load();
-    for (const auto& size : {std::pair<int, int>{800, 600}, std::pair<int, int>{640, 480},
-                             std::pair<int, int>{1000, 300}}) {
-        const int w = size.first, h = size.second;
+    for (const auto& [w, h] : {std::pair{800, 600}, {640, 480}, {1000, 300}}) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         std::string error;
         ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
@@ -124,9 +121,7 @@ TEST_F(Overlay, MissingImagesDrawNothingThoughTheFontHoldsTextureZero) {
         if (withMask) WriteBytes("data/vb.bmp", SolidBmp(16, 16, kBlack));
         ForgetReportedAssetProblems();
         ScreenOverlay overlay;
-        ::testing::internal::CaptureStderr();
-        overlay.Load();
-        const std::string err = ::testing::internal::GetCapturedStderr();
+        const std::string err = Stderr([&] { overlay.Load(); });
         EXPECT_EQ(overlay.mask.loaded, withMask);
         // A lone good half is named too, as unused.
         EXPECT_EQ(err, withMask ? "orvanthe: data/va.bmp: cannot open (No such file or directory)\n"

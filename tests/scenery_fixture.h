@@ -13,19 +13,11 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Rgb {
     uint8_t r, g, b;
-};
-
-struct BmpOptions {
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t infoSize = 40;
-    bool topDown = false;     // negative biHeight, first stored row is the top
-    int64_t sizeImage = -1;   // -1: the true pixel byte count
-    uint8_t padByte = 0xEE;   // row fill, so leaking padding shows
 };
 
 inline void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
@@ -34,37 +26,6 @@ inline void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
 }
 inline void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
-
-// pixel(x, row) gives the colour of stored row `row` (file order).
-inline std::vector<uint8_t> MakeBmp(int width, int height, const std::function<Rgb(int, int)>& pixel,
-                                    const BmpOptions& o = BmpOptions()) {
-    const size_t rowBytes = size_t(width) * 3;
-    const size_t stride = (rowBytes + 3) & ~size_t(3);
-    const size_t offBits = 14 + o.infoSize;
-    std::vector<uint8_t> out(offBits + stride * size_t(height), 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    PutU32(out, 2, uint32_t(out.size()));
-    PutU32(out, 10, uint32_t(offBits));
-    PutU32(out, 14, o.infoSize);
-    PutU32(out, 18, uint32_t(width));
-    PutU32(out, 22, uint32_t(o.topDown ? -height : height));
-    PutU16(out, 26, 1);
-    PutU16(out, 28, o.bitCount);
-    PutU32(out, 30, o.compression);
-    PutU32(out, 34, uint32_t(o.sizeImage < 0 ? stride * size_t(height) : size_t(o.sizeImage)));
-    for (int row = 0; row < height; ++row) {
-        uint8_t* p = out.data() + offBits + size_t(row) * stride;
-        for (int x = 0; x < width; ++x) {
-            const Rgb c = pixel(x, row);
-            p[x * 3 + 0] = c.b;
-            p[x * 3 + 1] = c.g;
-            p[x * 3 + 2] = c.r;
-        }
-        for (size_t i = rowBytes; i < stride; ++i) p[i] = o.padByte;
-    }
-    return out;
 }
 
 // Any BMP layout, written as given: the colour table and the rows are the
@@ -80,6 +41,7 @@ struct RawBmp {
     std::vector<uint32_t> masks;  // after a 40-byte header, inside longer ones
     std::vector<uint8_t> palette;
     std::vector<uint8_t> rows;
+    int64_t sizeImage = -1;  // biSizeImage; -1: the rows' true size
 };
 
 inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
@@ -101,7 +63,7 @@ inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
         PutU16(out, 26, 1);
         PutU16(out, 28, b.bitCount);
         PutU32(out, 30, b.compression);
-        PutU32(out, 34, uint32_t(b.rows.size()));
+        PutU32(out, 34, uint32_t(b.sizeImage < 0 ? int64_t(b.rows.size()) : b.sizeImage));
         PutU32(out, 46, b.coloursUsed);
         for (size_t i = 0; i < b.masks.size(); ++i) PutU32(out, 54 + 4 * i, b.masks[i]);
     }
@@ -109,6 +71,24 @@ inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
     out.insert(out.end(), b.rows.begin(), b.rows.end());
     PutU32(out, 2, uint32_t(out.size()));
     return out;
+}
+
+// 24 bits, bottom-up; pixel(x, row) gives stored row `row`. Rows are filled
+// with 0xEE so leaking fill shows. Only the header fields of `b` are used.
+inline std::vector<uint8_t> MakeBmp(int width, int height, const std::function<Rgb(int, int)>& pixel,
+                                    RawBmp b = RawBmp()) {
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    b.width = width;
+    b.height = height;
+    b.bitCount = 24;
+    b.rows.assign(stride * size_t(height), 0xEE);
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = pixel(x, row);
+            const uint8_t bgr[3] = {c.b, c.g, c.r};
+            std::copy(bgr, bgr + 3, b.rows.begin() + long(size_t(row) * stride + size_t(x) * 3));
+        }
+    return BuildBmp(b);
 }
 
 inline std::vector<uint8_t> SolidBmp(int width, int height, Rgb colour) {
@@ -136,10 +116,21 @@ inline bool Near(Pixel p, Rgb c, int tolerance = 3) {
     return std::abs(p.r - c.r) <= tolerance && std::abs(p.g - c.g) <= tolerance && std::abs(p.b - c.b) <= tolerance;
 }
 
+// A matrix, or any other float state (padded with zeros to 16).
 inline std::vector<float> Matrix(GLenum which) {
     std::vector<float> m(16);
     glGetFloatv(which, m.data());
     return m;
+}
+
+const std::vector<float> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// What `action` writes to stderr.
+template <class F>
+std::string Stderr(F action) {
+    testing::internal::CaptureStderr();
+    action();
+    return testing::internal::GetCapturedStderr();
 }
 
 // Sets the opposite of what the 2D passes (title, overlay) must leave, so
@@ -165,19 +156,16 @@ inline SavedState UpsetState() {
 // Depth testing on, blending and texturing off, the given colour, the
 // projection as saved and the modelview (current) at identity.
 inline void ExpectRestoredState(const SavedState& s, std::vector<float> colour) {
-    float c[4];
-    glGetFloatv(GL_CURRENT_COLOR, c);
-    EXPECT_EQ(std::vector<float>(c, c + 4), colour);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    colour.resize(16);
+    EXPECT_EQ(Matrix(GL_CURRENT_COLOR), colour);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_TEXTURE_2D));
     GLint mode = 0, depth = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
     EXPECT_EQ(mode, GL_MODELVIEW);
     EXPECT_EQ(depth, s.stackDepth);
     EXPECT_EQ(Matrix(GL_PROJECTION_MATRIX), s.projection);
-    EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), kIdentity);
 }
 
 inline std::vector<uint8_t> ReadFrame() {
@@ -187,13 +175,16 @@ inline std::vector<uint8_t> ReadFrame() {
 }
 
 // Window position of a world point under the current matrices.
-inline void Project(float x, float y, float z, int* wx, int* wy) {
+inline std::pair<int, int> Project(float x, float y, float z) {
     GLdouble mv[16], pr[16], ox, oy, oz;
     GLint vp[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, mv);
     glGetDoublev(GL_PROJECTION_MATRIX, pr);
     glGetIntegerv(GL_VIEWPORT, vp);
     gluProject(x, y, z, mv, pr, vp, &ox, &oy, &oz);
-    *wx = int(ox);
-    *wy = int(oy);
+    return {int(ox), int(oy)};
+}
+inline Pixel ProjectedPixel(float x, float y, float z) {
+    const auto [wx, wy] = Project(x, y, z);
+    return ReadPixel(wx, wy);
 }

@@ -43,7 +43,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SkyBox, ShowsTheSkyImageUprightOnTheFarFaceWhereverTheCameraIs) {
+TEST_F(SkyBox, ShowsTheSkyImageUprightOnTheFarFaceWhereverTheCameraIsHidingWhatLiesBeyond) {
     ASSERT_TRUE(g_skyTexture.Load("data/sky.bmp"));
     glColor3f(1, 1, 1);
     DrawGameSky();
@@ -70,37 +70,27 @@ TEST_F(SkyBox, ShowsTheSkyImageUprightOnTheFarFaceWhereverTheCameraIs) {
     const auto ahead = ReadFrame();
     g_camera.Place(400, -120, -700, 401, -120.5f, -700, 0, 1, 0);
     DrawGameSky();
-    EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), kIdentity);
     const Vector3& e = g_camera.position;
     const Vector3& c = g_camera.target;
     gluLookAt(e.x, e.y, e.z, c.x, c.y, c.z, 0, 1, 0);
     glFinish();
     EXPECT_TRUE(ahead == ReadFrame());
-}
 
-TEST_F(SkyBox, HidesTheWorldBeyondItsFaces) {
-    ASSERT_TRUE(g_skyTexture.Load("data/sky.bmp"));
-    glColor3f(1, 1, 1);
-    DrawGameSky();
+    // It hides the world beyond its faces: red squares inside the box and
+    // beyond the far face.
+    glLoadIdentity();
     glDisable(GL_TEXTURE_2D);
     glColor3f(1, 0, 0);
-    auto quadAt = [](float x, float z) {
+    for (const float x : {-200.0f, 200.0f}) {
         glBegin(GL_QUADS);
-        glVertex3f(x - 20, -20, z);
-        glVertex3f(x + 20, -20, z);
-        glVertex3f(x + 20, 20, z);
-        glVertex3f(x - 20, 20, z);
+        for (const auto& [dx, dy] : {std::pair{-20, -20}, {20, -20}, {20, 20}, {-20, 20}})
+            glVertex3f(x + dx, dy, x < 0 ? -1200.0f : -1400.0f);
         glEnd();
-    };
-    quadAt(-200, -1200);  // inside the box
-    quadAt(200, -1400);   // beyond the far face at -1319
+    }
     glFinish();
-    int wx[2], wy[2];
-    Project(-200, 0, -1200, &wx[0], &wy[0]);
-    Project(200, 0, -1400, &wx[1], &wy[1]);
-    const Pixel inside = ReadPixel(wx[0], wy[0]), beyond = ReadPixel(wx[1], wy[1]);
-    EXPECT_TRUE(inside.r == 255 && inside.g == 0 && inside.b == 0);
-    EXPECT_EQ(beyond.b, 90) << "sky, not the red quad";
+    EXPECT_TRUE(Near(ProjectedPixel(-200, 0, -1200), {255, 0, 0}, 0));
+    EXPECT_EQ(ProjectedPixel(200, 0, -1400).b, 90) << "sky, not the red quad";
 }
 
 TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZero) {
@@ -109,9 +99,7 @@ TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZero) {
     glBindTexture(GL_TEXTURE_2D, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, font);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(g_skyTexture.Load("data/no-sky.bmp"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(Stderr([] { EXPECT_FALSE(g_skyTexture.Load("data/no-sky.bmp")); }),
               "orvanthe: data/no-sky.bmp: cannot open (No such file or directory)\n");
     glColor3f(1.0f, 0.5f, 0.0f);
     DrawGameSky();

@@ -20,16 +20,8 @@ uint8_t Red(int c, int row) { return c == 0 && row == 0 ? 200 : uint8_t(c * 5 + 
 
 class TerrainTest : public GameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        terrain = std::make_unique<Terrain>();
-    }
     void TearDown() override {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, 800.0 / 600.0, 1.0, 2000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        SetProjection(kWindowWidth, kWindowHeight);
         glColor3f(1, 1, 1);
     }
     void WriteHeightmap(int width = 32, int height = 32) {
@@ -37,8 +29,17 @@ protected:
                        return Rgb{Red(c, row), uint8_t(255 - c), 0};
                    }));
     }
+    // Clears to blue and draws the terrain seen from eye towards centre.
+    void DrawFrom(const Terrain& t, float ex, float ey, float ez, float cx, float cy, float cz, float upZ) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(ex, ey, ez, cx, cy, cz, 0, upZ == 0 ? 1 : 0, upZ);
+        glColor3f(1, 1, 1);
+        t.Draw();
+        glFinish();
+    }
     ScratchDir dir;
-    std::unique_ptr<Terrain> terrain;
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>();
 };
 
 }  // namespace
@@ -79,7 +80,6 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
 
     // 961 quads; quad q covers row i = q / 31, column j = q % 31.
     EXPECT_EQ(terrain->quadCount, 961);
-    EXPECT_NE(terrain->displayList, 0u);
     const int cornerCol[4] = {1, 0, 0, 1}, cornerRow[4] = {0, 0, 1, 1};
     for (int q : {0, 1, 31, 500, 960})
         for (int k = 0; k < 4; ++k) {
@@ -98,28 +98,20 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
 TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
     // Missing grass stops the build; the heightmap, never read, is named too.
     WriteHeightmap();
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(terrain->Load("data/t1.bmp"));
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err,
+    EXPECT_EQ(Stderr([&] { EXPECT_FALSE(terrain->Load("data/t1.bmp")); }),
               "orvanthe: data/grass.bmp: cannot open (No such file or directory)\n"
               "orvanthe: data/t1.bmp: not read: data/grass.bmp failed\n");
     ForgetReportedAssetProblems();
-    EXPECT_EQ(terrain->displayList, 0u);
-    EXPECT_EQ(terrain->quadCount, 0);
+    EXPECT_TRUE(terrain->displayList == 0u && terrain->quadCount == 0);
 
     // A heightmap too small to sample 32 x 32 points.
     WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
     WriteBytes("data/small.bmp", SolidBmp(32, 31, {255, 0, 0}));
     auto other = std::make_unique<Terrain>();
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(other->Load("data/small.bmp"));
-    err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err,
+    EXPECT_EQ(Stderr([&] { EXPECT_FALSE(other->Load("data/small.bmp")); }),
               "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n"
               "orvanthe: data/grass.bmp: not used: data/small.bmp failed\n");
-    EXPECT_EQ(other->heightmap.pixels, nullptr);
-    EXPECT_EQ(other->displayList, 0u);
+    EXPECT_TRUE(other->heightmap.pixels == nullptr && other->displayList == 0u);
 
     for (float x : {0.0f, 900.0f, 2500.0f, -1e20f, std::numeric_limits<float>::quiet_NaN()}) {
         EXPECT_EQ(terrain->Height(x, -900), -200.0f) << "flat at the lowest ground";
@@ -127,11 +119,7 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
     }
 
     glClearColor(0, 0, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    gluLookAt(900, 300, -900, 900, -200, -901, 0, 1, 0);
-    glColor3f(1, 1, 1);
-    terrain->Draw();
+    DrawFrom(*terrain, 900, 300, -900, 900, -200, -901, 0);
     other->Draw();
     glFinish();
     const auto frame = ReadFrame();
@@ -165,17 +153,11 @@ TEST_F(TerrainTest, LookingDownShowsTheGrassModulatedByTheShade) {
         SCOPED_TRACE(testing::Message() << "cell " << cell.column << "," << cell.row);
         const float cx = (cell.column + 0.5f) * 60.0f, cz = -(cell.row + 0.5f) * 60.0f;
         const float ground = terrain->Height(cx, cz);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        gluLookAt(cx, ground + 150, cz, cx, ground, cz, 0, 0, -1);
-        glColor3f(1, 1, 1);
-        terrain->Draw();
-        glFinish();
+        DrawFrom(*terrain, cx, ground + 150, cz, cx, ground, cz, -1);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "Draw turns texturing off again";
         for (const auto& spot : spots) {
             SCOPED_TRACE(testing::Message() << "s " << spot.s << " t " << spot.t);
-            int wx = 0, wy = 0;
-            Project((cell.column + spot.s) * 60.0f, ground, -(cell.row + spot.t) * 60.0f, &wx, &wy);
+            const auto [wx, wy] = Project((cell.column + spot.s) * 60.0f, ground, -(cell.row + spot.t) * 60.0f);
             ASSERT_TRUE(wx > 0 && wx < 800 && wy > 0 && wy < 600);
             const Pixel p = ReadPixel(wx, wy);
             EXPECT_NEAR(p.r, spot.texel.r * cell.shade, 4);
@@ -194,24 +176,11 @@ TEST_F(TerrainTest, TheDisplayListCoversThePlatformAndNothingElse) {
     glLoadIdentity();
     glOrtho(-370, 2230, -45, 1905, -1000, 1000);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 0, 0, 0, -1, 0, 0, 0, -1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(1, 1, 1);
-    terrain->Draw();
-    glFinish();
+    DrawFrom(*terrain, 0, 0, 0, 0, -1, 0, -1);
     // Every cell's centre is grass; just outside the platform is the clear colour.
     for (int i = 0; i < 31; ++i)
-        for (int j = 0; j < 31; ++j) {
-            int wx = 0, wy = 0;
-            Project((j + 0.5f) * 60.0f, -72.5f, -(i + 0.5f) * 60.0f, &wx, &wy);
-            const Pixel p = ReadPixel(wx, wy);
-            ASSERT_TRUE(p.r == 0 && p.g == 255 && p.b == 0) << "cell " << j << "," << i;
-        }
-    for (float x : {-30.0f, 1890.0f}) {
-        int wx = 0, wy = 0;
-        Project(x, -72.5f, -900.0f, &wx, &wy);
-        const Pixel p = ReadPixel(wx, wy);
-        EXPECT_TRUE(p.r == 0 && p.g == 0 && p.b == 255) << x;
-    }
+        for (int j = 0; j < 31; ++j)
+            ASSERT_TRUE(Near(ProjectedPixel((j + 0.5f) * 60.0f, -72.5f, -(i + 0.5f) * 60.0f), {0, 255, 0}, 0))
+                << "cell " << j << "," << i;
+    for (float x : {-30.0f, 1890.0f}) EXPECT_TRUE(Near(ProjectedPixel(x, -72.5f, -900.0f), {0, 0, 255}, 0)) << x;
 }

@@ -1,8 +1,5 @@
-// The GLF font and the title screen: hostile files are refused, a good one
-// is uploaded as written, glyph quads land where the pen puts them (read
-// back as pixels), the title lines sit at their layout corners in any window
-// size, the GL state left for the next frame, and the wiring into start-up
-// and the title frame.
+// The GLF font and the title screen: parsing, upload, glyph quads read back
+// as pixels, the title's layout and the GL state it leaves, and start-up.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game_fixture.h"
@@ -96,13 +94,8 @@ protected:
 
     // Window coordinates are the drawing space, as in the title's ortho.
     static void Draw2D(const GlfFont& font, const char* text, float x, float y) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 800, 0, 600, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_TEXTURE_2D);
+        glBlendFunc(GL_ONE, GL_ZERO);
+        const Screen2D pass(0, 800, 0, 600, -1, 1);
         glColor3f(1, 1, 1);
         font.Begin();
         GlfFont::DrawString(text, x, y, 0);
@@ -210,10 +203,8 @@ TEST_F(Text, FailedLoadsAreReportedOnceAndNeverLeaveABrokenFont) {
     const auto load = [&](const std::string& path, const std::string& report) {
         SCOPED_TRACE(path);
         ASSERT_TRUE(LoadFont(&font, "good.glf", RampFont()));
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(font.Load(path, 0));
-        EXPECT_FALSE(font.Load(path, 0));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "orvanthe: " + path + ": " + report + "\n");
+        EXPECT_EQ(Stderr([&] { EXPECT_FALSE(font.Load(path, 0) || font.Load(path, 0)); }),
+                  "orvanthe: " + path + ": " + report + "\n");
     };
     // A missing file leaves the font as it was.
     load("data/missing.glf", "cannot open (No such file or directory)");
@@ -236,12 +227,11 @@ TEST_F(Text, GlyphQuadsHangBelowThePenWhichAdvancesByEachWidthSkippingUnknownByt
     // 'A' is record 65 - 32 = 33 (43 wide), 'B' record 34 (44 wide).
     Draw2D(font, "AB", 100, 300);
     const int a = RampGrey(33), b = RampGrey(34);
-    EXPECT_NEAR(ReadPixel(101, 299).r, a, 2) << "top-left corner of A";
-    EXPECT_NEAR(ReadPixel(141, 281).r, a, 2) << "bottom-right corner of A";
-    EXPECT_NEAR(ReadPixel(144, 299).r, b, 2) << "B starts where A ends";
-    EXPECT_NEAR(ReadPixel(186, 281).r, b, 2) << "bottom-right corner of B";
-    for (auto xy : {std::pair<int, int>{188, 290}, {120, 301}, {120, 278}, {98, 290}})
-        EXPECT_TRUE(Dark(xy.first, xy.second)) << "outside the two glyphs: " << xy.first << "," << xy.second;
+    // The corners of A, then of B, which starts where A ends; then outside both.
+    for (auto [x, y, grey] : {std::tuple{101, 299, a}, {141, 281, a}, {144, 299, b}, {186, 281, b}})
+        EXPECT_NEAR(ReadPixel(x, y).r, grey, 2) << x << "," << y;
+    for (auto [x, y] : {std::pair{188, 290}, {120, 301}, {120, 278}, {98, 290}})
+        EXPECT_TRUE(Dark(x, y)) << x << "," << y;
 
     // Bytes below the range, above it, and negative as a signed char draw
     // nothing and do not move the pen.
@@ -305,8 +295,7 @@ TEST_F(Text, TitleLeavesRedDepthTestingAndTheProjectionWithOrWithoutAFont) {
 TEST_F(Text, StartupLoadsTheFontIntoTextureZeroAndTheTitleFrameShowsIt) {
     dir_.Write("data/f.glf", SolidFont());
     InitGame();
-    EXPECT_EQ(g_font.texName, 0u);
-    EXPECT_EQ(g_font.glyphs.size(), 95u);
+    EXPECT_TRUE(g_font.texName == 0u && g_font.glyphs.size() == 95u);
     ReachTitle();
     // The frame is presented by now; its pixels are still in the buffer.
     EXPECT_TRUE(Lit(127, 498)) << "below the title line's corner";
