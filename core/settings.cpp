@@ -24,10 +24,27 @@ Settings g_onDisk;
 bool g_writable = true;
 
 struct ParseState {
-    Settings* settings;
-    std::string problem;
-    int line = 0;
+    Settings* settings = nullptr;
+    const char* next = nullptr;  // the text not yet handed to inih
+    int line = 0;                // of the text inih has now
+    bool lineStart = true;
+    std::string problem;  // the handler's first complaint,
+    int problemLine = 0;  // and its line
 };
+
+// fgets over the text, counting lines, so the handler knows where it is.
+char* ReadLine(char* out, int size, void* stream) {
+    auto* state = static_cast<ParseState*>(stream);
+    if (*state->next == '\0' || size < 2) return nullptr;
+    if (state->lineStart) ++state->line;
+    int n = 0;
+    while (n < size - 1 && state->next[n] != '\0' && (n == 0 || state->next[n - 1] != '\n')) ++n;
+    std::memcpy(out, state->next, size_t(n));
+    out[n] = '\0';
+    state->next += n;
+    state->lineStart = out[n - 1] == '\n';
+    return out;
+}
 
 bool ParseBool(const char* value, bool* out) {
     std::string v(value);
@@ -66,7 +83,8 @@ bool ParseFloat(const char* value, float low, float high, float* out) {
 int OnKey(void* user, const char* section, const char* name, const char* value) {
     auto* state = static_cast<ParseState*>(user);
     Settings& s = *state->settings;
-    const std::string key = std::string(section) + "." + name;
+    std::string key = std::string(section) + "." + name;
+    for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
     bool ok = false;
     bool known = true;
     if (key == "display.fullscreen") {
@@ -83,8 +101,10 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         known = false;
     }
     if (ok) return 1;
-    if (state->problem.empty())
+    if (state->problem.empty()) {
         state->problem = known ? "bad value '" + std::string(value) + "' for " + key : "unknown key " + key;
+        state->problemLine = state->line;
+    }
     return 0;
 }
 
@@ -101,14 +121,16 @@ std::string FloatText(float v) {
 }  // namespace
 
 std::string ParseSettings(const std::string& text, Settings* settings) {
-    ParseState state{settings, {}};
     if (text.find('\0') != std::string::npos) return "not a text file";
-    const int result = ini_parse_string(text.c_str(), OnKey, &state);
+    ParseState state;
+    state.settings = settings;
+    state.next = text.c_str();
+    const int result = ini_parse_stream(ReadLine, &state, OnKey, &state);
     if (result == 0) return "";
     if (result < 0) return "out of memory";
     // inih names the first bad line; the handler says what was wrong with
-    // it, or nothing when the line itself was not INI.
-    const std::string what = state.problem.empty() ? "not a setting" : state.problem;
+    // it, unless the line itself was not INI.
+    const std::string what = state.problemLine == result ? state.problem : "not a setting";
     return "line " + std::to_string(result) + ": " + what;
 }
 
