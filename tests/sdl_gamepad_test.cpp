@@ -12,6 +12,7 @@
 #include "camera/camera.h"
 #include "core/state.h"
 #include "platform/input.h"
+#include "platform/sdl/sdl_state.h"
 #include "platform/window.h"
 
 namespace {
@@ -81,7 +82,7 @@ protected:
 }  // namespace
 
 // Plugged in while the game runs, the pad's buttons and axes read through;
-// pulled out, they read as let go.
+// pulled out, it is closed and they read as let go.
 TEST_F(SdlGamepad, APadPluggedInWorksAndPulledOutLetsGo) {
     using platform::Key;
     EXPECT_FALSE(platform::IsKeyDown(Key::PadA));
@@ -110,7 +111,9 @@ TEST_F(SdlGamepad, APadPluggedInWorksAndPulledOutLetsGo) {
     EXPECT_FLOAT_EQ(axes.leftX, 0.0f);
 
     Button(SDL_CONTROLLER_BUTTON_A, true);
+    EXPECT_EQ(platform::sdl::GetState().pads.size(), 1u);
     Unplug();
+    EXPECT_EQ(platform::sdl::GetState().pads.size(), 0u) << "a pad pulled out stays open";
     EXPECT_FALSE(platform::IsKeyDown(Key::PadA));
     axes = platform::GetPadAxes();
     EXPECT_EQ(axes.leftY, 0.0f);
