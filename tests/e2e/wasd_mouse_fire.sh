@@ -1,6 +1,8 @@
 # WASD walk and turn, the left mouse button fires, M mutes; the volumes come
 # from the settings file, which the game leaves as it was. The music is set
-# to 0 there, so the recording is silent until a shot is fired.
+# to 0 there, so the recording is silent until a shot is fired. With E2E_WM
+# set it runs under openbox, where the pointer and focus are the window
+# manager's.
 source "$(dirname "$0")/lib.sh"
 
 config=$E2E_TMP/config/orvanthe
@@ -17,7 +19,12 @@ peak_from() {
 # The recording's length so far, on a whole stereo frame.
 recorded() { echo $(( $(stat -c %s "$audio") / 4 * 4 )); }
 
-start_game_on_display SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio"
+start_xvfb
+[[ -z ${E2E_WM:-} ]] || start_wm
+start_game SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio"
+find_game_window
+focus "$GAME_WINDOW"
+wait_drawn "$GAME_WINDOW"
 start_play
 for key in w a s d; do
     sleep 0.3
