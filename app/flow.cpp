@@ -83,6 +83,14 @@ void RunFrame() {
     // ENTER is tested first: with both keys down, play starts and nobody quits.
     if (platform::IsKeyDown(platform::Key::Enter) && g_inTitle) g_inTitle = false;
     if (platform::IsKeyDown(platform::Key::Escape) && g_inTitle) platform::PostQuit(0);
+    // A gamepad's Start is ENTER here and Back is ESC. Start still held in
+    // play must not pause at once: it is latched as a pause key is.
+    if (platform::IsKeyDown(platform::Key::PadStart) && g_inTitle) {
+        g_inTitle = false;
+        g_pauseKeyLatched = true;
+    }
+    if (platform::IsKeyDown(platform::Key::PadBack) && g_inTitle) platform::PostQuit(0);
+    HandleMuteKey();
 
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);

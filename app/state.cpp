@@ -4,6 +4,7 @@
 #include "camera/camera.h"
 #include "camera/frustum.h"
 #include "core/asset_file.h"
+#include "core/settings.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
 #include "scenery/terrain.h"
@@ -38,6 +39,10 @@ platform::SoundSample* g_bulletFireSample = nullptr;
 platform::SoundSample* g_explodeSample = nullptr;
 platform::SoundSample* g_ughSample = nullptr;
 platform::MusicStream* g_musicStream = nullptr;
+bool g_muted = false;
+bool g_muteKeyLatched = false;
+
+Settings g_settings;
 
 void ResetProgramState() {
     // Each run, and each test, names its unreadable files afresh.
@@ -67,4 +72,5 @@ void ResetProgramState() {
     g_explodeSample = nullptr;
     g_ughSample = nullptr;
     g_musicStream = nullptr;
+    g_muteKeyLatched = false;
 }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/settings.h"
+#include "core/state.h"
 #include "platform/input.h"
 
 void Camera::Place(float px, float py, float pz, float tx, float ty, float tz, float ux, float uy, float uz) {
@@ -10,17 +12,36 @@ void Camera::Place(float px, float py, float pz, float tx, float ty, float tz, f
     up = Vector3(ux, uy, uz);
 }
 
+namespace {
+
+// 0 inside the dead zone, growing from there to 1 at full deflection.
+float StickPastDeadZone(float v) {
+    const float past = (std::fabs(v) - kStickDeadZone) / (1.0f - kStickDeadZone);
+    if (past <= 0.0f) return 0.0f;
+    return std::copysign(std::fmin(past, 1.0f), v);
+}
+
+}  // namespace
+
 void Camera::MouseLook() {
     int mx = 0, my = 0;
     platform::GetCursorPos(&mx, &my);
     using platform::kMouseLookX;
     using platform::kMouseLookY;
-    if (mx == kMouseLookX && my == kMouseLookY) return;
-    platform::SetCursorPos(kMouseLookX, kMouseLookY);
+    const platform::PadAxes pad = platform::GetPadAxes();
+    const float stickX = StickPastDeadZone(pad.rightX) * kStickLookPixels;
+    const float stickY = StickPastDeadZone(pad.rightY) * kStickLookPixels;
+    const bool cursorMoved = mx != kMouseLookX || my != kMouseLookY;
+    if (!cursorMoved && stickX == 0.0f && stickY == 0.0f) return;
+    if (cursorMoved) platform::SetCursorPos(kMouseLookX, kMouseLookY);
 
-    // One pixel of cursor motion is 1/5000 radian.
-    const float yaw = float(kMouseLookX - mx) / 5000.0f;
-    const float pitch = float(kMouseLookY - my) / 5000.0f;
+    // One pixel of cursor motion is 1/5000 radian times the sensitivity.
+    // With the stick centred, sensitivity 1 and no inversion every step is
+    // exact, so the view turns to the bit as plain mouse look does.
+    const float sensitivity = g_settings.mouseSensitivity;
+    const float yaw = (float(kMouseLookX - mx) - stickX) * sensitivity / 5000.0f;
+    float pitch = (float(kMouseLookY - my) - stickY) * sensitivity / 5000.0f;
+    if (g_settings.invertY) pitch = -pitch;
 
     Vector3 axis = Cross(target - position, up);
     Normalize(axis);

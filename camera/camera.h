@@ -13,13 +13,22 @@ public:
 
     void Place(float px, float py, float pz, float tx, float ty, float tz, float ux, float uy, float uz);
     // Turns the view by the cursor's offset from the fixed point and puts
-    // the cursor back there.
+    // the cursor back there; a gamepad's right stick adds to the offset.
+    // The player's sensitivity and invert-Y settings scale it (1 and off:
+    // one pixel is 1/5000 radian, mouse up looks up).
     void MouseLook();
     // Rotates target about position around axis, used as given (not normalised).
     void TurnView(float angle, const Vector3& axis);
     // Walks along the horizontal part of the view vector times speed.
     void Move(float speed);
 };
+
+// A stick nearer its centre than this counts as centred: worn sticks rest
+// off centre.
+constexpr float kStickDeadZone = 0.25f;
+// The right stick fully over looks as far each frame as this much mouse
+// motion: as fast as the arrow keys turn.
+constexpr float kStickLookPixels = 120.0f;
 
 // Where every game starts, looking one unit along -z.
 inline const Vector3 kCameraStart(234.0f, -155.0f, -319.0f);

@@ -5,10 +5,17 @@
 
 namespace {
 std::set<std::string> g_reportedAssets;
-}
+// A run option, not game state: the reset leaves it alone.
+std::string g_assetFolder = "data";
+}  // namespace
+
+void SetAssetFolder(const std::string& dir) { g_assetFolder = dir; }
 
 AssetRead ReadAssetFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* reason) {
-    return platform::ReadWholeFile(path.c_str(), maxBytes, bytes, reason);
+    static const std::string kData = "data/";
+    const std::string real =
+        path.compare(0, kData.size(), kData) == 0 ? g_assetFolder + "/" + path.substr(kData.size()) : path;
+    return platform::ReadWholeFile(real.c_str(), maxBytes, bytes, reason);
 }
 
 void ForgetReportedAssetProblems() { g_reportedAssets.clear(); }

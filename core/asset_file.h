@@ -14,6 +14,10 @@
 // large, unreadable, no memory).
 using AssetRead = platform::FileRead;
 
+// Where "data/..." paths are read from: "data" (the working directory's) unless
+// the command line named another folder. The name in reports stays "data/...".
+void SetAssetFolder(const std::string& dir);
+
 // Reads at most maxBytes; on failure *reason says why, in a few words. A
 // file over maxBytes is refused by its size, before any of it is read.
 AssetRead ReadAssetFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* reason);

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "core/asset_file.h"
+#include "core/settings.h"
 #include "core/state.h"
+#include "platform/input.h"
 
 namespace {
 
@@ -61,6 +63,7 @@ platform::MusicStream* OpenStream(const char* path) {
 
 void StartSound() {
     g_soundOn = platform::SoundInit(kMixRate, kChannels);
+    ApplySoundVolume();
     g_bulletFireSample = LoadSample("data/bulletFire.wav");
     g_musicStream = OpenStream("data/wpqce.wav");
     platform::SoundPlayStream(g_musicStream, true);
@@ -82,3 +85,20 @@ void StopSound() {
 }
 
 void PlaySound(platform::SoundSample* sample) { platform::SoundPlaySample(sample); }
+
+void ApplySoundVolume() {
+    if (g_muted) {
+        platform::SoundSetVolume(0, 0);
+    } else {
+        platform::SoundSetVolume(g_settings.musicVolume, g_settings.effectsVolume);
+    }
+}
+
+void HandleMuteKey() {
+    const bool held = platform::IsKeyDown(platform::Key::M);
+    if (held && !g_muteKeyLatched) {
+        g_muted = !g_muted;
+        ApplySoundVolume();
+    }
+    g_muteKeyLatched = held;
+}

@@ -11,3 +11,8 @@ void StartSound();
 void StopSound();
 // Starts the sample on a free channel and returns at once.
 void PlaySound(platform::SoundSample* sample);
+
+// The settings' music and effects volume, or silence while g_muted.
+void ApplySoundVolume();
+// M, on any screen: mutes or unmutes all sound, once per press.
+void HandleMuteKey();

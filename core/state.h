@@ -21,10 +21,15 @@
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
 // | g_whiteTexture             | gl (SetFixedGlState)        | one per GL context            |
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
+// | g_muteKeyLatched           | core/sound (M)              | run                           |
+// | g_settings                 | core/settings, app (options)| run; read before the window   |
+// | g_muted                    | core/sound (M), app (--mute)| run; set before the window    |
 //
 // ResetProgramState() empties the asset objects without touching GL or the
 // mixer: release them first (ShutdownGame, StopSound) where that matters.
-// g_whiteTexture belongs to the context, not the game, and is left alone.
+// g_whiteTexture belongs to the context, not the game, and is left alone;
+// so are g_settings and g_muted, which belong to the player and this run and
+// are settled before start-up runs the reset.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +46,7 @@ class Frustum;
 class GlfFont;
 class Monster;
 class ScreenOverlay;
+struct Settings;
 class Terrain;
 class Texture;
 
@@ -76,6 +82,11 @@ extern platform::SoundSample* g_bulletFireSample;
 extern platform::SoundSample* g_explodeSample;
 extern platform::SoundSample* g_ughSample;
 extern platform::MusicStream* g_musicStream;
+extern bool g_muted;           // all sound silent (M, --mute)
+extern bool g_muteKeyLatched;  // M must be let go before it toggles again
+
+// The player's settings (core/settings.h).
+extern Settings g_settings;
 
 // Every object above as at program start.
 void ResetProgramState();

@@ -1,4 +1,5 @@
-// The game's data files: where data/ is, and reading one file whole.
+// The game's data files: where data/ is, and reading one file whole; the
+// player's config folder and writing a file there atomically.
 #pragma once
 
 #include <cstddef>
@@ -23,5 +24,19 @@ enum class FileRead {
 // refused without blocking, and a file over maxBytes before any of it is
 // read. On failure *bytes is empty and *reason says why, in a few words.
 FileRead ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* reason);
+
+// Nothing at all is at path (not even a broken link): what a first run sees.
+bool NothingAt(const std::string& path);
+
+// The player's config folder: $XDG_CONFIG_HOME when it is an absolute path,
+// else $HOME/.config. "" when neither says.
+std::string ConfigHome();
+
+// Replaces path with bytes all at once: written to a temporary file beside
+// it, flushed to disk and renamed over it, so a reader (or a crash) sees the
+// old file or the new one, never a part. Missing folders on the way are made
+// (private to the user). On failure the old file is untouched, no temporary
+// file is left, and *reason says why.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* reason);
 
 }  // namespace platform

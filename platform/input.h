@@ -11,7 +11,33 @@ enum class Key {
     Right,
     Up,
     Down,
+    // Beside the arrows and CONTROL: WASD walk and turn, the left mouse
+    // button fires, M mutes. W, A, S and D are key positions (ZQSD on a
+    // French keyboard); M is the key labelled M.
+    W,
+    A,
+    S,
+    D,
+    M,
+    MouseLeft,
+    // Gamepad buttons, any connected pad (SDL's game-controller layout).
+    PadA,
+    PadB,
+    PadStart,
+    PadBack,
 };
+
+// Gamepad sticks in -1..1 (right and down are positive) and the right
+// trigger in 0..1, raw: the game applies its own dead zone. All 0 without a
+// pad; with several, each axis is the one deflected furthest.
+struct PadAxes {
+    float leftX = 0.0f;
+    float leftY = 0.0f;
+    float rightX = 0.0f;
+    float rightY = 0.0f;
+    float rightTrigger = 0.0f;
+};
+PadAxes GetPadAxes();
 
 // True while the key is held right now.
 bool IsKeyDown(Key key);

@@ -23,6 +23,9 @@ MusicStream* SoundOpenStream(const char* name, std::vector<uint8_t> wav, std::st
 void SoundPlayStream(MusicStream* stream, bool loop);
 // Starts at once on a free channel; plays of one sample overlap.
 void SoundPlaySample(SoundSample* sample);
+// Loudness of the music and of every sample, 0 (silent) to 100 (as
+// recorded), from now on and for what is playing.
+void SoundSetVolume(int musicPercent, int effectsPercent);
 void SoundFreeSample(SoundSample* sample);
 void SoundCloseStream(MusicStream* stream);
 void SoundClose();

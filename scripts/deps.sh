@@ -8,6 +8,8 @@ play_packages=(
   libsdl2-dev libsdl2-mixer-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
   libfreetype-dev fonts-dejavu-core libx11-dev
   xfonts-base          # X11 message boxes need core fonts
+  libinih-dev          # the settings file
+  libcli11-dev         # the command line (header-only)
 )
 test_packages=(
   libgtest-dev python3

@@ -54,6 +54,7 @@ TEST_F(SoundTest, StartsInOrderPlaysAndReleasesEverything) {
     StopSound();
     const std::vector<std::string> expected = {
         "sound init 44100 32",
+        "sound volume 100 100",  // the settings' volumes, before anything plays
         "sound load data/bulletFire.wav",
         "sound open-stream data/wpqce.wav",
         "sound stream data/wpqce.wav loop",

@@ -20,6 +20,7 @@ constexpr uint32_t kFireIntervalMs = 700;
 // vertical the turn keeps the view's length and pitch.
 const float kTurnStep = float(std::atan2(0.8 * std::sin(0.03), std::cos(0.03)));
 const Vector3 kTurnAxis(0.0f, 1.0f, 0.0f);
+constexpr float kTriggerPressed = 0.5f;
 
 void Fire() {
     g_fireTimer.Arm();
@@ -37,15 +38,26 @@ void Fire() {
 void HandlePlayerInput() {
     using platform::IsKeyDown;
     using platform::Key;
-    if (IsKeyDown(Key::Right)) g_camera.TurnView(-kTurnStep, kTurnAxis);
-    if (IsKeyDown(Key::Left)) g_camera.TurnView(kTurnStep, kTurnAxis);
-    if (IsKeyDown(Key::Down)) g_camera.Move(-kWalkSpeed);
-    if (IsKeyDown(Key::Up)) g_camera.Move(kWalkSpeed);
-    if (IsKeyDown(Key::Escape) && !g_pauseKeyLatched) {
+    // The left stick past its dead zone is an arrow held; the right trigger
+    // pressed half way or more is CONTROL.
+    const platform::PadAxes pad = platform::GetPadAxes();
+    const bool right = IsKeyDown(Key::Right) || IsKeyDown(Key::D) || pad.leftX > kStickDeadZone;
+    const bool left = IsKeyDown(Key::Left) || IsKeyDown(Key::A) || pad.leftX < -kStickDeadZone;
+    const bool back = IsKeyDown(Key::Down) || IsKeyDown(Key::S) || pad.leftY > kStickDeadZone;
+    const bool forward = IsKeyDown(Key::Up) || IsKeyDown(Key::W) || pad.leftY < -kStickDeadZone;
+    if (right) g_camera.TurnView(-kTurnStep, kTurnAxis);
+    if (left) g_camera.TurnView(kTurnStep, kTurnAxis);
+    if (back) g_camera.Move(-kWalkSpeed);
+    if (forward) g_camera.Move(kWalkSpeed);
+    // Start pauses as ESC does, under the same latch.
+    const auto pauseHeld = [] { return IsKeyDown(Key::Escape) || IsKeyDown(Key::PadStart); };
+    if (pauseHeld() && !g_pauseKeyLatched) {
         ShowPauseDialog();
         g_pauseKeyLatched = true;
     }
     // Polled again: the key may have been let go while the dialog was open.
-    if (!IsKeyDown(Key::Escape)) g_pauseKeyLatched = false;
-    if (IsKeyDown(Key::Control)) Fire();
+    if (!pauseHeld()) g_pauseKeyLatched = false;
+    if (IsKeyDown(Key::Control) || IsKeyDown(Key::MouseLeft) || IsKeyDown(Key::PadA) ||
+        pad.rightTrigger >= kTriggerPressed)
+        Fire();
 }

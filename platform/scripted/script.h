@@ -30,6 +30,8 @@ void SetFrameCost(uint32_t milliseconds);
 void HoldKey(platform::Key key, bool down);
 void ReleaseAllKeys();
 void MoveMouse(int dx, int dy);
+// The gamepad's sticks and trigger until set again; Reset centres them.
+void SetPadAxes(const platform::PadAxes& axes);
 
 void QueueMessage(const platform::Message& message);
 
@@ -62,7 +64,7 @@ void OnDialog(void (*hook)());
 //   "sound load data/ugh.wav", "sound load-failed data/x.wav",
 //   "sound stream data/wpqce.wav loop", "sound play data/ugh.wav",
 //   "sound free data/ugh.wav", "sound close-stream data/wpqce.wav",
-//   "sound close", "cursor 475 300", "capture on", "capture off",
+//   "sound close", "sound volume 100 80", "cursor 475 300", "capture on", "capture off",
 //   "window create 800x600", "window destroy"
 const std::vector<std::string>& Log();
 void ClearLog();

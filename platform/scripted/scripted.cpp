@@ -32,6 +32,7 @@ struct State {
     std::set<platform::Key> keys;
     int anchorX = platform::kMouseLookX, anchorY = platform::kMouseLookY;
     int motionX = 0, motionY = 0;
+    platform::PadAxes pad;
     bool captured = false;
     std::deque<int> dialogAnswers;
     void (*dialogHook)() = nullptr;
@@ -80,6 +81,7 @@ void Reset(uint32_t now) {
     s.anchorX = platform::kMouseLookX;
     s.anchorY = platform::kMouseLookY;
     s.motionX = s.motionY = 0;
+    s.pad = platform::PadAxes();
     s.captured = false;
     s.dialogAnswers.clear();
     s.dialogHook = nullptr;
@@ -109,6 +111,8 @@ void MoveMouse(int dx, int dy) {
     S().motionX += dx;
     S().motionY += dy;
 }
+
+void SetPadAxes(const platform::PadAxes& axes) { S().pad = axes; }
 
 void QueueMessage(const platform::Message& message) { S().messages.push_back(message); }
 void AnswerDialog(int result) { S().dialogAnswers.push_back(result); }
@@ -226,6 +230,8 @@ void DestroyMainWindow() {
 // ---------------------------------------------------------------- input
 bool IsKeyDown(Key key) { return S().keys.count(key) != 0; }
 
+PadAxes GetPadAxes() { return S().pad; }
+
 // Held keys are the test's, live at every read: nothing to bring up to date.
 void PumpInput() {}
 
@@ -309,6 +315,10 @@ void SoundPlayStream(MusicStream* stream, bool loop) {
 
 void SoundPlaySample(SoundSample* sample) {
     if (sample) Log("sound play " + sample->path);
+}
+
+void SoundSetVolume(int musicPercent, int effectsPercent) {
+    if (S().soundOpen) Log("sound volume " + std::to_string(musicPercent) + " " + std::to_string(effectsPercent));
 }
 
 void SoundFreeSample(SoundSample* sample) {

@@ -1,8 +1,12 @@
-// SDL backend for platform/input.h: held keys from SDL's keyboard state, and
+// SDL backend for platform/input.h: held keys from SDL's keyboard state,
 // mouse look through relative mouse mode so it works where the pointer
 // cannot be warped (Wayland) and never keeps the pointer grabbed when the
-// game is not in play.
+// game is not in play, and gamepads through SDL's game-controller layer,
+// opened and closed as they come and go.
 #include "platform/input.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include "platform/sdl/sdl_state.h"
 
@@ -11,6 +15,26 @@ namespace platform {
 namespace {
 
 bool Held(const Uint8* keys, SDL_Scancode code) { return keys[code] != 0; }
+
+bool PadHeld(SDL_GameControllerButton button) {
+    for (SDL_GameController* pad : sdl::GetState().pads)
+        if (SDL_GameControllerGetButton(pad, button)) return true;
+    return false;
+}
+
+// -1..1 (0..1 for a trigger) from any pad, the one deflected furthest.
+float PadAxis(SDL_GameControllerAxis axis) {
+    float best = 0.0f;
+    for (SDL_GameController* pad : sdl::GetState().pads) {
+        const float v = std::max(-1.0f, float(SDL_GameControllerGetAxis(pad, axis)) / 32767.0f);
+        if (std::fabs(v) > std::fabs(best)) best = v;
+    }
+    return best;
+}
+
+SDL_JoystickID InstanceOf(SDL_GameController* pad) {
+    return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+}
 
 }  // namespace
 
@@ -24,8 +48,29 @@ bool IsKeyDown(Key key) {
         case Key::Right: return Held(keys, SDL_SCANCODE_RIGHT);
         case Key::Up: return Held(keys, SDL_SCANCODE_UP);
         case Key::Down: return Held(keys, SDL_SCANCODE_DOWN);
+        // Walking keys by position; M by its label, wherever the layout has it.
+        case Key::W: return Held(keys, SDL_SCANCODE_W);
+        case Key::A: return Held(keys, SDL_SCANCODE_A);
+        case Key::S: return Held(keys, SDL_SCANCODE_S);
+        case Key::D: return Held(keys, SDL_SCANCODE_D);
+        case Key::M: return Held(keys, SDL_GetScancodeFromKey(SDLK_m));
+        case Key::MouseLeft: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
+        case Key::PadA: return PadHeld(SDL_CONTROLLER_BUTTON_A);
+        case Key::PadB: return PadHeld(SDL_CONTROLLER_BUTTON_B);
+        case Key::PadStart: return PadHeld(SDL_CONTROLLER_BUTTON_START);
+        case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
     }
     return false;
+}
+
+PadAxes GetPadAxes() {
+    PadAxes axes;
+    axes.leftX = PadAxis(SDL_CONTROLLER_AXIS_LEFTX);
+    axes.leftY = PadAxis(SDL_CONTROLLER_AXIS_LEFTY);
+    axes.rightX = PadAxis(SDL_CONTROLLER_AXIS_RIGHTX);
+    axes.rightY = PadAxis(SDL_CONTROLLER_AXIS_RIGHTY);
+    axes.rightTrigger = PadAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    return axes;
 }
 
 // SDL's key state changes only while events are pumped.
@@ -76,7 +121,35 @@ void HandleInputEvent(const SDL_Event& event) {
     if (event.type == SDL_MOUSEMOTION && s.captureActive) {
         s.motionX += event.motion.xrel;
         s.motionY += event.motion.yrel;
+    } else if (event.type == SDL_CONTROLLERDEVICEADDED) {
+        // Pads present at start are announced this way too. which: a device index.
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(event.cdevice.which);
+        for (SDL_GameController* pad : s.pads)
+            if (InstanceOf(pad) == id) return;
+        if (SDL_GameController* pad = SDL_GameControllerOpen(event.cdevice.which)) s.pads.push_back(pad);
+    } else if (event.type == SDL_CONTROLLERDEVICEREMOVED) {
+        // which: the instance id of the pad that went.
+        for (auto it = s.pads.begin(); it != s.pads.end(); ++it) {
+            if (InstanceOf(*it) != event.cdevice.which) continue;
+            SDL_GameControllerClose(*it);
+            s.pads.erase(it);
+            return;
+        }
     }
+}
+
+void OpenGamepads() {
+    // Without the subsystem (no joystick support here) the game runs on
+    // keyboard and mouse alone.
+    GetState().padsInitialised = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+}
+
+void CloseGamepads() {
+    State& s = GetState();
+    for (SDL_GameController* pad : s.pads) SDL_GameControllerClose(pad);
+    s.pads.clear();
+    if (s.padsInitialised) ReleaseSubsystems(SDL_INIT_GAMECONTROLLER);
+    s.padsInitialised = false;
 }
 
 }  // namespace sdl

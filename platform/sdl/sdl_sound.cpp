@@ -88,6 +88,13 @@ void SoundPlaySample(SoundSample* sample) {
     if (audioOpen && sample) Mix_PlayChannel(-1, sample->chunk, 0);
 }
 
+void SoundSetVolume(int musicPercent, int effectsPercent) {
+    if (!audioOpen) return;
+    // -1: every channel, playing or not; music has its own volume.
+    Mix_Volume(-1, effectsPercent * MIX_MAX_VOLUME / 100);
+    Mix_VolumeMusic(musicPercent * MIX_MAX_VOLUME / 100);
+}
+
 void SoundFreeSample(SoundSample* sample) {
     if (!sample) return;
     Mix_FreeChunk(sample->chunk);

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <vector>
+
 #include "platform/input.h"
 
 namespace platform::sdl {
@@ -30,6 +32,10 @@ struct State {
     int cursorY = platform::kMouseLookY;
     int motionX = 0;
     int motionY = 0;
+
+    // Every gamepad connected now, in the order they came.
+    std::vector<SDL_GameController*> pads;
+    bool padsInitialised = false;
 };
 
 State& GetState();
@@ -41,8 +47,13 @@ void UpdateCapture();
 // Quits these subsystems, and SDL itself once nothing else uses it.
 void ReleaseSubsystems(Uint32 flags);
 
-// Mouse motion for the look; every other input event is sampled, not queued.
+// Mouse motion for the look and gamepads coming and going; every other
+// input event is sampled, not queued.
 void HandleInputEvent(const SDL_Event& event);
+// With the window: gamepads are opened as SDL announces them, and closed
+// with it.
+void OpenGamepads();
+void CloseGamepads();
 
 // Empties SDL's queue: input is sampled, window messages wait for
 // PollMessage. Keys and the cursor are current afterwards.

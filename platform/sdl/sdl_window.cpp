@@ -175,6 +175,7 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     SDL_GL_SetSwapInterval(0);
     s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
     sdl::UpdateCapture();
+    sdl::OpenGamepads();
     // The decorations are usually known after one pump: the first frame
     // then already has its final size. Events stay queued for the poll.
     s.askedWidth = width;
@@ -233,6 +234,7 @@ void DestroyMainWindow() {
     if (!s.window) return;
     s.focused = false;
     sdl::UpdateCapture();
+    sdl::CloseGamepads();
     SDL_GL_MakeCurrent(s.window, nullptr);
     SDL_GL_DeleteContext(s.context);
     SDL_DestroyWindow(s.window);

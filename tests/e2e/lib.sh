@@ -18,6 +18,7 @@ E2E_WM_PID=
 GAME_PID=
 GAME_RC=
 GAME_WINDOW=
+GAME_ARGS=()   # command-line arguments for the game
 
 e2e_cleanup() {
     local rc=$?
@@ -94,14 +95,15 @@ start_wm() {
     done
 }
 
-# Runs the game in the background; arguments are extra VAR=value settings.
-# Sound goes to the dummy driver unless a setting says otherwise. SIGINT is
-# given back its default, which the shell takes from background jobs, so
-# the game gets it as it would from a terminal. E2E_PRELOAD (sanitizer
+# Runs the game in the background; arguments are extra VAR=value settings,
+# GAME_ARGS the game's own. Sound goes to the dummy driver and the settings
+# file to a private folder unless a setting says otherwise. SIGINT is given
+# back its default, which the shell takes from background jobs, so the game
+# gets it as it would from a terminal. E2E_PRELOAD (sanitizer
 # build, see CMakeLists.txt) is preloaded into the game.
 start_game() {
     env --default-signal=INT -u SDL_VIDEODRIVER ${E2E_PRELOAD:+"LD_PRELOAD=$E2E_PRELOAD"} \
-        SDL_AUDIODRIVER=dummy "$@" "$E2E_GAME" \
+        SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$E2E_TMP/config" "$@" "$E2E_GAME" "${GAME_ARGS[@]}" \
         >"$E2E_OUT/game.out.log" 2>"$E2E_OUT/game.err.log" &
     GAME_PID=$!
 }

@@ -1,0 +1,43 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "core/settings.h"
+#include "core/state.h"
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine options;
+    CLI::App app(
+        "Orvanthe: a small first-person action game.\n"
+        "Settings are kept in $XDG_CONFIG_HOME/orvanthe/settings.ini (~/.config/orvanthe/settings.ini).",
+        "orvanthe");
+    app.set_version_flag("--version", std::string("orvanthe ") + ORVANTHE_VERSION);
+    auto* full = app.add_flag("--fullscreen", options.fullscreen, "Start fullscreen, this time");
+    auto* windowed = app.add_flag("--windowed", options.windowed, "Start in a window, this time");
+    full->excludes(windowed);
+    app.add_option("--data", options.dataDir, "Read the game's files (f.glf, sky.bmp, ...) from DIR instead of data/")
+        ->type_name("DIR")
+        ->check(CLI::ExistingDirectory);
+    app.add_flag("--mute", options.mute, "Start with all sound off (M turns it on)");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        options.exitCode = 0;
+    } catch (const CLI::CallForVersion&) {
+        std::printf("%s\n", app.version().c_str());
+        options.exitCode = 0;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "orvanthe: %s\n%s", e.what(), app.help().c_str());
+        options.exitCode = 2;
+    }
+    return options;
+}
+
+void ApplyCommandLine(const CommandLine& options) {
+    if (options.fullscreen) g_settings.fullscreen = true;
+    if (options.windowed) g_settings.fullscreen = false;
+    if (options.mute) g_muted = true;
+}

@@ -1,0 +1,23 @@
+// The command line: --help, --version, --fullscreen, --windowed,
+// --data DIR, --mute. Nothing here is kept: the settings file holds only
+// what the player changes in the game.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+    // 0 after --help or --version, 2 after a mistake (usage printed): the
+    // program ends with it at once. -1: run the game.
+    int exitCode = -1;
+    bool fullscreen = false;  // --fullscreen
+    bool windowed = false;    // --windowed
+    bool mute = false;        // --mute
+    std::string dataDir;      // --data DIR, "" when not given
+};
+
+// Parses argv; help, the version and mistakes are printed here.
+CommandLine ParseCommandLine(int argc, char** argv);
+
+// Puts the options into this run's g_settings and g_muted; the settings
+// must have been loaded first, as they are overridden.
+void ApplyCommandLine(const CommandLine& options);

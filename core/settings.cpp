@@ -1,0 +1,182 @@
+#include "core/settings.h"
+
+#include <ini.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "core/state.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr size_t kMaxSettingsBytes = 64 * 1024;
+
+// What the file holds as far as the game knows, and whether it may be
+// written: not when it was there but could not be read whole.
+std::string g_path;
+Settings g_onDisk;
+bool g_writable = true;
+
+struct ParseState {
+    Settings* settings = nullptr;
+    const char* next = nullptr;  // the text not yet handed to inih
+    int line = 0;                // of the text inih has now
+    bool lineStart = true;
+    std::string problem;  // the handler's first complaint,
+    int problemLine = 0;  // and its line
+};
+
+// fgets over the text, counting lines, so the handler knows where it is.
+char* ReadLine(char* out, int size, void* stream) {
+    auto* state = static_cast<ParseState*>(stream);
+    if (*state->next == '\0' || size < 2) return nullptr;
+    if (state->lineStart) ++state->line;
+    int n = 0;
+    while (n < size - 1 && state->next[n] != '\0' && (n == 0 || state->next[n - 1] != '\n')) ++n;
+    std::memcpy(out, state->next, size_t(n));
+    out[n] = '\0';
+    state->next += n;
+    state->lineStart = out[n - 1] == '\n';
+    return out;
+}
+
+bool ParseBool(const char* value, bool* out) {
+    std::string v(value);
+    for (char& c : v) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (v == "true" || v == "yes" || v == "on" || v == "1") {
+        *out = true;
+        return true;
+    }
+    if (v == "false" || v == "no" || v == "off" || v == "0") {
+        *out = false;
+        return true;
+    }
+    return false;
+}
+
+bool ParseInt(const char* value, int low, int high, int* out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(value, &end, 10);
+    if (end == value || *end != '\0' || errno != 0 || v < low || v > high) return false;
+    *out = int(v);
+    return true;
+}
+
+bool ParseFloat(const char* value, float low, float high, float* out) {
+    char* end = nullptr;
+    errno = 0;
+    const float v = std::strtof(value, &end);
+    if (end == value || *end != '\0' || errno != 0 || !(v >= low && v <= high)) return false;
+    *out = v;
+    return true;
+}
+
+// One key. Returns 0 (inih's "error on this line") for an unknown key or a
+// value out of its range; the first such line is the one reported.
+int OnKey(void* user, const char* section, const char* name, const char* value) {
+    auto* state = static_cast<ParseState*>(user);
+    Settings& s = *state->settings;
+    std::string key = std::string(section) + "." + name;
+    for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
+    bool ok = false;
+    bool known = true;
+    if (key == "display.fullscreen") {
+        ok = ParseBool(value, &s.fullscreen);
+    } else if (key == "controls.mouse_sensitivity") {
+        ok = ParseFloat(value, kMinMouseSensitivity, kMaxMouseSensitivity, &s.mouseSensitivity);
+    } else if (key == "controls.invert_y") {
+        ok = ParseBool(value, &s.invertY);
+    } else if (key == "sound.music_volume") {
+        ok = ParseInt(value, 0, 100, &s.musicVolume);
+    } else if (key == "sound.effects_volume") {
+        ok = ParseInt(value, 0, 100, &s.effectsVolume);
+    } else {
+        known = false;
+    }
+    if (ok) return 1;
+    if (state->problem.empty()) {
+        state->problem = known ? "bad value '" + std::string(value) + "' for " + key : "unknown key " + key;
+        state->problemLine = state->line;
+    }
+    return 0;
+}
+
+// The shortest decimal that reads back as the same float.
+std::string FloatText(float v) {
+    char text[32];
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, double(v));
+        if (std::strtof(text, nullptr) == v) break;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ParseSettings(const std::string& text, Settings* settings) {
+    if (text.find('\0') != std::string::npos) return "not a text file";
+    ParseState state;
+    state.settings = settings;
+    state.next = text.c_str();
+    const int result = ini_parse_stream(ReadLine, &state, OnKey, &state);
+    if (result == 0) return "";
+    if (result < 0) return "out of memory";
+    // inih names the first bad line; the handler says what was wrong with
+    // it, unless the line itself was not INI.
+    const std::string what = state.problemLine == result ? state.problem : "not a setting";
+    return "line " + std::to_string(result) + ": " + what;
+}
+
+std::string FormatSettings(const Settings& s) {
+    auto onOff = [](bool b) { return b ? "true" : "false"; };
+    std::string text = "# Orvanthe's settings. The game writes this file when a setting changes in the game.\n";
+    text += "[display]\nfullscreen = " + std::string(onOff(s.fullscreen)) + "\n\n";
+    text += "[controls]\n";
+    text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
+    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";
+    text += "[sound]\n";
+    text += "music_volume = " + std::to_string(s.musicVolume) + "\n";
+    text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n";
+    return text;
+}
+
+std::string SettingsPath() {
+    const std::string home = platform::ConfigHome();
+    return home.empty() ? "" : home + "/orvanthe/settings.ini";
+}
+
+void LoadSettings(const std::string& path) {
+    g_path = path;
+    g_settings = Settings();
+    g_onDisk = Settings();
+    g_writable = true;
+    if (path.empty() || platform::NothingAt(path)) return;
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    if (platform::ReadWholeFile(path.c_str(), kMaxSettingsBytes, &bytes, &problem) == platform::FileRead::Ok)
+        problem = ParseSettings(std::string(bytes.begin(), bytes.end()), &g_settings);
+    g_onDisk = g_settings;
+    if (problem.empty()) return;
+    g_writable = false;
+    std::fprintf(stderr, "orvanthe: %s: %s; defaults used for what could not be read, the file is left as it is\n",
+                 path.c_str(), problem.c_str());
+}
+
+bool SaveSettings() {
+    if (g_settings == g_onDisk) return true;
+    if (!g_writable || g_path.empty()) return false;
+    std::string reason;
+    if (!platform::WriteFileAtomically(g_path, FormatSettings(g_settings), &reason)) {
+        std::fprintf(stderr, "orvanthe: cannot save the settings to %s: %s\n", g_path.c_str(), reason.c_str());
+        return false;
+    }
+    g_onDisk = g_settings;
+    return true;
+}

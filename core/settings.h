@@ -1,0 +1,44 @@
+// The player's settings: what is kept between runs in
+// $XDG_CONFIG_HOME/orvanthe/settings.ini (~/.config/... without it).
+// A file that cannot be read whole is warned about once and never written
+// over, so a player's typo does not cost them the rest of their settings.
+#pragma once
+
+#include <string>
+
+struct Settings {
+    bool fullscreen = false;
+    float mouseSensitivity = 1.0f;  // scales mouse and right-stick look
+    bool invertY = false;           // mouse up (stick up) looks down
+    int musicVolume = 100;          // percent
+    int effectsVolume = 100;        // percent
+
+    bool operator==(const Settings& o) const {
+        return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
+               musicVolume == o.musicVolume && effectsVolume == o.effectsVolume;
+    }
+    bool operator!=(const Settings& o) const { return !(*this == o); }
+};
+
+constexpr float kMinMouseSensitivity = 0.05f;
+constexpr float kMaxMouseSensitivity = 20.0f;
+
+// Reads an INI text over *settings: each key read well replaces its
+// default, the rest stay. Returns "" for a clean text, else the first
+// problem ("line 3: unknown key 'foo'").
+std::string ParseSettings(const std::string& text, Settings* settings);
+std::string FormatSettings(const Settings& settings);
+
+// The file's path, or "" when neither XDG_CONFIG_HOME nor HOME says where.
+std::string SettingsPath();
+
+// Start-up: fills g_settings from the file at path (defaults where it
+// has none). A missing file is no problem; anything else it gets wrong is
+// one warning line on stderr, and the file is then left as it is.
+void LoadSettings(const std::string& path);
+
+// After the game has changed g_settings: writes them, atomically, when they
+// differ from the file's, unless the file was one LoadSettings warned
+// about. A failed write is one line on stderr; the old file stays whole.
+// Returns true when the file holds g_settings afterwards.
+bool SaveSettings();

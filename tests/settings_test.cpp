@@ -1,0 +1,247 @@
+// The settings file: reading it over the defaults, one warning for a file
+// the game cannot read whole (which is then never written over), writing
+// only what changed, and writing atomically.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "core/settings.h"
+#include "core/state.h"
+#include "game_fixture.h"
+#include "platform/files.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int CountLines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
+
+// Names in the folder, for spotting a temporary file left behind.
+std::string Listing(const std::string& dir) {
+    FILE* ls = popen(("ls -A " + dir).c_str(), "r");
+    if (!ls) return "?";
+    std::string out;
+    char buffer[256];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, ls)) out.append(buffer, n);
+    pclose(ls);
+    return out;
+}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { g_settings = Settings(); }
+    void TearDown() override {
+        LoadSettings("");
+        g_settings = Settings();
+    }
+    void Write(const std::string& text) { scratch_.Write("settings.ini", text); }
+    std::string Path() const { return scratch_.path() + "/settings.ini"; }
+    // LoadSettings with its stderr.
+    std::string Load(const std::string& path) {
+        testing::internal::CaptureStderr();
+        LoadSettings(path);
+        return testing::internal::GetCapturedStderr();
+    }
+
+    ScratchDir scratch_;
+};
+
+}  // namespace
+
+TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
+    Settings custom;
+    custom.fullscreen = true;
+    custom.mouseSensitivity = 1.1f;
+    custom.invertY = true;
+    custom.musicVolume = 0;
+    custom.effectsVolume = 35;
+    struct Case {
+        const char* text;
+        Settings expected;
+        const char* problem;
+    };
+    Settings half;
+    half.mouseSensitivity = 0.5f;
+    half.musicVolume = 70;
+    const Case cases[] = {
+        {"", Settings(), ""},
+        {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
+        {"[sound]\nmusic_volume = 70\n[controls]\nmouse_sensitivity = 0.5\nwalk = fast\n", half,
+         "line 5: unknown key controls.walk"},
+        {"[controls]\nmouse_sensitivity = 0.5\n[sound]\nmusic_volume = 101\nmusic_volume = 70\n", half,
+         "line 4: bad value '101' for sound.music_volume"},
+        {"[controls]\nmouse_sensitivity = 0.5x\nmouse_sensitivity = 0.5\n[sound]\nmusic_volume=70\n", half,
+         "line 2: bad value '0.5x' for controls.mouse_sensitivity"},
+        {"[controls]\nmouse_sensitivity = 0\n", Settings(), "line 2: bad value '0' for controls.mouse_sensitivity"},
+        {"[controls]\ninvert_y = maybe\n", Settings(), "line 2: bad value 'maybe' for controls.invert_y"},
+        {"fullscreen = true\n", Settings(), "line 1: unknown key .fullscreen"},
+        {"[display\nfullscreen = true\n", Settings(), "line 1: not a setting"},
+        {"[display]\nfullscreen\n[sound]\nmusic_volume = 70\n",
+         [] {
+             Settings s;
+             s.musicVolume = 70;
+             return s;
+         }(),
+         "line 2: not a setting"},
+        {"[display]\nFullscreen = ON\n",
+         [] {
+             Settings s;
+             s.fullscreen = true;
+             return s;
+         }(),
+         ""},
+    };
+    for (const Case& c : cases) {
+        Settings got;
+        EXPECT_EQ(ParseSettings(c.text, &got), c.problem) << c.text;
+        EXPECT_TRUE(got == c.expected) << c.text;
+    }
+    EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &half), "not a text file");
+
+    // What the game writes reads back as it was, floats to the bit.
+    for (const Settings& s : {Settings(), custom}) {
+        Settings back;
+        back.musicVolume = 3;
+        EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
+        EXPECT_TRUE(back == s) << FormatSettings(s);
+    }
+}
+
+TEST(SettingsText, ThePathFollowsXdgConfigHomeThenHome) {
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string keepXdg = oldXdg ? oldXdg : "";
+    const std::string keepHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", "/home/player", 1);
+    setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    EXPECT_EQ(SettingsPath(), "/xdg/orvanthe/settings.ini");
+    setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
+    EXPECT_EQ(SettingsPath(), "/home/player/.config/orvanthe/settings.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsPath(), "/home/player/.config/orvanthe/settings.ini");
+    unsetenv("HOME");
+    EXPECT_EQ(SettingsPath(), "");
+    setenv("HOME", keepHome.c_str(), 1);
+    if (oldXdg) setenv("XDG_CONFIG_HOME", keepXdg.c_str(), 1);
+}
+
+// No file: defaults, no warning, nothing written until a setting changes;
+// then the folders are made and the file holds the change.
+TEST_F(SettingsFile, AMissingFileIsWrittenOnlyOnAChange) {
+    const std::string path = scratch_.path() + "/config/orvanthe/settings.ini";
+    EXPECT_EQ(Load(path), "");
+    EXPECT_TRUE(g_settings == Settings());
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_TRUE(platform::NothingAt(scratch_.path() + "/config")) << "written without a change";
+
+    g_settings.fullscreen = true;
+    g_settings.mouseSensitivity = 2.5f;
+    EXPECT_TRUE(SaveSettings());
+    Settings back;
+    EXPECT_EQ(ParseSettings(ReadText(path), &back), "");
+    EXPECT_TRUE(back == g_settings);
+    EXPECT_EQ(Listing(scratch_.path() + "/config/orvanthe"), "settings.ini\n");
+    struct stat st;
+    ASSERT_EQ(stat((scratch_.path() + "/config").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // Read again: nothing changed, nothing written.
+    EXPECT_EQ(Load(path), "");
+    EXPECT_TRUE(back == g_settings);
+}
+
+// A file with a mistake in it, or one that cannot be read, is one warning
+// line; what could be read is used, and the file is never written over.
+TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
+    struct Case {
+        std::string text;
+        bool readable;
+        const char* warning;  // part of the one line
+    };
+    const Case cases[] = {
+        {"[controls]\ninvert_y = true\nsensitivity = 3\n[sound]\nmusic_volume = 250\n", true,
+         "line 3: unknown key controls.sensitivity"},
+        {"[controls]\ninvert_y = true\n[sound\n", true, "line 3: not a setting"},
+        {"[controls]\ninvert_y = true\n", false, "not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string path = Path();
+        if (c.readable) {
+            Write(c.text);
+        } else {
+            path = scratch_.path() + "/data";  // a folder
+        }
+        const std::string before = c.readable ? ReadText(path) : Listing(path);
+        const std::string warning = Load(path);
+        EXPECT_EQ(CountLines(warning), 1) << warning;
+        EXPECT_NE(warning.find(c.warning), std::string::npos) << warning;
+        EXPECT_NE(warning.find(path), std::string::npos) << warning;
+        EXPECT_EQ(g_settings.invertY, c.readable);
+        EXPECT_EQ(g_settings.musicVolume, 100);
+
+        testing::internal::CaptureStderr();
+        g_settings.fullscreen = true;
+        EXPECT_FALSE(SaveSettings());
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(c.readable ? ReadText(path) : Listing(path), before) << "written over";
+    }
+}
+
+// A write that fails leaves the old file whole and no temporary file: here
+// the disk "fills up" halfway (a file size limit, which binds root too), and
+// the target is a folder.
+TEST_F(SettingsFile, AFailedWriteKeepsTheOldFile) {
+    Write("[sound]\nmusic_volume = 40\n");
+    const std::string old = ReadText(Path());
+    EXPECT_EQ(Load(Path()), "");
+    g_settings.effectsVolume = 10;
+
+    rlimit keep;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &keep), 0);
+    rlimit small = keep;
+    small.rlim_cur = 150;  // less than the file, more than the warning
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    testing::internal::CaptureStderr();
+    const bool saved = SaveSettings();
+    const std::string warning = testing::internal::GetCapturedStderr();
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &keep), 0);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(CountLines(warning), 1);
+    EXPECT_NE(warning.find("cannot write"), std::string::npos) << warning;
+    EXPECT_EQ(ReadText(Path()), old);
+    EXPECT_EQ(Listing(scratch_.path()), "data\nsettings.ini\n");
+
+    // Once the disk has room again the change goes out.
+    EXPECT_TRUE(SaveSettings());
+    Settings back;
+    EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
+    EXPECT_EQ(back.effectsVolume, 10);
+    EXPECT_EQ(back.musicVolume, 40);
+
+    // A folder put where the file should be after it was read: the rename
+    // fails, the folder and what is in it stay.
+    const std::string path = scratch_.path() + "/later.ini";
+    EXPECT_EQ(Load(path), "");
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    scratch_.Write("later.ini/keep", "x");
+    g_settings.invertY = true;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveSettings());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot replace"), std::string::npos);
+    EXPECT_EQ(Listing(path), "keep\n");
+    EXPECT_EQ(Listing(scratch_.path()), "data\nlater.ini\nsettings.ini\n");
+}
