@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/display.h"
 #include "app/flow.h"
 #include "app/startup.h"
 #include "gl/gl_state.h"
@@ -39,6 +40,8 @@ void WindowProc(const platform::Message& message) {
         platform::PostQuit(0);
         break;
     case platform::MessageType::Focus:
+        if (!message.focused) HandleFocusLost();
+        break;
     case platform::MessageType::Quit:
         break;
     }

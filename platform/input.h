@@ -11,6 +11,8 @@ enum class Key {
     Right,
     Up,
     Down,
+    F11,      // fullscreen toggle
+    Alt,      // either Alt key; Alt+Enter also toggles fullscreen
 };
 
 // True while the key is held right now.

@@ -44,6 +44,16 @@ bool PollMessage(Message* message);
 // gone. Up to date as of the last poll.
 bool WindowShown();
 
+// Whether the window has the keyboard focus, as of the last poll.
+bool WindowFocused();
+
+// Borderless fullscreen on the desktop's own mode, or back to the window
+// as it was. False, with nothing changed, where the desktop refuses. The
+// size change arrives as a Resize message; some window managers also take
+// the focus away and give it back on the way.
+bool SetFullscreen(bool fullscreen);
+bool IsFullscreen();
+
 void SetCaption(const char* caption);
 void SwapWindowBuffers();
 

@@ -24,6 +24,8 @@ bool IsKeyDown(Key key) {
         case Key::Right: return Held(keys, SDL_SCANCODE_RIGHT);
         case Key::Up: return Held(keys, SDL_SCANCODE_UP);
         case Key::Down: return Held(keys, SDL_SCANCODE_DOWN);
+        case Key::F11: return Held(keys, SDL_SCANCODE_F11);
+        case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
     }
     return false;
 }
