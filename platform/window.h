@@ -14,7 +14,7 @@ enum class MessageType {
     Quit,    // the quit request posted by PostQuit; carries exitCode
     Close,   // the user closed the window (close box, WM_DELETE_WINDOW, SIGTERM)
     Resize,  // the drawable changed size; carries width and height in pixels
-    Focus,   // keyboard focus gained (focused = true) or lost
+    Focus,   // keyboard focus gained (focused = true) or lost; not while a dialog is open
 };
 
 struct Message {

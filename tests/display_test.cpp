@@ -45,7 +45,7 @@ protected:
         script::QueueMessage(m);
     }
 
-    // One frame with the key held, one with it let go.
+    // Two frames with the keys held (one toggle), one with them let go.
     void Press(std::initializer_list<Key> keys) {
         for (Key k : keys) script::HoldKey(k, true);
         RunFrame();
