@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/display.h"
 #include "camera/camera.h"
 #include "core/dialogs.h"
 #include "core/sound.h"
@@ -51,12 +52,23 @@ void TitleFrame() {
     g_bullets.clear();
 }
 
+float SkyWidening() {
+    GLint viewport[4] = {0, 0, 4, 3};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const long width = viewport[2], height = viewport[3];
+    if (width * 3 <= height * 4) return 1.0f;
+    return float(width * 3) / float(height * 4);
+}
+
 // The sky is drawn on the identity modelview, in eye space: it neither
-// turns nor moves with the camera.
+// turns nor moves with the camera. The box is just wide enough for a 4:3
+// view; a wider view would see its side faces, so the box widens with the
+// view and its far face fills the frame as at 4:3.
 void ClearAndDrawSky() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    DrawSkyBox(234.0f, -155.0f, -319.0f, 2000.0f, 2000.0f, 2000.0f);
+    const float widen = SkyWidening();
+    DrawSkyBox(234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f);
 }
 
 // Unpaced frames of play, with no messages and no rules, for the three
@@ -80,8 +92,9 @@ void RunFrame() {
         g_firstFrame = true;
         g_inTitle = true;
     }
+    HandleFullscreenKeys();
     // ENTER is tested first: with both keys down, play starts and nobody quits.
-    if (platform::IsKeyDown(platform::Key::Enter) && g_inTitle) g_inTitle = false;
+    if (platform::IsKeyDown(platform::Key::Enter) && !EnterIsTheToggles() && g_inTitle) g_inTitle = false;
     if (platform::IsKeyDown(platform::Key::Escape) && g_inTitle) platform::PostQuit(0);
     // A gamepad's Start is ENTER here and Back is ESC. Start still held in
     // play must not pause at once: it is latched as a pause key is.

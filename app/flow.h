@@ -22,6 +22,9 @@ void NewGame();
 void TitleFrame();
 
 void ClearAndDrawSky();
+// How much wider than at 4:3 the sky box is drawn for the current
+// viewport: 1 up to 4:3, the viewport's aspect over 4:3 beyond.
+float SkyWidening();
 void RunVictoryLap();
 
 void PlaceCameraAtStart();

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/display.h"
 #include "app/flow.h"
 #include "app/startup.h"
+#include "core/settings.h"
+#include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/clock.h"
 
@@ -39,6 +42,8 @@ void WindowProc(const platform::Message& message) {
         platform::PostQuit(0);
         break;
     case platform::MessageType::Focus:
+        if (!message.focused) HandleFocusLost();
+        break;
     case platform::MessageType::Quit:
         break;
     }
@@ -84,6 +89,8 @@ int ProgramMain() {
         std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
         return 1;
     }
+    // From the settings or the command line; the resize follows as a message.
+    if (g_settings.fullscreen) platform::SetFullscreen(true);
     InitGame();
     const int exitCode = RunMainLoop();
     ShutdownGame();

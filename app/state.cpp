@@ -18,6 +18,10 @@ bool g_firstFrame = false;
 uint32_t g_victoryStart = 0;
 char g_windowTitle[256] = "";
 
+bool g_fullscreenKeyLatched = false;
+bool g_enterTakenByToggle = false;
+TickTimer g_fullscreenSettle;
+
 Camera g_camera;
 Frustum g_frustum;
 std::vector<std::unique_ptr<Bullet>> g_bullets;
@@ -51,6 +55,10 @@ void ResetProgramState() {
     g_firstFrame = false;
     g_victoryStart = 0;
     g_windowTitle[0] = '\0';
+
+    g_fullscreenKeyLatched = false;
+    g_enterTakenByToggle = false;
+    g_fullscreenSettle = TickTimer();
 
     g_camera = Camera();
     g_frustum = Frustum();

@@ -8,6 +8,9 @@
 // | g_inTitle, g_firstFrame    | app/flow (frame driver)     | run                           |
 // | g_victoryStart             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
+// | g_fullscreenKeyLatched,    | app/display (F11, Alt+Enter)| run                           |
+// |   g_enterTakenByToggle     |                             |                               |
+// | g_fullscreenSettle         | app/display (focus churn)   | run; armed by every toggle    |
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
 // | g_frustum                  | world (each frame of play)  | run                           |
 // | g_bullets                  | world/controls, world       | run; the title screen clears  |
@@ -55,6 +58,11 @@ extern bool g_inTitle;
 extern bool g_firstFrame;
 extern uint32_t g_victoryStart;
 extern char g_windowTitle[256];
+
+// Fullscreen and focus.
+extern bool g_fullscreenKeyLatched;  // F11 or Alt+Enter must be let go first
+extern bool g_enterTakenByToggle;    // the ENTER of Alt+Enter, until let go
+extern TickTimer g_fullscreenSettle; // focus lost this soon after a toggle is the toggle's
 
 // The player and the world of play.
 extern Camera g_camera;

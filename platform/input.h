@@ -25,6 +25,8 @@ enum class Key {
     PadB,
     PadStart,
     PadBack,
+    F11,      // fullscreen toggle
+    Alt,      // either Alt key; Alt+Enter also toggles fullscreen
 };
 
 // Gamepad sticks in -1..1 (right and down are positive) and the right

@@ -14,7 +14,7 @@ enum class MessageType {
     Quit,    // the quit request posted by PostQuit; carries exitCode
     Close,   // the user closed the window (close box, WM_DELETE_WINDOW, SIGTERM)
     Resize,  // the drawable changed size; carries width and height in pixels
-    Focus,   // keyboard focus gained (focused = true) or lost
+    Focus,   // keyboard focus gained (focused = true) or lost; not while a dialog is open
 };
 
 struct Message {
@@ -43,6 +43,16 @@ bool PollMessage(Message* message);
 // False while nobody can see a frame: the window is unmapped, minimised or
 // gone. Up to date as of the last poll.
 bool WindowShown();
+
+// Whether the window has the keyboard focus, as of the last poll.
+bool WindowFocused();
+
+// Borderless fullscreen on the desktop's own mode, or back to the window
+// as it was. False, with nothing changed, where the desktop refuses. The
+// size change arrives as a Resize message; some window managers also take
+// the focus away and give it back on the way.
+bool SetFullscreen(bool fullscreen);
+bool IsFullscreen();
 
 void SetCaption(const char* caption);
 void SwapWindowBuffers();

@@ -47,6 +47,16 @@ void OnSwap(void (*hook)(int swaps));
 // as asked). Whole-game tests run small to stay fast.
 void SetWindowSize(int width, int height);
 
+// The player (or the window manager) resizes the window: the drawable
+// takes the new size at once and a Resize message is queued.
+void ResizeWindow(int width, int height);
+
+// The desktop's size, which fullscreen takes (1920 x 1080 unless set).
+void SetScreenSize(int width, int height);
+// Make every fullscreen switch also queue a focus loss, as some window
+// managers do; the focus comes back only when the test queues it.
+void LoseFocusOnFullscreenSwitch(bool lose);
+
 // Hide (unmap, minimise) or show the window; it starts shown.
 void SetWindowShown(bool shown);
 

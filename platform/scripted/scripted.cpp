@@ -42,6 +42,11 @@ struct State {
     int forcedWidth = 0, forcedHeight = 0;
     bool windowExists = false;
     bool windowShown = true;
+    bool focused = true;
+    bool fullscreen = false;
+    int windowedWidth = 0, windowedHeight = 0;
+    int screenWidth = 1920, screenHeight = 1080;
+    bool focusChurn = false;
     bool contextCurrent = false;
     bool soundOpen = false;
 };
@@ -56,6 +61,28 @@ std::vector<unsigned char> g_frameBuffer;
 int g_width = 0, g_height = 0;
 
 void Log(const std::string& line) { S().log.push_back(line); }
+
+// Binds the one context to a buffer of this size, kept while the size stays.
+bool BindBuffer(int width, int height) {
+    if (width != g_width || height != g_height) {
+        // Drawing still queued must land before its buffer goes.
+        if (OSMesaGetCurrentContext()) glFinish();
+        g_frameBuffer.assign(size_t(width) * size_t(height) * 4, 0);
+        g_width = width;
+        g_height = height;
+    }
+    return OSMesaMakeCurrent(g_context, g_frameBuffer.data(), GL_UNSIGNED_BYTE, width, height);
+}
+
+// The window takes a new size; the game learns of it by message.
+void Resize(int width, int height) {
+    if (S().contextCurrent) BindBuffer(width, height);
+    platform::Message m;
+    m.type = platform::MessageType::Resize;
+    m.width = width;
+    m.height = height;
+    S().messages.push_back(m);
+}
 
 }  // namespace
 
@@ -90,6 +117,11 @@ void Reset(uint32_t now) {
     s.windowFailure.clear();
     s.forcedWidth = s.forcedHeight = 0;
     s.windowShown = true;
+    s.focused = true;
+    s.fullscreen = false;
+    s.screenWidth = 1920;
+    s.screenHeight = 1080;
+    s.focusChurn = false;
 }
 
 void SetTime(uint32_t now) { S().now = now; }
@@ -114,7 +146,18 @@ void MoveMouse(int dx, int dy) {
 
 void SetPadAxes(const platform::PadAxes& axes) { S().pad = axes; }
 
-void QueueMessage(const platform::Message& message) { S().messages.push_back(message); }
+// The desktop's focus changes when the event happens; the game sees the
+// message when it polls.
+void QueueMessage(const platform::Message& message) {
+    if (message.type == platform::MessageType::Focus) S().focused = message.focused;
+    S().messages.push_back(message);
+}
+void ResizeWindow(int width, int height) { Resize(width, height); }
+void SetScreenSize(int width, int height) {
+    S().screenWidth = width;
+    S().screenHeight = height;
+}
+void LoseFocusOnFullscreenSwitch(bool lose) { S().focusChurn = lose; }
 void AnswerDialog(int result) { S().dialogAnswers.push_back(result); }
 void FailWindowCreation(const std::string& reason) { S().windowFailure = reason; }
 void SetWindowSize(int width, int height) {
@@ -163,12 +206,7 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
             return false;
         }
     }
-    if (width != g_width || height != g_height) {
-        g_frameBuffer.assign(size_t(width) * size_t(height) * 4, 0);
-        g_width = width;
-        g_height = height;
-    }
-    if (!OSMesaMakeCurrent(g_context, g_frameBuffer.data(), GL_UNSIGNED_BYTE, width, height)) {
+    if (!BindBuffer(width, height)) {
         *error = "cannot make the OSMesa context current";
         return false;
     }
@@ -200,6 +238,32 @@ bool PollMessage(Message* message) {
 
 bool WindowShown() { return S().windowExists && S().windowShown; }
 
+bool WindowFocused() { return S().focused; }
+
+bool SetFullscreen(bool fullscreen) {
+    State& s = S();
+    if (!s.windowExists) return false;
+    if (fullscreen == s.fullscreen) return true;
+    s.fullscreen = fullscreen;
+    Log(fullscreen ? "fullscreen on" : "fullscreen off");
+    if (fullscreen) {
+        s.windowedWidth = g_width;
+        s.windowedHeight = g_height;
+        Resize(s.screenWidth, s.screenHeight);
+    } else {
+        Resize(s.windowedWidth, s.windowedHeight);
+    }
+    if (s.focusChurn) {
+        platform::Message m;
+        m.type = MessageType::Focus;
+        m.focused = false;
+        script::QueueMessage(m);
+    }
+    return true;
+}
+
+bool IsFullscreen() { return S().windowExists && S().fullscreen; }
+
 void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
 
 void SwapWindowBuffers() {
@@ -224,6 +288,7 @@ void DestroyMainWindow() {
     OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
     s.windowExists = false;
     s.contextCurrent = false;
+    s.fullscreen = false;
     Log("window destroy");
 }
 

@@ -46,6 +46,9 @@ public:
     }
     ~DialogScope() {
         sdl::WatchDialogChild(false);
+        // Focus changes the box caused are taken while it still counts as
+        // open, so they are not reported as the player leaving.
+        sdl::DrainEvents();
         sdl::GetState().dialogOpen = false;
         sdl::UpdateCapture();
     }

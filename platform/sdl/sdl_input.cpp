@@ -59,6 +59,8 @@ bool IsKeyDown(Key key) {
         case Key::PadB: return PadHeld(SDL_CONTROLLER_BUTTON_B);
         case Key::PadStart: return PadHeld(SDL_CONTROLLER_BUTTON_START);
         case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
+        case Key::F11: return Held(keys, SDL_SCANCODE_F11);
+        case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
     }
     return false;
 }

@@ -26,6 +26,10 @@ struct State {
     bool captureActive = false;  // relative mode really on
     bool dialogOpen = false;
 
+    // The drawable size last reported in a Resize message.
+    int reportedWidth = 0;
+    int reportedHeight = 0;
+
     // Mouse look: the point the game last moved the cursor to, plus the
     // relative motion gathered since.
     int cursorX = platform::kMouseLookX;

@@ -47,6 +47,9 @@ void QueueFocus(bool focused) {
     sdl::State& s = sdl::GetState();
     s.focused = focused;
     sdl::UpdateCapture();
+    // A native box takes the focus while it is open and may or may not give
+    // it back: that is the box's doing, not the player leaving the game.
+    if (s.dialogOpen) return;
     Message m;
     m.type = MessageType::Focus;
     m.focused = focused;
@@ -75,6 +78,20 @@ void SettleOuterSize() {
     if (clientWidth > 0 && clientHeight > 0) SDL_SetWindowSize(s.window, clientWidth, clientHeight);
 }
 
+// The projection follows the drawable, which on a high-DPI screen is not
+// the window's size and may change without the window's size changing.
+void QueueResizeIfChanged() {
+    sdl::State& s = sdl::GetState();
+    if (!s.window) return;
+    Message m;
+    m.type = MessageType::Resize;
+    SDL_GL_GetDrawableSize(s.window, &m.width, &m.height);
+    if (m.width == s.reportedWidth && m.height == s.reportedHeight) return;
+    s.reportedWidth = m.width;
+    s.reportedHeight = m.height;
+    pending.push_back(m);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     sdl::State& s = sdl::GetState();
     if (event.windowID != SDL_GetWindowID(s.window)) return;
@@ -82,13 +99,9 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_CLOSE:
             QueueClose();
             break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            Message m;
-            m.type = MessageType::Resize;
-            SDL_GL_GetDrawableSize(s.window, &m.width, &m.height);
-            pending.push_back(m);
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            QueueResizeIfChanged();
             break;
-        }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             QueueFocus(true);
             break;
@@ -125,6 +138,7 @@ void sdl::DrainEvents() {
             HandleInputEvent(event);
     }
     SettleOuterSize();
+    QueueResizeIfChanged();
 }
 
 bool CreateMainWindow(const char* caption, int width, int height, std::string* error) {
@@ -174,6 +188,7 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     // Under Xvfb's GLX this is refused; the loop paces itself anyway.
     SDL_GL_SetSwapInterval(0);
     s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    SDL_GL_GetDrawableSize(s.window, &s.reportedWidth, &s.reportedHeight);
     sdl::UpdateCapture();
     sdl::OpenGamepads();
     // The decorations are usually known after one pump: the first frame
@@ -212,6 +227,19 @@ bool WindowShown() {
     const sdl::State& s = sdl::GetState();
     if (!s.window) return false;
     return (SDL_GetWindowFlags(s.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
+bool WindowFocused() { return sdl::GetState().focused; }
+
+bool SetFullscreen(bool fullscreen) {
+    const sdl::State& s = sdl::GetState();
+    if (!s.window) return false;
+    return SDL_SetWindowFullscreen(s.window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+bool IsFullscreen() {
+    const sdl::State& s = sdl::GetState();
+    return s.window && (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
 void SetCaption(const char* caption) {

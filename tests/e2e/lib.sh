@@ -64,9 +64,10 @@ fail() {
 # root instead of the default weave, which would show through a window
 # nothing has been drawn into yet. -noreset: a server that resets when its
 # last client leaves turns away a game connecting in that moment.
+# The screen is 1024x768 unless $1 gives another size (WIDTHxHEIGHT).
 start_xvfb() {
     local numberFile=$E2E_TMP/display
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br -noreset 3>"$numberFile" >"$E2E_OUT/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -br -noreset 3>"$numberFile" >"$E2E_OUT/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     local deadline=$(( $(now_ms) + 10000 ))
     # A complete line: the number has been written in full.

@@ -1,0 +1,106 @@
+# Under a window manager (openbox) on a 1920x1080 screen: F11 makes the
+# window cover the screen and back to 800x600 outside, Alt+Enter the same;
+# neither starts play nor, in play, opens the pause box. Another window
+# taking the focus during play opens the pause box, as ESC would, and
+# Resume there does not open it again. The fullscreen screenshots are left
+# for people to look at.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 1920x1080
+start_wm
+start_game
+find_game_window
+focus "$GAME_WINDOW"
+wait_drawn "$GAME_WINDOW"
+
+# Sets geometry to the client window's "XxY+WxH" and outer to the size with
+# the frame (_NET_FRAME_EXTENTS: left, right, top, bottom) added.
+measure() {
+    local info extents left right top bottom x y width height
+    info=$(xwininfo -id "$GAME_WINDOW")
+    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    width=$(awk '/^ *Width:/ {print $2}' <<<"$info")
+    height=$(awk '/^ *Height:/ {print $2}' <<<"$info")
+    extents=$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+    IFS=, read -r left right top bottom <<<"${extents:-0,0,0,0}"
+    geometry="${x}x${y}+${width}x${height}"
+    outer="$(( width + left + right ))x$(( height + top + bottom ))"
+}
+
+expect_fullscreen() {
+    local deadline=$(( $(now_ms) + $(patient 2000) ))
+    until measure && [[ $geometry == 0x0+1920x1080 ]]; do
+        (( $(now_ms) < deadline )) || { screenshot "$2"; fail "$1: the window is at $geometry, not covering the screen"; }
+        sleep 0.1
+    done
+}
+
+expect_windowed() {
+    local deadline=$(( $(now_ms) + $(patient 2000) ))
+    until measure && [[ $outer == 800x600 && $geometry != 0x0+1920x1080 ]]; do
+        (( $(now_ms) < deadline )) || { screenshot "$2"; fail "$1: outer size $outer ($geometry), expected 800x600"; }
+        sleep 0.1
+    done
+}
+
+alt_enter() {
+    xdotool keydown Alt_L
+    xdotool keydown Return
+    sleep 0.25
+    xdotool keyup Return
+    xdotool keyup Alt_L
+}
+
+expect_windowed "at start" start
+echo "windowed: $geometry, outer $outer"
+
+press F11
+expect_fullscreen "F11" f11-on
+echo "F11: $geometry"
+sleep 0.5
+screenshot fullscreen-title
+press F11
+expect_windowed "F11 again" f11-off
+
+alt_enter
+expect_fullscreen "Alt+Enter" alt-enter-on
+alt_enter
+expect_windowed "Alt+Enter again" alt-enter-off
+box_open "Orvanthe lev 0" && fail "a toggle on the title screen opened a box"
+
+# Play, fullscreen: the toggle itself must not pause.
+press F11
+expect_fullscreen "F11 before play" play-on
+focus "$GAME_WINDOW"
+start_play
+press Up 0.5
+screenshot fullscreen-play
+press F11
+expect_windowed "F11 in play" play-off
+# The game ignores a lost focus for a second after its own toggle.
+sleep 1.5
+box_open "Orvanthe lev 0" && { screenshot toggle-paused; fail "the fullscreen toggle opened the pause box"; }
+kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended"
+
+# Another window takes the focus: the pause box opens.
+xmessage -title other-program -center "another program" &
+other=$!
+other_window=$(timeout 10 xdotool search --sync --name '^other-program$' | head -n 1) || true
+[[ -n $other_window ]] || { kill "$other"; fail "the other window did not appear"; }
+xdotool windowactivate --sync "$other_window" 2>/dev/null || xdotool windowfocus "$other_window"
+find_box "Orvanthe lev 0" >/dev/null || { kill "$other"; screenshot no-pause; fail "losing the focus during play opened no pause box"; }
+screenshot focus-lost
+kill "$other"
+wait "$other" 2>/dev/null || true
+
+# Resume: the focus the box took and gave back does not pause again.
+answer_box "Orvanthe lev 0" Return
+expect_box_closed "Orvanthe lev 0" "Return did not close the pause box"
+sleep 1.5
+box_open "Orvanthe lev 0" && fail "the pause box opened again after Resume"
+focus "$GAME_WINDOW"
+press Escape
+answer_box "Orvanthe lev 0" Escape
+wait_game_exit 3000
+expect_exit_code 0
