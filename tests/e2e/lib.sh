@@ -47,8 +47,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # Waits end as soon as what they wait for happens; their bounds only decide
 # how long a failing run takes. CI runs two of these at once beside other
 # work, so a bound is four times what an idle machine needs, and more again
-# for a sanitized game (E2E_SLOWDOWN, set by the sanitizer build). Only a
-# bound the game promises (a signal ends it within a second) is kept exact.
+# for a sanitized game (E2E_SLOWDOWN, set by the sanitizer build).
 patient() { echo $(( $1 * 4 * ${E2E_SLOWDOWN:-1} )); }
 
 fail() {
@@ -169,11 +168,9 @@ screenshot() { import -window root "$E2E_OUT/$1.png"; }
 
 # Waits for the game to end (a patient bound from $1 ms) and sets GAME_RC to
 # its exit code.
-wait_game_exit() { wait_game_exit_within "$(patient "$1")"; }
-
-# The same with an exact bound, for what the game promises to do in time.
-wait_game_exit_within() {
-    local limit=$(( $1 * ${E2E_SLOWDOWN:-1} ))
+wait_game_exit() {
+    local limit
+    limit=$(patient "$1")
     local deadline=$(( $(now_ms) + limit ))
     while kill -0 "$GAME_PID" 2>/dev/null; do
         (( $(now_ms) < deadline )) || fail "the game is still running after $limit ms"
