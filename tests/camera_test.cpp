@@ -23,42 +23,23 @@ Camera StartCamera() {
 
 }  // namespace
 
-// The operators are exercised by every camera, bullet and explosion test.
-TEST(Vector3Math, CrossMagnitudeNormalize) {
-    ExpectVec(Cross(Vector3(0, 0, -1), Vector3(0, 1, 0)), 1, 0, 0);
-    EXPECT_EQ(Magnitude(Vector3(3, 4, 12)), 13.0f);
-    Vector3 v(3, 0, 4);
-    Normalize(v);
-    ExpectVec(v, 0.6f, 0, 0.8f);
+// The operators are exercised by every camera, bullet and explosion test;
+// not their one special case.
+TEST(Vector3Math, NormalizingZeroGivesNoNaN) {
     Vector3 zero;
     Normalize(zero);
     EXPECT_FALSE(std::isnan(zero.x) || std::isnan(zero.y) || std::isnan(zero.z));
 }
 
+// A pitched view walks more slowly and never changes height.
 TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
-    Camera c = StartCamera();
-    c.Move(4);
-    ExpectVec(c.position, 234, -155, -323);
-    ExpectVec(c.target, 234, -155, -324);
-    c.Move(-4);
-    ExpectVec(c.position, 234, -155, -319);
-
-    // A pitched view walks more slowly and never changes height.
+    Camera c;
     c.Place(0, 10, 0, 0, 10.6f, -0.8f, 0, 1, 0);
     c.Move(4);
     ExpectVec(c.position, 0, 10, -3.2f, 1e-5f);
-    EXPECT_EQ(c.target.y, 10.6f);
-}
-
-TEST(CameraMotion, TurnViewRotatesLeftAboutTheAxisAsGiven) {
-    // {angle, axis y}: an axis of length 0.8 is not normalised and scales x
-    // only; unit y is a plain rotation.
-    for (const auto& [angle, axisY] : {std::pair{0.03f, 0.8f}, std::pair{0.5f, 1.0f}}) {
-        Camera c = StartCamera();
-        c.TurnView(angle, Vector3(0, axisY, 0));
-        ExpectVec(c.target - c.position, -axisY * std::sin(angle), 0, -std::cos(angle));
-        ExpectVec(c.position, 234, -155, -319);
-    }
+    ExpectVec(c.target, 0, 10.6f, -4.0f, 1e-5f);
+    c.Move(-4);
+    ExpectVec(c.position, 0, 10, 0, 1e-5f);
 }
 
 class MouseLookTest : public ::testing::Test {
@@ -71,21 +52,16 @@ protected:
     }
 };
 
-TEST_F(MouseLookTest, NoMotionOrMotionBeforeCaptureChangesNothing) {
+TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursorNoOrUncapturedMotionNothing) {
     Camera c = StartCamera();
     c.MouseLook();
-    ExpectVec(c.target, 234, -155, -320);
-    EXPECT_EQ(script::CountLog("cursor"), 0);
-
     platform::SetMouseCaptured(false);
     script::MoveMouse(300, 0);
     platform::SetMouseCaptured(true);
     c.MouseLook();
     ExpectVec(c.target, 234, -155, -320);
-}
+    EXPECT_EQ(script::CountLog("cursor"), 0);
 
-TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursor) {
-    Camera c = StartCamera();
     script::MoveMouse(10, 0);
     c.MouseLook();
     const Vector3 v = c.target - c.position;

@@ -10,48 +10,36 @@
 
 namespace {
 
-class FrustumTest : public GameTest {
-protected:
-    void LoadMatrices(const float* projection) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadMatrixf(projection);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
-    void ExpectPlane(const Frustum& f, int i, float a, float b, float c, float d) {
-        EXPECT_FLOAT_EQ(f.planes[i][0] + 0.0f, a) << "plane " << i;
-        EXPECT_FLOAT_EQ(f.planes[i][1] + 0.0f, b) << "plane " << i;
-        EXPECT_FLOAT_EQ(f.planes[i][2] + 0.0f, c) << "plane " << i;
-        EXPECT_FLOAT_EQ(f.planes[i][3] + 0.0f, d) << "plane " << i;
-    }
-};
+// The planes of `projection` on an identity modelview.
+Frustum Extracted(const float* projection) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    Frustum f;
+    f.Extract();
+    return f;
+}
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 }  // namespace
 
-TEST_F(FrustumTest, IdentityMatricesGiveTheUnitCube) {
-    LoadMatrices(kIdentity);
-    Frustum f;
-    f.Extract();
-    ExpectPlane(f, kFrustumRight, -1, 0, 0, 1);
-    ExpectPlane(f, kFrustumLeft, 1, 0, 0, 1);
-    ExpectPlane(f, kFrustumBottom, 0, 1, 0, 1);
-    ExpectPlane(f, kFrustumTop, 0, -1, 0, 1);
-    ExpectPlane(f, kFrustumFar, 0, 0, -1, 1);
-    ExpectPlane(f, kFrustumNear, 0, 0, 1, 1);
+using FrustumTest = GameTest;
 
+TEST_F(FrustumTest, IdentityMatricesGiveTheUnitCube) {
+    const float planes[6][4] = {{-1, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {0, -1, 0, 1}, {0, 0, -1, 1}, {0, 0, 1, 1}};
+    const int order[6] = {kFrustumRight, kFrustumLeft, kFrustumBottom, kFrustumTop, kFrustumFar, kFrustumNear};
+    const Frustum f = Extracted(kIdentity);
+    for (int i = 0; i < 6; ++i)
+        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(f.planes[order[i]][k] + 0.0f, planes[i][k]) << i << ", " << k;
     const float diag[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
-    LoadMatrices(diag);
-    f.Extract();
-    ExpectPlane(f, kFrustumRight, -1, 0, 0, 0.5f);
+    EXPECT_FLOAT_EQ(Extracted(diag).planes[kFrustumRight][3], 0.5f);
 }
 
 TEST_F(FrustumTest, CubesInsideOutsideStraddlingAndContaining) {
-    LoadMatrices(kIdentity);
-    Frustum f;
-    EXPECT_FALSE(f.CubeInside(0, 0, 0, 0.5f)) << "all-zero planes before the first Extract";
-    f.Extract();
+    EXPECT_FALSE(Frustum().CubeInside(0, 0, 0, 0.5f)) << "all-zero planes before the first Extract";
+    const Frustum f = Extracted(kIdentity);
     EXPECT_TRUE(f.CubeInside(0, 0, 0, 0.5f));
     EXPECT_TRUE(f.CubeInside(1.4f, 0, 0, 0.5f)) << "one corner 0.1 inside";
     EXPECT_FALSE(f.CubeInside(1.5f, 0, 0, 0.5f)) << "touching corners are not inside";
@@ -69,8 +57,7 @@ TEST_F(FrustumTest, AZeroPlaneIsNotDividedByZero) {
     EXPECT_EQ(f.planes[2][3], 0.75f);
 
     const float degenerate[16] = {0};
-    LoadMatrices(degenerate);
-    f.Extract();
+    f = Extracted(degenerate);
     for (const auto& plane : f.planes)
         for (float v : plane) EXPECT_FALSE(std::isnan(v));
     EXPECT_FALSE(f.CubeInside(0, 0, 0, 1)) << "a zero matrix sees nothing";

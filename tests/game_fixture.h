@@ -12,15 +12,15 @@
 #include <initializer_list>
 #include <string>
 
-#include "core/asset_file.h"
 #include "app/flow.h"
-#include "camera/camera.h"
-#include "world/bullet.h"
 #include "app/program.h"
-#include "gl/gl_state.h"
 #include "app/startup.h"
+#include "camera/camera.h"
+#include "core/asset_file.h"
 #include "core/state.h"
+#include "gl/gl_state.h"
 #include "platform/scripted/script.h"
+#include "world/bullet.h"
 
 // Runs a test inside a scratch directory; data files are made on request.
 class ScratchDir {
@@ -32,22 +32,17 @@ public:
         mkdir("data", 0755);
     }
     ~ScratchDir() {
-        if (chdir(oldDir_) != 0) std::abort();
-        const std::string cmd = "rm -rf " + dir_;
-        if (std::system(cmd.c_str()) != 0) std::abort();
+        if (chdir(oldDir_) != 0 || std::system(("rm -rf " + dir_).c_str()) != 0) std::abort();
     }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // Sounds for the scripted backend, which needs no more than a WAV header.
+    // Sounds for the scripted backend, which needs no more than a WAV header:
+    // 16-bit mono at 44.1 kHz with no samples.
     void WriteSounds(std::initializer_list<const char*> paths) {
-        for (const char* p : paths) Write(p, EmptyWav());
-    }
-    // A RIFF/WAVE file of 16-bit mono at 44.1 kHz with no samples.
-    static std::string EmptyWav() {
         static const char kWav[] =
             "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\0\0\0\0";
-        return std::string(kWav, sizeof kWav - 1);
+        for (const char* p : paths) Write(p, std::string(kWav, sizeof kWav - 1));
     }
     void Write(const char* path, const std::string& bytes) {
         FILE* f = std::fopen(path, "wb");
@@ -72,16 +67,14 @@ protected:
         PlaceCameraAtStart();
         script::ClearLog();
     }
-
     // While the context is current: explosions give back their textures.
     void TearDown() override { ResetProgramState(); }
 
-    // Runs frames until the title screen shows (the first frame switches it on).
+    // The first frame switches the title screen on.
     void ReachTitle() {
         RunFrame();
         ASSERT_TRUE(g_inTitle);
     }
-
     void StartPlay() {
         ReachTitle();
         script::HoldKey(platform::Key::Enter, true);
@@ -89,7 +82,6 @@ protected:
         script::HoldKey(platform::Key::Enter, false);
         ASSERT_FALSE(g_inTitle);
     }
-
     // Frames until `ms` have passed, for tests that set a 20 ms frame cost.
     void PlayFor(uint32_t ms) {
         for (uint32_t t = 0; t < ms; t += 20) RunFrame();

@@ -1,8 +1,6 @@
-// Whole runs of the program, entry to exit, on the generated assets and the
-// scripted backend: an autopilot holds keys frame by frame through title,
-// play, pause, a won or lost game and back to the title, then quits. Also
-// every asset file missing in turn, and a long soak in which memory, the
-// bullets in flight and the walking speed must stay level.
+// Whole runs of the program on the generated assets and the scripted
+// backend, an autopilot holding keys frame by frame; a long soak in which
+// memory, the bullets in flight and the walking speed must stay level.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -14,20 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/flow.h"
-#include "app/program.h"
-#include "app/startup.h"
 #include "game_fixture.h"
-#include "gl/gl_state.h"
 #include "monsters/monster.h"
-#include "platform/scripted/script.h"
 #include "world/explosion.h"
 
 namespace {
 
 const char* const kDataFiles[] = {
-    "f.glf",    "t1.bmp",  "grass.bmp",      "va.bmp",     "vb.bmp",      "tris2.md2",  "model.bmp",
-    "sky.bmp",  "particle.bmp", "bulletFire.wav", "wpqce.wav", "explode.wav", "ugh.wav",
+    "f.glf",   "t1.bmp",       "grass.bmp",      "va.bmp",    "vb.bmp",      "tris2.md2", "model.bmp",
+    "sky.bmp", "particle.bmp", "bulletFire.wav", "wpqce.wav", "explode.wav", "ugh.wav",
 };
 
 // A scratch directory whose data/ links to every generated file but one.
@@ -41,7 +34,6 @@ void LinkDataExcept(ScratchDir& dir, const std::string& missing) {
 }
 
 int g_endedAt = 0;
-
 
 // Title, play with walking and shooting, a pause, every monster killed (or,
 // without models, a walk off the edge), the title again, quit.
@@ -65,9 +57,7 @@ void Autopilot(int swaps) {
         for (auto& m : g_monsters) m->hitPoints = 0;
         script::SetFrameCost(100);  // a shorter victory lap in frames
     }
-    if (swaps == 110 && !g_inTitle) {
-        g_camera.Place(-100, -100, -100, -100, -100, -101, 0, 1, 0);
-    }
+    if (swaps == 110 && !g_inTitle) g_camera.Place(-100, -100, -100, -100, -100, -101, 0, 1, 0);
     if (swaps > 110 && g_inTitle && g_endedAt == 0) {
         g_endedAt = swaps;
         script::ReleaseAllKeys();
@@ -90,96 +80,69 @@ protected:
 
 }  // namespace
 
-TEST_F(WholeGame, PlaysThroughAndQuitsWithZero) {
-    ScratchDir dir;
-    LinkDataExcept(dir, "");
-    EXPECT_EQ(ProgramMain(), 0);
-    EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume|&Quit|Game Paused"), 1);
-    EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&New Game|&Quit|You win"), 1);
-    EXPECT_GT(script::CountLog("sound play data/bulletFire.wav"), 0);
-    EXPECT_EQ(script::CountLog("sound play data/explode.wav"), 1);
-    EXPECT_EQ(script::CountLog("sound stream data/wpqce.wav loop"), 1);
-    // Everything was released again.
-    EXPECT_TRUE(g_monsters.empty());
-    EXPECT_TRUE(g_bullets.empty());
-    EXPECT_EQ(script::Log().back(), "window destroy");
-}
-
-TEST_F(WholeGame, EveryAssetMissingInTurnStillPlays) {
-    for (const char* missing : kDataFiles) {
-        SCOPED_TRACE(missing);
+// With every asset, then with each missing in turn (the file is named),
+// then with none (every file start-up reads is named, those given up on
+// unread too, in its fixed order): the game still plays through, pauses,
+// gets back to the title and releases everything.
+TEST_F(WholeGame, PlaysThroughAndQuitsWithZeroWithEachAssetMissingInTurnOrAll) {
+    std::vector<std::string> missing = {""};
+    missing.insert(missing.end(), std::begin(kDataFiles), std::end(kDataFiles));
+    missing.push_back("*");
+    for (const std::string& name : missing) {
+        SCOPED_TRACE(name);
         SetUp();
         ScratchDir dir;
-        LinkDataExcept(dir, missing);
+        if (name != "*") LinkDataExcept(dir, name);
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(ProgramMain(), 0);
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_GT(g_endedAt, 0) << "never got back to the title";
-        EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume"), 1);
-        EXPECT_NE(err.find(std::string("data/") + missing + ": cannot open"), std::string::npos) << err;
+        EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume|&Quit|Game Paused"), 1);
+        EXPECT_TRUE(g_monsters.empty());
+        EXPECT_TRUE(g_bullets.empty());
+        const auto& log = script::Log();
+        EXPECT_EQ(std::count(log.begin(), log.end(), "sound close"), 1);
+        EXPECT_EQ(log.back(), "window destroy");
+        if (name == "*") {
+            const char* order[] = {"f.glf",     "grass.bmp", "t1.bmp",         "va.bmp",    "vb.bmp",      "model.bmp",
+                                   "tris2.md2", "sky.bmp",   "bulletFire.wav", "wpqce.wav", "explode.wav", "ugh.wav"};
+            size_t at = 0;
+            for (const char* file : order) {
+                at = err.find(std::string("data/") + file, at);
+                ASSERT_NE(at, std::string::npos) << file << " missing or out of order in:\n" << err;
+            }
+        } else if (!name.empty()) {
+            EXPECT_NE(err.find("data/" + name + ": cannot open"), std::string::npos) << err;
+        } else {
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&New Game|&Quit|You win"), 1);
+            EXPECT_GT(script::CountLog("sound play data/bulletFire.wav"), 0);
+            EXPECT_EQ(script::CountLog("sound play data/explode.wav"), 1);
+            EXPECT_EQ(script::CountLog("sound stream data/wpqce.wav loop"), 1);
+        }
     }
-}
-
-TEST_F(WholeGame, StartUpNamesEveryFileItCouldNotUseInItsFixedOrder) {
-    ScratchDir dir;  // no data at all
-    script::OnSwap([](int swaps) {
-        if (swaps == 2) script::HoldKey(platform::Key::Escape, true);
-    });
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(ProgramMain(), 0);
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    // Every file start-up reads is named, those given up on unread too: font,
-    // terrain (grass first), overlay, monsters (skin first), sky, sounds.
-    const char* order[] = {"data/f.glf",     "data/grass.bmp",      "data/t1.bmp",     "data/va.bmp",
-                           "data/vb.bmp",    "data/model.bmp",      "data/tris2.md2",  "data/sky.bmp",
-                           "data/bulletFire.wav", "data/wpqce.wav", "data/explode.wav", "data/ugh.wav"};
-    size_t at = 0;
-    for (const char* name : order) {
-        const size_t found = err.find(name, at);
-        ASSERT_NE(found, std::string::npos) << name << " missing or out of order in:\n" << err;
-        at = found;
-    }
-    // Sound comes last, after every file above.
-    const auto& log = script::Log();
-    const auto init = std::find(log.begin(), log.end(), "sound init 44100 32");
-    ASSERT_NE(init, log.end());
-    EXPECT_EQ(std::count(log.begin(), log.end(), "sound close"), 1);
 }
 
 // Live allocations made through operator new, counted for the whole test
 // program. Everything the game makes goes through it (bullets, bursts,
 // particles, pixels, models); Mesa's C heap and the allocator's own
-// bookkeeping, which swing by a megabyte with timing and load, do not.
+// bookkeeping, which swing by a megabyte with timing and load, do not. The
+// array and nothrow forms call these by default.
 namespace {
 std::atomic<long> g_liveNews{0};
-void* CountedNew(size_t n) {
+}  // namespace
+void* operator new(size_t n) {
     void* p = std::malloc(n ? n : 1);
     if (!p) throw std::bad_alloc();
     g_liveNews.fetch_add(1, std::memory_order_relaxed);
     return p;
 }
-void CountedDelete(void* p) noexcept {
+void operator delete(void* p) noexcept {
     if (!p) return;
     g_liveNews.fetch_sub(1, std::memory_order_relaxed);
     std::free(p);
 }
-}  // namespace
-void* operator new(size_t n) { return CountedNew(n); }
-void* operator new[](size_t n) { return CountedNew(n); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return CountedNew(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { CountedDelete(p); }
-void operator delete[](void* p) noexcept { CountedDelete(p); }
-void operator delete(void* p, size_t) noexcept { CountedDelete(p); }
-void operator delete[](void* p, size_t) noexcept { CountedDelete(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 // GL objects of one kind alive now. Names are not reused, so count them all.
@@ -198,29 +161,23 @@ GLboolean IsList(GLuint name) { return glIsList(name); }
 
 // What one live bullet and one live burst hold, measured, not assumed.
 struct Costs {
-    long bulletNews = 0;
-    long burstNews = 0;
-    int burstTextures = 0;
+    long bulletNews, burstNews;
+    int burstTextures;
 };
 Costs MeasureCosts() {
-    Costs k;
-    long news = g_liveNews;
+    const long news = g_liveNews;
     auto bullet = std::make_unique<Bullet>();
-    k.bulletNews = g_liveNews - news;
-    news = g_liveNews;
+    const long afterBullet = g_liveNews;
     const int textures = LiveNames(IsTexture);
     auto burst = std::make_unique<Explosion>(0.0f, 0.0f, 0.0f);
-    k.burstNews = g_liveNews - news;
-    k.burstTextures = LiveNames(IsTexture) - textures;
-    return k;
+    return {afterBullet - news, g_liveNews - afterBullet, LiveNames(IsTexture) - textures};
 }
 
 // Everything the game holds beyond its live bullets and bursts; the same
 // at the same point of every cycle unless something leaks.
 struct Census {
     long news;
-    int textures;
-    int lists;
+    int textures, lists;
 };
 Census Take(const Costs& k) {
     const long bullets = long(g_bullets.size()), bursts = long(g_explosions.size());
@@ -258,9 +215,8 @@ void SoakCycle(int swaps) {
     for (auto& m : g_monsters) m->huntDelay.start = script::Now();
     g_mostBullets = std::max(g_mostBullets, g_bullets.size());
     if (phase == kCycle - 3) g_eyeBeforeStep = g_camera.position;
-    if (phase == kCycle - 2) {
+    if (phase == kCycle - 2)
         g_steps.push_back(std::hypot(g_camera.position.x - g_eyeBeforeStep.x, g_camera.position.z - g_eyeBeforeStep.z));
-    }
     if (phase == kCycle - 1) g_camera.Place(-50, -100, -50, -50, -100, -51, 0, 1, 0);  // fall: new game
 }
 
@@ -298,12 +254,10 @@ TEST(Soak, LongPlayKeepsMemoryBulletsAndSpeedLevel) {
     // 720 ms, ten in flight at most, and the one standing in monster 0.
     EXPECT_LE(g_mostBullets, 11u);
     ASSERT_EQ(g_steps.size(), 10u);
-    EXPECT_NEAR(*std::min_element(g_steps.begin(), g_steps.end()), 4.0f, 0.01f) << "walking slows down";
-    EXPECT_NEAR(*std::max_element(g_steps.begin(), g_steps.end()), 4.0f, 0.01f);
+    for (float step : g_steps) EXPECT_NEAR(step, 4.0f, 0.01f) << "walking speed drifts";
     // The first cycle fills caches and lists; a leak of one allocation or
     // one texture a cycle would add eight from the second to the last.
-    const Census& early = census[1];
-    const Census& late = census.back();
+    const Census &early = census[1], &late = census.back();
     EXPECT_LT(late.news - early.news, 4) << "allocations pile up";
     EXPECT_LE(late.textures, early.textures) << "texture objects pile up";
     EXPECT_LE(late.lists, early.lists) << "display lists pile up";
@@ -311,7 +265,7 @@ TEST(Soak, LongPlayKeepsMemoryBulletsAndSpeedLevel) {
 
 namespace {
 
-// Start-up on the generated assets in a small window, then into play.
+// Start-up on the generated assets in a small window, up to the title.
 class WinPath : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -321,22 +275,27 @@ protected:
         ASSERT_TRUE(OpenGameWindow(200, 150, &error)) << error;
         InitGame();
         RunFrame();
-        script::HoldKey(platform::Key::Enter, true);
-        RunFrame();
-        script::HoldKey(platform::Key::Enter, false);
-        ASSERT_FALSE(g_inTitle);
-        for (auto& m : g_monsters) m->hitPoints = 0;
-        script::ClearLog();
     }
     void TearDown() override {
         ShutdownGame();
         platform::DestroyMainWindow();
     }
+    // Into play, every monster dead, one frame; the frame's start tick.
+    uint32_t Win() {
+        script::HoldKey(platform::Key::Enter, true);
+        RunFrame();
+        script::HoldKey(platform::Key::Enter, false);
+        EXPECT_FALSE(g_inTitle);
+        for (auto& m : g_monsters) m->hitPoints = 0;
+        script::ClearLog();
+        const uint32_t start = script::Now();
+        RunFrame();
+        return start;
+    }
     // Swaps logged before the win dialog: the lap's frames.
     int LapFrames() {
-        const auto& log = script::Log();
         int swaps = 0;
-        for (const std::string& line : log) {
+        for (const std::string& line : script::Log()) {
             if (line.rfind("dialog", 0) == 0) return line.find("You win") != std::string::npos ? swaps : -1;
             if (line == "swap") ++swaps;
         }
@@ -349,20 +308,15 @@ protected:
 
 TEST_F(WinPath, ThreeSecondsOfPlayThenTheWinDialogAndTheTitle) {
     script::SetFrameCost(20);
-    const uint32_t start = script::Now();
-    RunFrame();
+    EXPECT_EQ(g_victoryStart, Win());
     EXPECT_EQ(LapFrames(), 150) << "frames at 0, 20, ... 2980 ms";
-    EXPECT_EQ(g_victoryStart, start);
     EXPECT_TRUE(g_inTitle);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(g_monsters[size_t(i)]->hitPoints, 20);
         EXPECT_EQ(g_monsters[size_t(i)]->position.x, kMonsterStarts[i].x);
     }
     EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 0) << "no sound for a win";
-}
-
-TEST_F(WinPath, ASlowClockStillDrawsOneLapFrame) {
     script::SetFrameCost(5000);
-    RunFrame();
-    EXPECT_EQ(LapFrames(), 1);
+    Win();
+    EXPECT_EQ(LapFrames(), 1) << "a slow clock still draws one lap frame";
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -12,7 +13,6 @@
 
 #include "core/sound.h"
 #include "game_fixture.h"
-#include "platform/scripted/script.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
         script::Reset();
-        ForgetReportedAssetProblems();
+        ResetProgramState();
     }
     void WriteAllSounds() {
         for (const char* path : kSounds) {
@@ -40,7 +40,6 @@ protected:
             scratch_.WriteSounds({path});
         }
     }
-    std::vector<std::string> SoundLog() { return script::LogLines("sound"); }
     ScratchDir scratch_;
 };
 
@@ -52,23 +51,21 @@ TEST_F(SoundTest, StartsInOrderPlaysAndReleasesEverything) {
     PlaySound(g_ughSample);
     PlaySound(g_ughSample);
     StopSound();
-    const std::vector<std::string> expected = {
-        "sound init 44100 32",
-        "sound volume 100 100",  // the settings' volumes, before anything plays
-        "sound load data/bulletFire.wav",
-        "sound open-stream data/wpqce.wav",
-        "sound stream data/wpqce.wav loop",
-        "sound load data/explode.wav",
-        "sound load data/ugh.wav",
-        "sound play data/ugh.wav",
-        "sound play data/ugh.wav",
-        "sound free data/bulletFire.wav",
-        "sound free data/explode.wav",
-        "sound free data/ugh.wav",
-        "sound close-stream data/wpqce.wav",
-        "sound close",
-    };
-    EXPECT_EQ(SoundLog(), expected);
+    const std::vector<std::string> expected = {"sound init 44100 32",
+                                               "sound volume 100 100",  // before anything plays
+                                               "sound load data/bulletFire.wav",
+                                               "sound open-stream data/wpqce.wav",
+                                               "sound stream data/wpqce.wav loop",
+                                               "sound load data/explode.wav",
+                                               "sound load data/ugh.wav",
+                                               "sound play data/ugh.wav",
+                                               "sound play data/ugh.wav",
+                                               "sound free data/bulletFire.wav",
+                                               "sound free data/explode.wav",
+                                               "sound free data/ugh.wav",
+                                               "sound close-stream data/wpqce.wav",
+                                               "sound close"};
+    EXPECT_EQ(script::LogLines("sound"), expected);
     EXPECT_EQ(g_ughSample, nullptr);
 }
 
@@ -86,11 +83,7 @@ TEST_F(SoundTest, UnusableFilesAreSilentAndNamedWithTheirReason) {
     } cases[] = {
         {"data/ugh.wav", [](const char* p) { unlink(p); }, "cannot open (No such file or directory)", false},
         {"data/ugh.wav", [](const char* p) { chmod(p, 0); }, "cannot open (Permission denied)", true},
-        {"data/ugh.wav",
-         [](const char* p) {
-             unlink(p);
-             if (symlink("ugh.wav", p) != 0) std::abort();
-         },
+        {"data/ugh.wav", [](const char* p) { unlink(p), std::filesystem::create_symlink("ugh.wav", p); },
          "cannot open (Too many levels of symbolic links)", false},
         {"data/wpqce.wav",
          [this](const char* p) { scratch_.Write(p, std::string("\x7f\x03garbage, not a sound at all\x01\xfe", 32)); },
@@ -100,14 +93,14 @@ TEST_F(SoundTest, UnusableFilesAreSilentAndNamedWithTheirReason) {
          [this](const char* p) { scratch_.Write(p, std::string("RIFF\x04\0\0\0AVI LIST\0\0\0\0", 20)); },
          "not a WAV file", false},
         // Sparse: a gigabyte on paper that costs nothing to make.
-        {"data/ugh.wav", [](const char* p) { if (truncate(p, int64_t(1) << 30) != 0) std::abort(); },
+        {"data/ugh.wav", [](const char* p) { std::filesystem::resize_file(p, uintmax_t(1) << 30); },
          "file too large (1073741824 bytes, at most 67108864)", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
         WriteAllSounds();
         c.spoil(c.path);
-        ForgetReportedAssetProblems();
+        ResetProgramState();
         script::ClearLog();
         if (c.asNobody && root) {
             chmod(scratch_.path().c_str(), 0755);
