@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "camera/camera.h"
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"

@@ -44,6 +44,10 @@ bool PollMessage(Message* message);
 // gone. Up to date as of the last poll.
 bool WindowShown();
 
+// Puts a message a modal loop took back in front of the queue, for the
+// main loop to handle once the loop has returned.
+void RepostMessage(const Message& message);
+
 void SetCaption(const char* caption);
 void SwapWindowBuffers();
 

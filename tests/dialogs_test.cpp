@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 #include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/scripted/script.h"

@@ -44,6 +44,9 @@ void ReleaseSubsystems(Uint32 flags);
 // Mouse motion for the look; every other input event is sampled, not queued.
 void HandleInputEvent(const SDL_Event& event);
 
+// A latched key that is up again reads as it is from now on.
+void ForgetReleasedLatches();
+
 // Empties SDL's queue: input is sampled, window messages wait for
 // PollMessage. Keys and the cursor are current afterwards.
 void DrainEvents();
