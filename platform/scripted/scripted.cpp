@@ -212,6 +212,14 @@ bool PollMessage(Message* message) {
     if (s.messages.empty()) return false;
     *message = s.messages.front();
     s.messages.pop_front();
+    // The drawable follows a resize, as a real window's does.
+    if (message->type == MessageType::Resize && message->width > 0 && message->height > 0 && s.contextCurrent &&
+        (message->width != g_width || message->height != g_height)) {
+        g_width = message->width;
+        g_height = message->height;
+        g_frameBuffer.assign(size_t(g_width) * size_t(g_height) * 4, 0);
+        OSMesaMakeCurrent(g_context, g_frameBuffer.data(), GL_UNSIGNED_BYTE, g_width, g_height);
+    }
     return true;
 }
 
