@@ -13,6 +13,7 @@
 #include "platform/input.h"
 #include "platform/window.h"
 #include "scenery/skybox.h"
+#include "text/dialog_ui.h"
 #include "text/glf_font.h"
 #include "text/title.h"
 #include "world/bullet.h"
@@ -108,5 +109,7 @@ void RunFrame() {
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);
+    // Only play frames: the pause opens only in play.
+    if (!g_inTitle && CanDrawDialogs(g_font)) KeepPresentedFrame();
     platform::SwapWindowBuffers();
 }

@@ -25,7 +25,7 @@ constexpr float kUnitX = 1.5f, kUnitY = 1.625f;
 constexpr float kBoxX = 100, kBoxY = 100, kBoxWidth = 300, kBoxHeight = 100;
 constexpr float kCaptionUnits = 12, kBorderUnits = 2;
 constexpr float kLineUnits = 8;    // one line of text
-constexpr float kGlyphShare = 0.85f;  // of a line, the letters' height
+constexpr float kGlyphShare = 0.8f;  // of a line, the letters' height
 
 struct Colour {
     float r, g, b, a;
@@ -63,6 +63,10 @@ bool Grab(GLenum buffer, int width, int height, FrozenImage* out) {
     *out = {name, width, height};
     return true;
 }
+
+// The last play frame presented, for a dialog raised before the next one
+// is drawn. One texture, resized with the window.
+FrozenImage kept;
 
 void Release(FrozenImage* image) {
     if (image->texture) glDeleteTextures(1, &image->texture);
@@ -199,6 +203,10 @@ void DrawDialog(const DialogView& v) {
     glViewport(0, 0, v.width, v.height);
     const Screen2D pass(0, v.width, v.height, 0, -1, 1);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Play leaves lighting on: the colours here are meant as given.
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
     glColor4f(kDim, kDim, kDim, 1);
     DrawImage(*v.frozen, float(v.width), float(v.height));
 
@@ -221,7 +229,8 @@ void DrawDialog(const DialogView& v) {
     Outline({box.x, box.y + edge, box.width, box.height - edge}, edge, kGroupEdge);
     Fill({box.x, box.y, captionX - box.x, edge}, kGroupEdge);
     Fill({captionX + captionWidth, box.y, box.x + box.width - captionX - captionWidth, edge}, kGroupEdge);
-    pen.Draw(group, captionX + 2 * l.unitX, l.group.y, kText);
+    // The letters fill the upper part of a line: their middle on the edge.
+    pen.Draw(group, captionX + 2 * l.unitX, top - pen.Height() * 0.4f, kText);
 
     float y = l.message.y;
     for (const std::string& line : Lines(v.text->message)) {
@@ -281,7 +290,27 @@ DialogLayout LayOutDialog(int width, int height) {
 
 bool CanDrawDialogs(const GlfFont& font) { return !font.glyphs.empty(); }
 
-int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text) {
+void KeepPresentedFrame() {
+    int width = 0, height = 0;
+    platform::GetDrawableSize(&width, &height);
+    if (width <= 0 || height <= 0) return;
+    GLint bound = 0, drawBuffer = GL_BACK;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    if (!kept.texture || kept.width != width || kept.height != height) {
+        Release(&kept);
+        Grab(GLenum(drawBuffer), width, height, &kept);
+    } else {
+        glReadBuffer(GLenum(drawBuffer));
+        glBindTexture(GL_TEXTURE_2D, kept.texture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+    }
+    glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+}
+
+void ForgetPresentedFrame() { Release(&kept); }
+
+int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind) {
     using platform::Key;
     platform::BeginGameDialog(text);
     platform::SetCaption(text.caption);
@@ -297,15 +326,15 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text) {
     platform::GetDrawableSize(&width, &height);
 
     // The frame being drawn goes back when the dialog closes, so the frame
-    // that raised it finishes as it began. The last presented frame is what
-    // the player saw: the one shown behind the box, where it can be read.
+    // that raised it finishes as it began. Behind the box stands the last
+    // frame the player saw: the kept one when this frame has barely begun.
     GLint drawBuffer = GL_BACK;
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-    FrozenImage inProgress, shown;
+    FrozenImage inProgress;
     Grab(GLenum(drawBuffer), width, height, &inProgress);
-    if (drawBuffer != GL_BACK || !Grab(GL_FRONT, width, height, &shown))
-        Grab(GLenum(drawBuffer), width, height, &shown);
-    glReadBuffer(GLenum(drawBuffer));
+    const bool useKept = behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width &&
+                         kept.height == height;
+    const FrozenImage& shown = useKept ? kept : inProgress;
 
     // Gamepad A (choose the focused button) and B (quit) join these.
     KeyEdge enter{Key::Enter}, escape{Key::Escape}, left{Key::Left}, right{Key::Right}, tab{Key::Tab},
@@ -382,11 +411,12 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text) {
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         const Screen2D pass(0, viewport[2], viewport[3], 0, -1, 1);
         glDisable(GL_BLEND);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
         glColor4f(1, 1, 1, 1);
         if (inProgress.texture) DrawImage(inProgress, float(viewport[2]), float(viewport[3]));
     }
     Release(&inProgress);
-    Release(&shown);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();

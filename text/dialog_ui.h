@@ -30,10 +30,22 @@ DialogLayout LayOutDialog(int width, int height);
 // The game draws its own dialogs once its font has glyphs.
 bool CanDrawDialogs(const GlfFont& font);
 
+// The frame driver keeps each play frame just before presenting it: the
+// pause opens before the next frame is drawn and shows that one behind it.
+// A few hundred microseconds a frame in software GL at 800 x 600.
+void KeepPresentedFrame();
+// Gives the kept frame's texture back (while the context is current).
+void ForgetPresentedFrame();
+
+enum class DialogBackdrop {
+    FrameInProgress,  // raised after this frame's world was drawn
+    LastPresented,    // raised before: the kept frame, where there is one
+};
+
 // Shows the dialog until the player chooses: ENTER chooses the focused
 // button (the first when it opens), ESC and the close box "&Quit",
 // Left/Right/Tab move the focus, a click chooses a button. Window messages
 // are taken meanwhile; a resize is handed back to the main loop afterwards.
 // Keys still held when it closes are latched. Returns kDialogFirstButton or
 // kDialogSecondButton.
-int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text);
+int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind);

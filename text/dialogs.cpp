@@ -20,7 +20,10 @@ void ShowGameDialog(int resource) {
         const platform::DialogText text{kDialogCaption, found->firstButton, kQuitButton, found->groupCaption,
                                         found->message};
         // The desktop's box only where the game has no font to draw one.
-        result = CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text) : platform::ShowModalDialog(text, &error);
+        // The pause opens as a frame begins; the ends of a game after one.
+        const DialogBackdrop behind =
+            resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
+        result = CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text, behind) : platform::ShowModalDialog(text, &error);
     }
     switch (result) {
     case platform::kDialogSecondButton:
