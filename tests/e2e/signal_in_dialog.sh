@@ -13,7 +13,7 @@ for sig in TERM INT KILL; do
     start_play
     press Escape
     box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause dialog"
-    [[ $box == "$GAME_WINDOW" ]] || fail "the pause was a desktop box, not drawn in the game window"
+    (( box == GAME_WINDOW )) || fail "the pause was a desktop box, not drawn in the game window"
     kill -"$sig" "$GAME_PID"
     wait_game_exit_within 1000
     if [[ $sig == KILL ]]; then expect_exit_code 137; else expect_exit_code 0; fi
