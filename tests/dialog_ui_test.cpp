@@ -56,7 +56,9 @@ struct Pixels {
         return n;
     }
     // Top-down rows, as the layout counts them.
-    const unsigned char* At(int x, int y) const { return &rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4]; }
+    const unsigned char* At(int x, int y) const {
+        return &rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
+    }
 };
 
 Pixels ReadWindow() {
@@ -103,7 +105,8 @@ TEST_F(DrawnDialog, EachDialogShowsItsTextsOverTheFrozenFrameAndTheCaptionWhileO
         void (*show)();
         bool message;  // the pause has none
     };
-    const Case cases[] = {{ShowCaughtDialog, true}, {ShowWinDialog, true}, {ShowFellDialog, true}, {ShowPauseDialog, false}};
+    const Case cases[] = {
+        {ShowCaughtDialog, true}, {ShowWinDialog, true}, {ShowFellDialog, true}, {ShowPauseDialog, false}};
     std::vector<int> messageLetters;
     for (const Case& c : cases) {
         script::ReleaseAllKeys();
@@ -166,11 +169,37 @@ TEST_F(DrawnDialog, KeysCloseBoxAndClicksChooseAsAPushButtonDialogDoes) {
         {"ENTER", [] { Tap(Key::Enter); }, false},
         {"ESC", [] { Tap(Key::Escape); }, true},
         {"close box", [&] { g_steps.push_back(close); }, true},
-        {"Right then ENTER", [] { Tap(Key::Right); Tap(Key::Enter); }, true},
-        {"Tab then ENTER", [] { Tap(Key::Tab); Tap(Key::Enter); }, true},
-        {"Left twice then ENTER", [] { Tap(Key::Left); Tap(Key::Left); Tap(Key::Enter); }, false},
-        {"click on Quit", [&] { g_steps.push_back(pointAt(l.buttons[1])); Tap(Key::MouseLeft); }, true},
-        {"click on the first", [&] { g_steps.push_back(pointAt(l.buttons[0])); Tap(Key::MouseLeft); }, false},
+        {"Right then ENTER",
+         [] {
+             Tap(Key::Right);
+             Tap(Key::Enter);
+         },
+         true},
+        {"Tab then ENTER",
+         [] {
+             Tap(Key::Tab);
+             Tap(Key::Enter);
+         },
+         true},
+        {"Left twice then ENTER",
+         [] {
+             Tap(Key::Left);
+             Tap(Key::Left);
+             Tap(Key::Enter);
+         },
+         false},
+        {"click on Quit",
+         [&] {
+             g_steps.push_back(pointAt(l.buttons[1]));
+             Tap(Key::MouseLeft);
+         },
+         true},
+        {"click on the first",
+         [&] {
+             g_steps.push_back(pointAt(l.buttons[0]));
+             Tap(Key::MouseLeft);
+         },
+         false},
         {"press on Quit, let go outside, ENTER",
          [&] {
              g_steps.push_back(pointAt(l.buttons[1]));

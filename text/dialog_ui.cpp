@@ -16,7 +16,7 @@
 
 namespace {
 
-// A quit signal ends the wait on X11; elsewhere this bounds how late it is seen.
+// How late a quit signal is seen at worst; input ends a wait at once.
 constexpr unsigned kWaitMs = 100;
 
 // The template's box in dialog units, and how big one is at 800 x 600
@@ -24,7 +24,7 @@ constexpr unsigned kWaitMs = 100;
 constexpr float kUnitX = 1.5f, kUnitY = 1.625f;
 constexpr float kBoxX = 100, kBoxY = 100, kBoxWidth = 300, kBoxHeight = 100;
 constexpr float kCaptionUnits = 12, kBorderUnits = 2;
-constexpr float kLineUnits = 8;    // one line of text
+constexpr float kLineUnits = 8;      // one line of text
 constexpr float kGlyphShare = 0.8f;  // of a line, the letters' height
 
 struct Colour {
@@ -55,7 +55,7 @@ bool Grab(GLenum buffer, int width, int height, FrozenImage* out) {
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     SetTextureWrap(GL_CLAMP_TO_EDGE);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &name);
         return false;
@@ -195,8 +195,8 @@ struct DialogView {
     const platform::DialogText* text;
     const FrozenImage* frozen;
     int width, height;
-    int focus;   // 0 or 1
-    int armed;   // the button the mouse went down on, -1 none
+    int focus;  // 0 or 1
+    int armed;  // the button the mouse went down on, -1 none
 };
 
 void DrawDialog(const DialogView& v) {
@@ -332,8 +332,8 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     FrozenImage inProgress;
     Grab(GLenum(drawBuffer), width, height, &inProgress);
-    const bool useKept = behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width &&
-                         kept.height == height;
+    const bool useKept =
+        behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width && kept.height == height;
     const FrozenImage& shown = useKept ? kept : inProgress;
 
     // Gamepad A (choose the focused button) and B (quit) join these.
@@ -354,9 +354,7 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
         platform::Message message;
         while (result == 0 && platform::PollMessage(&message)) {
             switch (message.type) {
-            case platform::MessageType::Close:
-                result = platform::kDialogSecondButton;
-                break;
+            case platform::MessageType::Close: result = platform::kDialogSecondButton; break;
             case platform::MessageType::Quit:
                 // Asked for elsewhere: it stands, and the dialog gives way.
                 platform::PostQuit(message.exitCode);
@@ -371,9 +369,7 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
                 resized = true;
                 dirty = true;
                 break;
-            case platform::MessageType::Focus:
-                dirty = true;
-                break;
+            case platform::MessageType::Focus: dirty = true; break;
             }
         }
         if (result != 0) break;

@@ -130,10 +130,15 @@ void sdl::DrainEvents() {
     ForgetReleasedLatches();
 }
 
-// SDL's X11 wait sleeps in select(), which a quit signal interrupts; the
-// timeout bounds the wait where a driver does not.
+// SDL's wait may sleep through a quit signal: the timeout bounds how late
+// the dialog sees it.
 void WaitForInput(unsigned timeoutMs) {
-    if (!sdl::GetState().window || sdl::QuitSignalled()) return;
+    if (!sdl::GetState().window) return;
+    // The game is ending: a dialog opened now answers as its close box would.
+    if (sdl::QuitSignalled()) {
+        QueueClose();
+        return;
+    }
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, int(timeoutMs))) HandleEvent(event);
     sdl::DrainEvents();
