@@ -1,6 +1,6 @@
 #include "app/display.h"
 
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/input.h"

@@ -6,7 +6,7 @@
 
 #include "app/display.h"
 #include "camera/camera.h"
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/window.h"
 #include "scenery/skybox.h"
+#include "text/dialog_ui.h"
 #include "text/glf_font.h"
 #include "text/title.h"
 #include "world/bullet.h"
@@ -129,5 +130,7 @@ void RunFrame() {
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);
+    // Only play frames: the pause opens only in play.
+    if (!g_inTitle && CanDrawDialogs(g_font)) KeepPresentedFrame();
     platform::SwapWindowBuffers();
 }

@@ -9,6 +9,7 @@
 #include "scenery/overlay.h"
 #include "scenery/terrain.h"
 #include "scenery/texture.h"
+#include "text/dialog_ui.h"
 #include "text/glf_font.h"
 #include "world/bullet.h"
 #include "world/explosion.h"
@@ -64,6 +65,7 @@ void ResetProgramState() {
     g_frustum = Frustum();
     g_bullets.clear();
     g_explosions.clear();
+    ForgetPresentedFrame();
     g_fireTimer = TickTimer();
     g_pauseKeyLatched = false;
     g_hitTimer = TickTimer{true, 0};

@@ -25,6 +25,16 @@ enum DialogResult {
 // it waits closes the box and answers 2.
 int ShowModalDialog(const DialogText& text, std::string* error);
 
+// Around a dialog the game draws itself: the backend releases the pointer
+// while it is open and gives it back afterwards.
+void BeginGameDialog(const DialogText& text);
+void EndGameDialog();
+
+// Blocks until input or a window message arrives, or timeoutMs has passed:
+// a modal loop sleeps here instead of spinning. After a quit signal the
+// loop finds a Close message.
+void WaitForInput(unsigned timeoutMs);
+
 // An OK box with an information icon.
 void ShowMessageBox(const char* caption, const char* text);
 

@@ -27,7 +27,10 @@ enum class Key {
     PadBack,
     F11,      // fullscreen toggle
     Alt,      // either Alt key; Alt+Enter also toggles fullscreen
+    Tab,      // moves a dialog's focus
 };
+// How many keys there are: Tab must stay the last.
+constexpr int kKeyCount = int(Key::Tab) + 1;
 
 // Gamepad sticks in -1..1 (right and down are positive) and the right
 // trigger in 0..1, raw: the game applies its own dead zone. All 0 without a
@@ -43,6 +46,10 @@ PadAxes GetPadAxes();
 
 // True while the key is held right now.
 bool IsKeyDown(Key key);
+
+// Every key held right now reads as up until it has been let go, so a key
+// that answered a dialog does not also act on the frame after it.
+void LatchHeldKeys();
 
 // Brings held keys and mouse motion up to date without taking a window
 // message (those wait for PollMessage): for frames run outside the main loop.
@@ -60,6 +67,10 @@ constexpr int kMouseLookY = 300;
 // position does not change.
 void GetCursorPos(int* x, int* y);
 void SetCursorPos(int x, int y);
+
+// Where the pointer is over the drawable, in drawable pixels from the
+// top-left corner; false while it is outside the window or captured.
+bool GetPointerPos(int* x, int* y);
 
 // The game asks for capture during play and releases it on the title screen.
 // The backend also releases it while a dialog is open or focus is lost.

@@ -54,6 +54,10 @@ bool WindowFocused();
 bool SetFullscreen(bool fullscreen);
 bool IsFullscreen();
 
+// Puts a message a modal loop took back in front of the queue, for the
+// main loop to handle once the loop has returned.
+void RepostMessage(const Message& message);
+
 void SetCaption(const char* caption);
 void SwapWindowBuffers();
 

@@ -16,6 +16,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick sox assimp-utils
   clang-14 libclang-rt-14-dev
   libegl1 libegl-mesa0 desktop-file-utils
+  weston               # a Wayland desktop, nested in Xvfb, for the Wayland run
   openbox              # a window manager with decorations for the window-size test
   libxtst-dev          # real key events for the SDL backend's own tests
 )

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/dialog_templates.h"
-#include "core/dialogs.h"
 #include "platform/dialog.h"
 #include "platform/scripted/script.h"
+#include "text/dialogs.h"
 
 namespace {
 

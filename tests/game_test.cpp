@@ -201,7 +201,9 @@ void SoakCycle(int swaps) {
     using platform::Key;
     script::ClearLog();  // the test's own record would grow otherwise
     const int phase = swaps % kCycle;
-    script::HoldKey(Key::Enter, phase == 1);
+    // Swap 0 is the fall dialog's own, 1 ends the fall's frame; a title
+    // frame follows before ENTER starts play.
+    script::HoldKey(Key::Enter, phase == 2);
     script::HoldKey(Key::Control, phase > 1);
     script::HoldKey(Key::Left, phase > 1);
     script::HoldKey(Key::Up, phase == kCycle - 3);

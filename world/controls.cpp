@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "camera/camera.h"
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "platform/input.h"

@@ -67,6 +67,18 @@ void FailWindowCreation(const std::string& reason);
 // box was open" or move the clock.
 void OnDialog(void (*hook)());
 
+// Where the desktop's pointer is over the window, in drawable pixels
+// (x < 0: outside). The game sees it only while it has not captured it.
+void SetPointer(int x, int y);
+
+// Called at every wait of an in-game dialog with the number of waits since
+// it opened, to hold keys, move the pointer and queue messages "while it is
+// open". Without a hook the dialog is answered from AnswerDialog as a
+// player would: the first wait runs the OnDialog hook and lets every key
+// go, the second presses ENTER (answer 1) or closes the window (answer 2),
+// and the ENTER is let go once the dialog has closed.
+void OnWait(void (*hook)(int waits));
+
 // Ordered record of platform calls, one line each, e.g.
 //   "caption Orvanthe", "swap", "sleep 10", "quit 0",
 //   "dialog Orvanthe lev 0|&New Game|&Quit|Game Over|The monster got you ;)\r\n\r\n",
@@ -75,7 +87,10 @@ void OnDialog(void (*hook)());
 //   "sound stream data/wpqce.wav loop", "sound play data/ugh.wav",
 //   "sound free data/ugh.wav", "sound close-stream data/wpqce.wav",
 //   "sound close", "sound volume 100 80", "cursor 475 300", "capture on", "capture off",
-//   "window create 800x600", "window destroy"
+//   "window create 800x600", "window destroy",
+//   an in-game dialog logs its "dialog ..." line too, then "wait 100" at
+//   each wait of its loop and "end of dialog" when it closes,
+//   "latch Enter Escape" (the held keys latched; "latch" when none)
 const std::vector<std::string>& Log();
 void ClearLog();
 // Lines of the log that start with `prefix`.

@@ -30,6 +30,12 @@ struct State {
     bool quitPosted = false;
     int quitCode = 0;
     std::set<platform::Key> keys;
+    std::set<platform::Key> latched;
+    int pointerX = -1, pointerY = -1;
+    void (*waitHook)(int) = nullptr;
+    int waits = 0;
+    bool inGameDialog = false;
+    bool autoEnter = false;
     int anchorX = platform::kMouseLookX, anchorY = platform::kMouseLookY;
     int motionX = 0, motionY = 0;
     platform::PadAxes pad;
@@ -105,6 +111,12 @@ void Reset(uint32_t now) {
     s.quitPosted = false;
     s.quitCode = 0;
     s.keys.clear();
+    s.latched.clear();
+    s.pointerX = s.pointerY = -1;
+    s.waitHook = nullptr;
+    s.waits = 0;
+    s.inGameDialog = false;
+    s.autoEnter = false;
     s.anchorX = platform::kMouseLookX;
     s.anchorY = platform::kMouseLookY;
     s.motionX = s.motionY = 0;
@@ -134,12 +146,21 @@ void HoldKey(platform::Key key, bool down) {
         S().keys.insert(key);
     } else {
         S().keys.erase(key);
+        S().latched.erase(key);
     }
 }
-void ReleaseAllKeys() { S().keys.clear(); }
+void ReleaseAllKeys() {
+    S().keys.clear();
+    S().latched.clear();
+}
+void SetPointer(int x, int y) {
+    S().pointerX = x;
+    S().pointerY = y;
+}
+void OnWait(void (*hook)(int waits)) { S().waitHook = hook; }
 
 void MoveMouse(int dx, int dy) {
-    if (!S().captured) return;  // the desktop's pointer, not the game's
+    if (!S().captured || S().inGameDialog) return;  // the desktop's pointer, not the game's
     S().motionX += dx;
     S().motionY += dy;
 }
@@ -233,6 +254,14 @@ bool PollMessage(Message* message) {
     if (s.messages.empty()) return false;
     *message = s.messages.front();
     s.messages.pop_front();
+    // The drawable follows a resize, as a real window's does.
+    if (message->type == MessageType::Resize && message->width > 0 && message->height > 0 && s.contextCurrent &&
+        (message->width != g_width || message->height != g_height)) {
+        g_width = message->width;
+        g_height = message->height;
+        g_frameBuffer.assign(size_t(g_width) * size_t(g_height) * 4, 0);
+        OSMesaMakeCurrent(g_context, g_frameBuffer.data(), GL_UNSIGNED_BYTE, g_width, g_height);
+    }
     return true;
 }
 
@@ -264,6 +293,8 @@ bool SetFullscreen(bool fullscreen) {
 
 bool IsFullscreen() { return S().windowExists && S().fullscreen; }
 
+void RepostMessage(const Message& message) { S().messages.push_front(message); }
+
 void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
 
 void SwapWindowBuffers() {
@@ -293,7 +324,30 @@ void DestroyMainWindow() {
 }
 
 // ---------------------------------------------------------------- input
-bool IsKeyDown(Key key) { return S().keys.count(key) != 0; }
+bool IsKeyDown(Key key) { return S().keys.count(key) != 0 && S().latched.count(key) == 0; }
+
+void LatchHeldKeys() {
+    static const char* const kNames[] = {"Enter", "Escape", "Control", "Left",     "Right", "Up",    "Down",
+                                         "W",     "A",      "S",       "D",        "M",     "MouseLeft",
+                                         "PadA",  "PadB",   "PadStart", "PadBack", "F11",   "Alt",   "Tab"};
+    static_assert(sizeof kNames / sizeof *kNames == size_t(kKeyCount), "a name for every key");
+    State& s = S();
+    std::string line = "latch";
+    for (Key key : s.keys) {
+        s.latched.insert(key);
+        const size_t i = size_t(key);
+        line += std::string(" ") + (i < sizeof kNames / sizeof *kNames ? kNames[i] : "?");
+    }
+    Log(line);
+}
+
+bool GetPointerPos(int* x, int* y) {
+    const State& s = S();
+    if ((s.captured && !s.inGameDialog) || s.pointerX < 0 || s.pointerY < 0) return false;
+    *x = s.pointerX;
+    *y = s.pointerY;
+    return true;
+}
 
 PadAxes GetPadAxes() { return S().pad; }
 
@@ -341,6 +395,54 @@ int ShowModalDialog(const DialogText& text, std::string* error) {
     s.dialogAnswers.pop_front();
     if (answer == kDialogFailed) *error = "the script refused the box";
     return answer;
+}
+
+void BeginGameDialog(const DialogText& text) {
+    State& s = S();
+    Log(std::string("dialog ") + text.caption + "|" + text.firstButton + "|" + text.secondButton + "|" +
+        text.groupCaption + "|" + text.message);
+    // The pointer is the desktop's while the dialog is open.
+    if (s.captured) Log("capture off");
+    s.inGameDialog = true;
+    s.waits = 0;
+}
+
+void EndGameDialog() {
+    State& s = S();
+    s.inGameDialog = false;
+    if (s.autoEnter) script::HoldKey(Key::Enter, false);
+    s.autoEnter = false;
+    s.motionX = s.motionY = 0;
+    Log("end of dialog");
+    if (s.captured) Log("capture on");
+}
+
+void WaitForInput(unsigned timeoutMs) {
+    State& s = S();
+    Log("wait " + std::to_string(timeoutMs));
+    ++s.waits;
+    if (s.waitHook) {
+        s.waitHook(s.waits);
+        return;
+    }
+    if (s.waits == 1) {
+        script::ReleaseAllKeys();
+        if (s.dialogHook) s.dialogHook();
+        return;
+    }
+    int answer = kDialogFirstButton;
+    if (!s.dialogAnswers.empty()) {
+        answer = s.dialogAnswers.front();
+        s.dialogAnswers.pop_front();
+    }
+    if (answer == kDialogFirstButton) {
+        script::HoldKey(Key::Enter, true);
+        s.autoEnter = true;
+    } else {
+        Message close;
+        close.type = MessageType::Close;
+        s.messages.push_back(close);
+    }
 }
 
 void ShowMessageBox(const char* caption, const char* text) {

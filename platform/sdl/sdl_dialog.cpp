@@ -95,6 +95,16 @@ int ShowModalDialog(const DialogText& text, std::string* error) {
     return pressed == kDialogFirstButton ? kDialogFirstButton : kDialogSecondButton;
 }
 
+void BeginGameDialog(const DialogText&) {
+    sdl::GetState().dialogOpen = true;
+    sdl::UpdateCapture();
+}
+
+void EndGameDialog() {
+    sdl::GetState().dialogOpen = false;
+    sdl::UpdateCapture();
+}
+
 void ShowMessageBox(const char* caption, const char* text) {
     if (sdl::QuitSignalled()) return;
     DialogScope scope;

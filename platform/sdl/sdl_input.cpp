@@ -36,9 +36,11 @@ SDL_JoystickID InstanceOf(SDL_GameController* pad) {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
 }
 
-}  // namespace
+// Keys latched by LatchHeldKeys, by their number in Key.
+constexpr int kLatchSlots = 64;
+bool latched[kLatchSlots] = {};
 
-bool IsKeyDown(Key key) {
+bool RawKeyDown(Key key) {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     switch (key) {
         case Key::Enter: return Held(keys, SDL_SCANCODE_RETURN) || Held(keys, SDL_SCANCODE_KP_ENTER);
@@ -61,9 +63,12 @@ bool IsKeyDown(Key key) {
         case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
         case Key::F11: return Held(keys, SDL_SCANCODE_F11);
         case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
+        case Key::Tab: return Held(keys, SDL_SCANCODE_TAB);
     }
     return false;
 }
+
+}  // namespace
 
 PadAxes GetPadAxes() {
     PadAxes axes;
@@ -73,6 +78,35 @@ PadAxes GetPadAxes() {
     axes.rightY = PadAxis(SDL_CONTROLLER_AXIS_RIGHTY);
     axes.rightTrigger = PadAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
     return axes;
+}
+
+bool IsKeyDown(Key key) {
+    const bool down = RawKeyDown(key);
+    const int slot = int(key);
+    if (slot < kLatchSlots && latched[slot]) {
+        if (down) return false;
+        latched[slot] = false;
+    }
+    return down;
+}
+
+void LatchHeldKeys() {
+    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+        if (RawKeyDown(Key(slot))) latched[slot] = true;
+}
+
+bool GetPointerPos(int* x, int* y) {
+    const sdl::State& s = sdl::GetState();
+    if (!s.window || s.captureActive || SDL_GetMouseFocus() != s.window) return false;
+    int wx = 0, wy = 0, ww = 0, wh = 0, dw = 0, dh = 0;
+    SDL_GetMouseState(&wx, &wy);
+    SDL_GetWindowSize(s.window, &ww, &wh);
+    SDL_GL_GetDrawableSize(s.window, &dw, &dh);
+    if (ww <= 0 || wh <= 0) return false;
+    // High-DPI: window points, drawable pixels.
+    *x = wx * dw / ww;
+    *y = wy * dh / wh;
+    return true;
 }
 
 // SDL's key state changes only while events are pumped.
@@ -116,6 +150,11 @@ void UpdateCapture() {
     }
     s.motionX = 0;
     s.motionY = 0;
+}
+
+void ForgetReleasedLatches() {
+    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+        if (latched[slot] && !RawKeyDown(Key(slot))) latched[slot] = false;
 }
 
 void HandleInputEvent(const SDL_Event& event) {

@@ -59,6 +59,9 @@ void HandleInputEvent(const SDL_Event& event);
 void OpenGamepads();
 void CloseGamepads();
 
+// A latched key that is up again reads as it is from now on.
+void ForgetReleasedLatches();
+
 // Empties SDL's queue: input is sampled, window messages wait for
 // PollMessage. Keys and the cursor are current afterwards.
 void DrainEvents();

@@ -125,21 +125,40 @@ bool RealDisplay() {
 
 }  // namespace
 
+static void HandleEvent(const SDL_Event& event) {
+    if (event.type == SDL_QUIT)
+        QueueClose();
+    else if (event.type == SDL_WINDOWEVENT)
+        HandleWindowEvent(event.window);
+    else
+        sdl::HandleInputEvent(event);
+}
+
 void sdl::DrainEvents() {
     if (TakeQuitSignal()) QueueClose();
     if (!GetState().window) return;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT)
-            QueueClose();
-        else if (event.type == SDL_WINDOWEVENT)
-            HandleWindowEvent(event.window);
-        else
-            HandleInputEvent(event);
-    }
+    while (SDL_PollEvent(&event)) HandleEvent(event);
     SettleOuterSize();
     QueueResizeIfChanged();
+    ForgetReleasedLatches();
 }
+
+// SDL's wait may sleep through a quit signal: the timeout bounds how late
+// the dialog sees it.
+void WaitForInput(unsigned timeoutMs) {
+    if (!sdl::GetState().window) return;
+    // The game is ending: a dialog opened now answers as its close box would.
+    if (sdl::QuitSignalled()) {
+        QueueClose();
+        return;
+    }
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, int(timeoutMs))) HandleEvent(event);
+    sdl::DrainEvents();
+}
+
+void RepostMessage(const Message& message) { pending.push_front(message); }
 
 bool CreateMainWindow(const char* caption, int width, int height, std::string* error) {
     sdl::State& s = sdl::GetState();

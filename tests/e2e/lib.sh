@@ -152,8 +152,11 @@ move_mouse() { xdotool mousemove_relative -- "$1" "$2"; }
 # Sends WM_DELETE_WINDOW, as a window manager's close box does.
 close_window() { "$E2E_XCLOSE" "$1"; }
 
-# Prints the id of the top-level window titled exactly $1 (message boxes are
-# not found by xdotool search), waiting up to $2 ms.
+# Prints the id of the top-level window titled exactly $1, waiting up to $2
+# ms. The game draws its dialogs in its own window and titles it with the
+# dialog's caption while one is open, so "Orvanthe lev 0" finds the game
+# window then; a desktop message box (shown only when the font is missing)
+# is a window of its own, which xdotool search does not find: xwininfo does.
 find_box() {
     local deadline=$(( $(now_ms) + $(patient "${2:-5000}") )) id
     while :; do
@@ -200,7 +203,8 @@ start_play() {
     sleep 0.2
 }
 
-# Focuses the message box titled $1 and holds a key in it.
+# Focuses the dialog titled $1 (the game window, or a desktop box) and holds
+# a key in it.
 answer_box() {
     local box
     box=$(find_box "$1" "${3:-5000}") || fail "no box titled '$1'"
@@ -208,7 +212,8 @@ answer_box() {
     press "$2"
 }
 
-# True while a top-level window titled exactly $1 exists.
+# True while a top-level window titled exactly $1 exists: for a dialog the
+# game draws, until the frame after it closes renames the window.
 box_open() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
 
 # Fails unless the box titled $1 goes within a patient bound; $2 says why.

@@ -1,6 +1,7 @@
-# SIGTERM or SIGINT while a dialog waits for an answer ends the game at once
-# with exit code 0, as answering Quit in the box would. The box, shown by a
-# process of its own, goes with the game, even when the game is killed.
+# SIGTERM or SIGINT while the pause dialog waits for an answer ends the game
+# at once with exit code 0, as answering Quit would; the dialog is drawn in
+# the game window, whose title says it is open, and goes with the game,
+# even when the game is killed.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
@@ -11,7 +12,8 @@ for sig in TERM INT KILL; do
     wait_drawn "$GAME_WINDOW"
     start_play
     press Escape
-    find_box "Orvanthe lev 0" >/dev/null || fail "ESC during play showed no pause box"
+    box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause dialog"
+    (( box == GAME_WINDOW )) || fail "the pause was a desktop box, not drawn in the game window"
     sent=$(now_ms)
     kill -"$sig" "$GAME_PID"
     # Unanswered, the box would keep the game forever: any end proves the

@@ -1,11 +1,13 @@
-#include "core/dialogs.h"
+#include "text/dialogs.h"
 
 #include <cstdio>
 #include <string>
 
 #include "core/dialog_templates.h"
+#include "core/state.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "text/dialog_ui.h"
 
 void ShowGameDialog(int resource) {
     const DialogTemplate* found = nullptr;
@@ -17,7 +19,11 @@ void ShowGameDialog(int resource) {
     if (found) {
         const platform::DialogText text{kDialogCaption, found->firstButton, kQuitButton, found->groupCaption,
                                         found->message};
-        result = platform::ShowModalDialog(text, &error);
+        // The desktop's box only where the game has no font to draw one.
+        // The pause opens as a frame begins; the ends of a game after one.
+        const DialogBackdrop behind =
+            resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
+        result = CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text, behind) : platform::ShowModalDialog(text, &error);
     }
     switch (result) {
     case platform::kDialogSecondButton:
