@@ -126,23 +126,39 @@ TEST_F(WholeGame, PlaysThroughAndQuitsWithZeroWithEachAssetMissingInTurnOrAll) {
 // Live allocations made through operator new, counted for the whole test
 // program. Everything the game makes goes through it (bullets, bursts,
 // particles, pixels, models); Mesa's C heap and the allocator's own
-// bookkeeping, which swing by a megabyte with timing and load, do not. The
-// array and nothrow forms call these by default.
+// bookkeeping, which swing by a megabyte with timing and load, do not.
+// Every form is replaced: under AddressSanitizer the nothrow and array
+// forms would otherwise be its own, and their memory would reach our free.
 namespace {
 std::atomic<long> g_liveNews{0};
-}  // namespace
-void* operator new(size_t n) {
+void* CountedNew(size_t n) {
     void* p = std::malloc(n ? n : 1);
     if (!p) throw std::bad_alloc();
     g_liveNews.fetch_add(1, std::memory_order_relaxed);
     return p;
 }
-void operator delete(void* p) noexcept {
+void CountedDelete(void* p) noexcept {
     if (!p) return;
     g_liveNews.fetch_sub(1, std::memory_order_relaxed);
     std::free(p);
 }
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+}  // namespace
+void* operator new(size_t n) { return CountedNew(n); }
+void* operator new[](size_t n) { return CountedNew(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return CountedNew(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { CountedDelete(p); }
+void operator delete[](void* p) noexcept { CountedDelete(p); }
+void operator delete(void* p, size_t) noexcept { CountedDelete(p); }
+void operator delete[](void* p, size_t) noexcept { CountedDelete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedDelete(p); }
 
 namespace {
 // GL objects of one kind alive now. Names are not reused, so count them all.
