@@ -7,23 +7,11 @@
 #include "game_fixture.h"
 #include "world/controls.h"
 
-namespace {
-
-platform::Message Msg(platform::MessageType type, int w = 0, int h = 0) {
-    platform::Message m;
-    m.type = type;
-    m.width = w;
-    m.height = h;
-    return m;
-}
-
-}  // namespace
-
 using MainLoop = GameTest;
+using platform::MessageType;
 
 TEST_F(MainLoop, PacesShortFramesInTenMillisecondSleepsAcrossTheClockWrap) {
-    // {start tick, frame cost, sleeps, pass length}: 5 ms of work, then 10 + 10.
-    const struct {
+    const struct {  // 5 ms of work, then 10 + 10 ms asleep
         uint32_t start, cost, sleeps, length;
     } cases[] = {{1000, 35, 0, 35}, {1000, 5, 2, 25}, {1000, 20, 0, 20}, {0xFFFFFFF0u, 5, 2, 25}};
     for (const auto& c : cases) {
@@ -43,7 +31,7 @@ TEST_F(MainLoop, TakesOneMessagePerPassAndAlwaysRunsTheFrame) {
     ASSERT_TRUE(MainLoopPass(&code));
     EXPECT_EQ(script::CountLog("swap"), 1) << "an empty queue still runs a frame";
     const int sizes[][2] = {{400, 300}, {640, 480}, {200, 100}, {0, 0}};
-    for (const auto& s : sizes) script::QueueMessage(Msg(platform::MessageType::Resize, s[0], s[1]));
+    for (const auto& s : sizes) script::QueueMessage({MessageType::Resize, 0, s[0], s[1]});
     for (const auto& s : sizes) {
         ASSERT_TRUE(MainLoopPass(&code));
         GLint vp[4];
@@ -84,7 +72,7 @@ TEST_F(MainLoop, AHiddenWindowDrawsNothingYetClosesAndKeepsTheTimers) {
 
     // Close destroys the window and quits with zero, shown or not.
     script::SetWindowShown(false);
-    script::QueueMessage(Msg(platform::MessageType::Close));
+    script::QueueMessage({MessageType::Close});
     ASSERT_TRUE(MainLoopPass(&code));
     EXPECT_FALSE(script::WindowExists());
     EXPECT_EQ(script::CountLog("quit 0"), 1);
@@ -107,8 +95,7 @@ TEST_F(MainLoop, EscapeOnTheTitleRunsTheWholeProgramToExitZero) {
     script::HoldKey(platform::Key::Escape, true);
     ResetProgramState();
     EXPECT_EQ(ProgramMain(), 0);
-    ASSERT_FALSE(script::Log().empty());
-    EXPECT_EQ(script::Log().front(), "window create 800x600");
+    EXPECT_EQ(script::Log().at(0), "window create 800x600");
     EXPECT_EQ(script::CountLog("swap"), 1) << "the frame that posts the quit still presents";
     GLfloat clear[4];
     std::string error;

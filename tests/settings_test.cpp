@@ -1,15 +1,13 @@
-// The settings file: reading it over the defaults, one warning for a file
-// the game cannot read whole (which is then never written over), writing
-// only what changed, and writing atomically.
+// The settings file: read over the defaults, one warning for a file the game
+// cannot read whole (never written over then), only changes written, atomically.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "core/settings.h"
 #include "core/state.h"
@@ -20,9 +18,7 @@ namespace {
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int CountLines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
@@ -30,11 +26,9 @@ int CountLines(const std::string& s) { return int(std::count(s.begin(), s.end(),
 // Names in the folder, for spotting a temporary file left behind.
 std::string Listing(const std::string& dir) {
     FILE* ls = popen(("ls -A " + dir).c_str(), "r");
-    if (!ls) return "?";
     std::string out;
-    char buffer[256];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, ls)) out.append(buffer, n);
-    pclose(ls);
+    for (int c; ls && (c = std::fgetc(ls)) != EOF;) out += char(c);
+    if (ls) pclose(ls);
     return out;
 }
 
@@ -45,36 +39,30 @@ protected:
         LoadSettings("");
         g_settings = Settings();
     }
-    void Write(const std::string& text) { scratch_.Write("settings.ini", text); }
     std::string Path() const { return scratch_.path() + "/settings.ini"; }
-    // LoadSettings with its stderr.
+    // LoadSettings or SaveSettings with its stderr.
     std::string Load(const std::string& path) {
         testing::internal::CaptureStderr();
         LoadSettings(path);
         return testing::internal::GetCapturedStderr();
     }
-
+    std::string Save(bool expected) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(SaveSettings(), expected);
+        return testing::internal::GetCapturedStderr();
+    }
     ScratchDir scratch_;
 };
 
 }  // namespace
 
 TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
-    Settings custom;
-    custom.fullscreen = true;
-    custom.mouseSensitivity = 1.1f;
-    custom.invertY = true;
-    custom.musicVolume = 0;
-    custom.effectsVolume = 35;
-    struct Case {
+    const Settings half{false, 0.5f, false, 70}, loud{true}, quiet{false, 1.0f, false, 70};
+    const struct {
         const char* text;
         Settings expected;
         const char* problem;
-    };
-    Settings half;
-    half.mouseSensitivity = 0.5f;
-    half.musicVolume = 70;
-    const Case cases[] = {
+    } cases[] = {
         {"", Settings(), ""},
         {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
         {"[sound]\nmusic_volume = 70\n[controls]\nmouse_sensitivity = 0.5\nwalk = fast\n", half,
@@ -87,31 +75,19 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         {"[controls]\ninvert_y = maybe\n", Settings(), "line 2: bad value 'maybe' for controls.invert_y"},
         {"fullscreen = true\n", Settings(), "line 1: unknown key .fullscreen"},
         {"[display\nfullscreen = true\n", Settings(), "line 1: not a setting"},
-        {"[display]\nfullscreen\n[sound]\nmusic_volume = 70\n",
-         [] {
-             Settings s;
-             s.musicVolume = 70;
-             return s;
-         }(),
-         "line 2: not a setting"},
-        {"[display]\nFullscreen = ON\n",
-         [] {
-             Settings s;
-             s.fullscreen = true;
-             return s;
-         }(),
-         ""},
+        {"[display]\nfullscreen\n[sound]\nmusic_volume = 70\n", quiet, "line 2: not a setting"},
+        {"[display]\nFullscreen = ON\n", loud, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings got;
         EXPECT_EQ(ParseSettings(c.text, &got), c.problem) << c.text;
         EXPECT_TRUE(got == c.expected) << c.text;
     }
-    EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &half), "not a text file");
+    Settings back;
+    EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), custom}) {
-        Settings back;
+    for (const Settings& s : {Settings(), Settings{true, 1.1f, true, 0, 35}}) {
         back.musicVolume = 3;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
@@ -141,12 +117,12 @@ TEST_F(SettingsFile, AMissingFileIsWrittenOnlyOnAChange) {
     const std::string path = scratch_.path() + "/config/orvanthe/settings.ini";
     EXPECT_EQ(Load(path), "");
     EXPECT_TRUE(g_settings == Settings());
-    EXPECT_TRUE(SaveSettings());
+    EXPECT_EQ(Save(true), "");
     EXPECT_TRUE(platform::NothingAt(scratch_.path() + "/config")) << "written without a change";
 
     g_settings.fullscreen = true;
     g_settings.mouseSensitivity = 2.5f;
-    EXPECT_TRUE(SaveSettings());
+    EXPECT_EQ(Save(true), "");
     Settings back;
     EXPECT_EQ(ParseSettings(ReadText(path), &back), "");
     EXPECT_TRUE(back == g_settings);
@@ -154,47 +130,35 @@ TEST_F(SettingsFile, AMissingFileIsWrittenOnlyOnAChange) {
     struct stat st;
     ASSERT_EQ(stat((scratch_.path() + "/config").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-
-    // Read again: nothing changed, nothing written.
-    EXPECT_EQ(Load(path), "");
-    EXPECT_TRUE(back == g_settings);
 }
 
 // A file with a mistake in it, or one that cannot be read, is one warning
 // line; what could be read is used, and the file is never written over.
 TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
-    struct Case {
-        std::string text;
-        bool readable;
-        const char* warning;  // part of the one line
-    };
-    const Case cases[] = {
-        {"[controls]\ninvert_y = true\nsensitivity = 3\n[sound]\nmusic_volume = 250\n", true,
+    const struct {
+        std::string text;  // none: the path is a folder
+        const char* warning;
+    } cases[] = {
+        {"[controls]\ninvert_y = true\nsensitivity = 3\n[sound]\nmusic_volume = 250\n",
          "line 3: unknown key controls.sensitivity"},
-        {"[controls]\ninvert_y = true\n[sound\n", true, "line 3: not a setting"},
-        {"[controls]\ninvert_y = true\n", false, "not a regular file"},
+        {"[controls]\ninvert_y = true\n[sound\n", "line 3: not a setting"},
+        {"", "not a regular file"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        std::string path = Path();
-        if (c.readable) {
-            Write(c.text);
-        } else {
-            path = scratch_.path() + "/data";  // a folder
-        }
-        const std::string before = c.readable ? ReadText(path) : Listing(path);
+        const bool readable = !c.text.empty();
+        const std::string path = readable ? Path() : scratch_.path() + "/data";
+        if (readable) scratch_.Write("settings.ini", c.text);
+        const std::string before = readable ? ReadText(path) : Listing(path);
         const std::string warning = Load(path);
         EXPECT_EQ(CountLines(warning), 1) << warning;
         EXPECT_NE(warning.find(c.warning), std::string::npos) << warning;
         EXPECT_NE(warning.find(path), std::string::npos) << warning;
-        EXPECT_EQ(g_settings.invertY, c.readable);
+        EXPECT_EQ(g_settings.invertY, readable);
         EXPECT_EQ(g_settings.musicVolume, 100);
-
-        testing::internal::CaptureStderr();
         g_settings.fullscreen = true;
-        EXPECT_FALSE(SaveSettings());
-        testing::internal::GetCapturedStderr();
-        EXPECT_EQ(c.readable ? ReadText(path) : Listing(path), before) << "written over";
+        Save(false);
+        EXPECT_EQ(readable ? ReadText(path) : Listing(path), before) << "written over";
     }
 }
 
@@ -202,7 +166,7 @@ TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
 // the disk "fills up" halfway (a file size limit, which binds root too), and
 // the target is a folder.
 TEST_F(SettingsFile, AFailedWriteKeepsTheOldFile) {
-    Write("[sound]\nmusic_volume = 40\n");
+    scratch_.Write("settings.ini", "[sound]\nmusic_volume = 40\n");
     const std::string old = ReadText(Path());
     EXPECT_EQ(Load(Path()), "");
     g_settings.effectsVolume = 10;
@@ -213,24 +177,19 @@ TEST_F(SettingsFile, AFailedWriteKeepsTheOldFile) {
     small.rlim_cur = 150;  // less than the file, more than the warning
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    testing::internal::CaptureStderr();
-    const bool saved = SaveSettings();
-    const std::string warning = testing::internal::GetCapturedStderr();
+    const std::string warning = Save(false);
     signal(SIGXFSZ, oldHandler);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &keep), 0);
-
-    EXPECT_FALSE(saved);
     EXPECT_EQ(CountLines(warning), 1);
     EXPECT_NE(warning.find("cannot write"), std::string::npos) << warning;
     EXPECT_EQ(ReadText(Path()), old);
     EXPECT_EQ(Listing(scratch_.path()), "data\nsettings.ini\n");
 
     // Once the disk has room again the change goes out.
-    EXPECT_TRUE(SaveSettings());
+    EXPECT_EQ(Save(true), "");
     Settings back;
     EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
-    EXPECT_EQ(back.effectsVolume, 10);
-    EXPECT_EQ(back.musicVolume, 40);
+    EXPECT_TRUE(back == (Settings{false, 1.0f, false, 40, 10}));
 
     // A folder put where the file should be after it was read: the rename
     // fails, the folder and what is in it stay.
@@ -239,9 +198,7 @@ TEST_F(SettingsFile, AFailedWriteKeepsTheOldFile) {
     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
     scratch_.Write("later.ini/keep", "x");
     g_settings.invertY = true;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(SaveSettings());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot replace"), std::string::npos);
+    EXPECT_NE(Save(false).find("cannot replace"), std::string::npos);
     EXPECT_EQ(Listing(path), "keep\n");
     EXPECT_EQ(Listing(scratch_.path()), "data\nlater.ini\nsettings.ini\n");
 }

@@ -51,20 +51,13 @@ TEST_F(SoundTest, StartsInOrderPlaysAndReleasesEverything) {
     PlaySound(g_ughSample);
     PlaySound(g_ughSample);
     StopSound();
-    const std::vector<std::string> expected = {"sound init 44100 32",
-                                               "sound volume 100 100",  // before anything plays
-                                               "sound load data/bulletFire.wav",
-                                               "sound open-stream data/wpqce.wav",
-                                               "sound stream data/wpqce.wav loop",
-                                               "sound load data/explode.wav",
-                                               "sound load data/ugh.wav",
-                                               "sound play data/ugh.wav",
-                                               "sound play data/ugh.wav",
-                                               "sound free data/bulletFire.wav",
-                                               "sound free data/explode.wav",
-                                               "sound free data/ugh.wav",
-                                               "sound close-stream data/wpqce.wav",
-                                               "sound close"};
+    // The volume is set before anything plays.
+    const std::vector<std::string> expected = {
+        "sound init 44100 32",         "sound volume 100 100",         "sound load data/bulletFire.wav",
+        "sound open-stream data/wpqce.wav", "sound stream data/wpqce.wav loop", "sound load data/explode.wav",
+        "sound load data/ugh.wav",     "sound play data/ugh.wav",      "sound play data/ugh.wav",
+        "sound free data/bulletFire.wav", "sound free data/explode.wav", "sound free data/ugh.wav",
+        "sound close-stream data/wpqce.wav", "sound close"};
     EXPECT_EQ(script::LogLines("sound"), expected);
     EXPECT_EQ(g_ughSample, nullptr);
 }
@@ -105,8 +98,7 @@ TEST_F(SoundTest, UnusableFilesAreSilentAndNamedWithTheirReason) {
         if (c.asNobody && root) {
             chmod(scratch_.path().c_str(), 0755);
             setfsuid(65534);
-            const int probe = open(c.path, O_RDONLY);
-            if (probe >= 0) {
+            if (const int probe = open(c.path, O_RDONLY); probe >= 0) {
                 close(probe);
                 setfsuid(0);
                 std::printf("skipped '%s': root cannot drop its file access here\n", c.reason);
