@@ -98,11 +98,9 @@ TEST_F(WholeGame, PlaysThroughAndQuitsWithZeroWithEachAssetMissingInTurnOrAll) {
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_GT(g_endedAt, 0) << "never got back to the title";
         EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume|&Quit|Game Paused"), 1);
-        EXPECT_TRUE(g_monsters.empty());
-        EXPECT_TRUE(g_bullets.empty());
+        EXPECT_TRUE(g_monsters.empty() && g_bullets.empty());
         const auto& log = script::Log();
-        EXPECT_EQ(std::count(log.begin(), log.end(), "sound close"), 1);
-        EXPECT_EQ(log.back(), "window destroy");
+        EXPECT_TRUE(std::count(log.begin(), log.end(), "sound close") == 1 && log.back() == "window destroy");
         if (name == "*") {
             const char* order[] = {"f.glf",     "grass.bmp", "t1.bmp",         "va.bmp",    "vb.bmp",      "model.bmp",
                                    "tris2.md2", "sky.bmp",   "bulletFire.wav", "wpqce.wav", "explode.wav", "ugh.wav"};
@@ -281,60 +279,42 @@ TEST(Soak, LongPlayKeepsMemoryBulletsAndSpeedLevel) {
     EXPECT_LE(late.lists, early.lists) << "display lists pile up";
 }
 
-namespace {
-
-// Start-up on the generated assets in a small window, up to the title.
-class WinPath : public ::testing::Test {
-protected:
-    void SetUp() override {
-        script::Reset();
-        LinkDataExcept(dir_, "");
-        std::string error;
-        ASSERT_TRUE(OpenGameWindow(200, 150, &error)) << error;
-        InitGame();
-        RunFrame();
-    }
-    void TearDown() override {
-        ShutdownGame();
-        platform::DestroyMainWindow();
-    }
-    // Into play, every monster dead, one frame; the frame's start tick.
-    uint32_t Win() {
+// Into play in a small window, every monster killed; the lap's frames are
+// the swaps before the win dialog.
+TEST(WinPath, ThreeSecondsOfPlayThenTheWinDialogAndTheTitle) {
+    script::Reset();
+    ScratchDir dir;
+    LinkDataExcept(dir, "");
+    std::string error;
+    ASSERT_TRUE(OpenGameWindow(200, 150, &error)) << error;
+    InitGame();
+    RunFrame();
+    uint32_t start = 0;
+    const auto lapFrames = [&start] {
         script::HoldKey(platform::Key::Enter, true);
         RunFrame();
         script::HoldKey(platform::Key::Enter, false);
         EXPECT_FALSE(g_inTitle);
         for (auto& m : g_monsters) m->hitPoints = 0;
         script::ClearLog();
-        const uint32_t start = script::Now();
+        start = script::Now();
         RunFrame();
-        return start;
-    }
-    // Swaps logged before the win dialog: the lap's frames.
-    int LapFrames() {
         int swaps = 0;
         for (const std::string& line : script::Log()) {
             if (line.rfind("dialog", 0) == 0) return line.find("You win") != std::string::npos ? swaps : -1;
             if (line == "swap") ++swaps;
         }
         return -1;
-    }
-    ScratchDir dir_;
-};
-
-}  // namespace
-
-TEST_F(WinPath, ThreeSecondsOfPlayThenTheWinDialogAndTheTitle) {
+    };
     script::SetFrameCost(20);
-    EXPECT_EQ(g_victoryStart, Win());
-    EXPECT_EQ(LapFrames(), 150) << "frames at 0, 20, ... 2980 ms";
+    EXPECT_EQ(lapFrames(), 150) << "frames at 0, 20, ... 2980 ms";
+    EXPECT_EQ(g_victoryStart, start);
     EXPECT_TRUE(g_inTitle);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(g_monsters[size_t(i)]->hitPoints, 20);
-        EXPECT_EQ(g_monsters[size_t(i)]->position.x, kMonsterStarts[i].x);
-    }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(g_monsters[size_t(i)]->hitPoints == 20 && g_monsters[size_t(i)]->position.x == kMonsterStarts[i].x);
     EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 0) << "no sound for a win";
     script::SetFrameCost(5000);
-    Win();
-    EXPECT_EQ(LapFrames(), 1) << "a slow clock still draws one lap frame";
+    EXPECT_EQ(lapFrames(), 1) << "a slow clock still draws one lap frame";
+    ShutdownGame();
+    platform::DestroyMainWindow();
 }

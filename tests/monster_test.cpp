@@ -92,14 +92,13 @@ TEST(MonsterHeading, FollowsTheFlatDirectionToTheTarget) {
     struct Case {
         float x, z, heading;
     } const cases[] = {{1, -1, 45.02f}, {1, 1, 314.98f}, {-1, -1, 135.07f}, {-1, 1, 224.93f}, {3, -4, 53.16f}};
-    for (const Case& c : cases) {
-        for (float y : {0.0f, 7.0f, -300.0f}) {
+    for (const Case& c : cases)
+        for (float y : {0.0f, -300.0f}) {
             Monster m;
             m.toTarget = Vector3(c.x, y, c.z);
             m.UpdateHeading();
             EXPECT_NEAR(m.heading, c.heading, 0.01f) << c.x << ", " << y << ", " << c.z;
         }
-    }
     for (Vector3 axis : {Vector3(0, 3, -5), Vector3(5, 3, 0), Vector3()}) {
         Monster m;
         m.heading = 12.5f;
@@ -125,10 +124,8 @@ TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
     EXPECT_NE(script::LogLines("dialog")[0].find("The monster got you"), std::string::npos);
     EXPECT_TRUE(g_inTitle);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(M(i).position.x, kMonsterStarts[i].x);
-        EXPECT_EQ(M(i).position.z, kMonsterStarts[i].z);
-        EXPECT_EQ(M(i).hitPoints, kNewGameHitPoints);
-        EXPECT_FALSE(M(i).hunting);
+        EXPECT_TRUE(M(i).position.x == kMonsterStarts[i].x && M(i).position.z == kMonsterStarts[i].z) << i;
+        EXPECT_TRUE(M(i).hitPoints == kNewGameHitPoints && !M(i).hunting) << i;
         EXPECT_NEAR(M(i).heading, i == 0 ? 12.5f : 45.02f, 0.01f) << "a waiting monster keeps its heading";
     }
     EXPECT_TRUE(M(0).huntDelay.armed) << "the hunt delay survives a new game";
@@ -147,15 +144,13 @@ TEST_F(Monsters, SevenHitsKillWithOneDamageTimerForAllMonsters) {
         const uint32_t at = script::Now();
         RunFrame();
         if (M(0).hitPoints < before) hits.push_back(at - start);
-        if (M(0).hitPoints > 0) {
-            EXPECT_EQ(M(1).hitPoints, kFirstGameHitPoints) << "monster 0 is tested first";
-        }
+        EXPECT_TRUE(M(0).hitPoints <= 0 || M(1).hitPoints == kFirstGameHitPoints) << "monster 0 is tested first";
     }
     // At once; monster 1's overlap in the same frame re-arms the timer, so
     // the next damage comes in the first frame more than 500 ms later.
     EXPECT_EQ(hits, (std::vector<uint32_t>{0, 520, 1040, 1560, 2080, 2600, 3120}));
-    EXPECT_EQ(M(0).position.x, kMonsterParking.x) << "parked in the frame of the last hit";
-    EXPECT_EQ(M(0).position.z, kMonsterParking.z);
+    EXPECT_TRUE(M(0).position.x == kMonsterParking.x && M(0).position.z == kMonsterParking.z)
+        << "parked in the frame of the last hit";
     EXPECT_EQ(script::CountLog("sound play data/explode.wav"), 7);
 
     PlayFor(1000);
@@ -203,9 +198,6 @@ TEST_F(Monsters, MonstersWithoutAModelAreLeftOutOfTheWinTestAndOfPlay) {
     M(0).hunting = true;
     StillBulletAt(Behind(1));
     PlayFor(2000);
-    EXPECT_EQ(script::CountLog("dialog"), 0);
-    EXPECT_EQ(M(1).hitPoints, kFirstGameHitPoints);
-    EXPECT_TRUE(g_explosions.empty());
-    EXPECT_EQ(M(0).position.y, onThePlayer.y) << "not lifted";
-    EXPECT_EQ(M(0).position.z, onThePlayer.z) << "not moved";
+    EXPECT_TRUE(script::CountLog("dialog") == 0 && M(1).hitPoints == kFirstGameHitPoints && g_explosions.empty());
+    EXPECT_TRUE(M(0).position.y == onThePlayer.y && M(0).position.z == onThePlayer.z) << "not lifted, not moved";
 }

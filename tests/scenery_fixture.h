@@ -21,8 +21,7 @@ struct Rgb {
 };
 
 inline void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    out[at] = uint8_t(v);
-    out[at + 1] = uint8_t(v >> 8);
+    for (int i = 0; i < 2; ++i) out[at + i] = uint8_t(v >> (8 * i));
 }
 inline void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
@@ -52,16 +51,14 @@ inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
     out[1] = 'M';
     PutU32(out, 10, uint32_t(offBits));
     PutU32(out, 14, b.infoSize);
-    if (b.infoSize == 12) {
-        PutU16(out, 18, uint32_t(b.width));
-        PutU16(out, 20, uint32_t(b.height));
-        PutU16(out, 22, 1);
-        PutU16(out, 24, b.bitCount);
-    } else {
-        PutU32(out, 18, uint32_t(b.width));
-        PutU32(out, 22, uint32_t(b.height));
-        PutU16(out, 26, 1);
-        PutU16(out, 28, b.bitCount);
+    // Width, height, planes (1) and bit depth: 16-bit fields in the OS/2 header.
+    const bool core = b.infoSize == 12;
+    const auto put = core ? PutU16 : PutU32;
+    put(out, 18, uint32_t(b.width));
+    put(out, core ? 20 : 22, uint32_t(b.height));
+    PutU16(out, core ? 22 : 26, 1);
+    PutU16(out, core ? 24 : 28, b.bitCount);
+    if (!core) {
         PutU32(out, 30, b.compression);
         PutU32(out, 34, uint32_t(b.sizeImage < 0 ? int64_t(b.rows.size()) : b.sizeImage));
         PutU32(out, 46, b.coloursUsed);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "scenery_fixture.h"
@@ -127,60 +128,43 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingDrawNothingAndStayFinite) {
         ASSERT_TRUE(frame[i] == 0 && frame[i + 1] == 0 && frame[i + 2] == 255) << "stray pixel at " << i / 4;
 }
 
-TEST_F(TerrainTest, LookingDownShowsTheGrassModulatedByTheShade) {
+TEST_F(TerrainTest, TheGrassModulatedByTheShadeCoversThePlatformAndNothingElse) {
     // Grass in four quadrants: each cell shows the whole image once, s along
     // +x and t along -z.
-    WriteBytes("data/grass.bmp", MakeBmp(2, 2, [](int x, int row) {
-                   static const Rgb q[2][2] = {{{200, 100, 40}, {40, 200, 100}}, {{100, 40, 200}, {220, 220, 60}}};
-                   return q[row][x];
-               }));
+    static const Rgb kQuadrant[2][2] = {{{200, 100, 40}, {40, 200, 100}}, {{100, 40, 200}, {220, 220, 60}}};
+    WriteBytes("data/grass.bmp", MakeBmp(2, 2, [](int x, int row) { return kQuadrant[row][x]; }));
     // Columns 0..15 at red 51 (shade 0.5), 16..31 at 255 (shade 2.5, clamped to 1).
     WriteBytes("data/t1.bmp", MakeBmp(32, 32, [](int c, int) { return Rgb{uint8_t(c < 16 ? 51 : 255), 0, 0}; }));
     ASSERT_TRUE(terrain->Load("data/t1.bmp"));
 
-    const struct {
-        int column, row;
-        float shade;
-    } cells[] = {{5, 5, 0.5f}, {22, 9, 1.0f}};
-    const struct {
-        float s, t;
-        Rgb texel;
-    } spots[] = {{0.25f, 0.25f, {200, 100, 40}},
-                 {0.75f, 0.25f, {40, 200, 100}},
-                 {0.25f, 0.75f, {100, 40, 200}},
-                 {0.75f, 0.75f, {220, 220, 60}}};
-    for (const auto& cell : cells) {
-        SCOPED_TRACE(testing::Message() << "cell " << cell.column << "," << cell.row);
-        const float cx = (cell.column + 0.5f) * 60.0f, cz = -(cell.row + 0.5f) * 60.0f;
-        const float ground = terrain->Height(cx, cz);
+    // Close up, so each texel covers many pixels.
+    for (auto [column, row, shade] : {std::tuple{5, 5, 0.5f}, {22, 9, 1.0f}}) {
+        SCOPED_TRACE(testing::Message() << "cell " << column << "," << row);
+        const float cx = (column + 0.5f) * 60.0f, cz = -(row + 0.5f) * 60.0f, ground = terrain->Height(cx, cz);
         DrawFrom(*terrain, cx, ground + 150, cz, cx, ground, cz, -1);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "Draw turns texturing off again";
-        for (const auto& spot : spots) {
-            SCOPED_TRACE(testing::Message() << "s " << spot.s << " t " << spot.t);
-            const auto [wx, wy] = Project((cell.column + spot.s) * 60.0f, ground, -(cell.row + spot.t) * 60.0f);
+        for (int q = 0; q < 4; ++q) {
+            const float s = 0.25f + 0.5f * float(q % 2), t = 0.25f + 0.5f * float(q / 2);
+            const auto [wx, wy] = Project((column + s) * 60.0f, ground, -(row + t) * 60.0f);
             ASSERT_TRUE(wx > 0 && wx < 800 && wy > 0 && wy < 600);
             const Pixel p = ReadPixel(wx, wy);
-            EXPECT_NEAR(p.r, spot.texel.r * cell.shade, 4);
-            EXPECT_NEAR(p.g, spot.texel.g * cell.shade, 4);
-            EXPECT_NEAR(p.b, spot.texel.b * cell.shade, 4);
+            const Rgb texel = kQuadrant[q / 2][q % 2];
+            EXPECT_NEAR(p.r, texel.r * shade, 4) << "s " << s << " t " << t;
+            EXPECT_NEAR(p.g, texel.g * shade, 4) << "s " << s << " t " << t;
+            EXPECT_NEAR(p.b, texel.b * shade, 4) << "s " << s << " t " << t;
         }
     }
-}
 
-TEST_F(TerrainTest, TheDisplayListCoversThePlatformAndNothingElse) {
-    WriteBytes("data/grass.bmp", SolidBmp(4, 4, {0, 255, 0}));
-    WriteBytes("data/t1.bmp", SolidBmp(32, 32, {255, 0, 0}));
-    ASSERT_TRUE(terrain->Load("data/t1.bmp"));
-    // Straight down on the whole platform, x to the right, -z up the screen.
+    // Straight down on the whole platform, x to the right, -z up the screen:
+    // every cell's centre is drawn, just outside is the clear colour.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-370, 2230, -45, 1905, -1000, 1000);
     glMatrixMode(GL_MODELVIEW);
     DrawFrom(*terrain, 0, 0, 0, 0, -1, 0, -1);
-    // Every cell's centre is grass; just outside the platform is the clear colour.
     for (int i = 0; i < 31; ++i)
         for (int j = 0; j < 31; ++j)
-            ASSERT_TRUE(Near(ProjectedPixel((j + 0.5f) * 60.0f, -72.5f, -(i + 0.5f) * 60.0f), {0, 255, 0}, 0))
+            ASSERT_FALSE(Near(ProjectedPixel((j + 0.5f) * 60.0f, 0, -(i + 0.5f) * 60.0f), {0, 0, 255}, 0))
                 << "cell " << j << "," << i;
-    for (float x : {-30.0f, 1890.0f}) EXPECT_TRUE(Near(ProjectedPixel(x, -72.5f, -900.0f), {0, 0, 255}, 0)) << x;
+    for (float x : {-30.0f, 1890.0f}) EXPECT_TRUE(Near(ProjectedPixel(x, 0, -900.0f), {0, 0, 255}, 0)) << x;
 }
