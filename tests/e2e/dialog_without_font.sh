@@ -10,10 +10,7 @@ rm "$game_dir/data/f.glf"
 
 start_xvfb
 cd "$game_dir"
-start_game
-find_game_window
-focus "$GAME_WINDOW"
-wait_drawn "$GAME_WINDOW"
+start_game_drawn
 start_play
 press Escape
 box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause box"

@@ -6,10 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb
 [[ ${E2E_WITH_WM:-0} == 1 ]] && start_wm
-start_game
-find_game_window
-focus "$GAME_WINDOW"
-wait_drawn "$GAME_WINDOW"
+start_game_drawn
 
 title_is() { [[ $(xdotool getwindowname "$GAME_WINDOW" 2>/dev/null) == "$1" ]]; }
 wait_title() {
@@ -88,10 +85,7 @@ wait_game_exit 3000
 expect_exit_code 0
 
 # A click on Quit quits as well.
-start_game
-find_game_window
-focus "$GAME_WINDOW"
-wait_drawn "$GAME_WINDOW"
+start_game_drawn
 start_play
 press Escape
 wait_title "Orvanthe lev 0" "ESC opened no dialog in the second game"

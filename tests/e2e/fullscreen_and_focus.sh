@@ -8,10 +8,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb 1920x1080
 start_wm
-start_game
-find_game_window
-focus "$GAME_WINDOW"
-wait_drawn "$GAME_WINDOW"
+start_game_drawn
 
 # Sets geometry to the client window's "XxY+WxH" and outer to the size with
 # the frame (_NET_FRAME_EXTENTS: left, right, top, bottom) added.

@@ -191,6 +191,12 @@ expect_exit_code() {
 # Starts Xvfb and the game and waits for its first drawn frame.
 start_game_on_display() {
     start_xvfb
+    start_game_drawn "$@"
+}
+
+# Starts the game on the display already running, focuses its window and
+# waits for its first drawn frame.
+start_game_drawn() {
     start_game "$@"
     find_game_window
     focus "$GAME_WINDOW"

@@ -6,10 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb
 for sig in TERM INT KILL; do
-    start_game
-    find_game_window
-    focus "$GAME_WINDOW"
-    wait_drawn "$GAME_WINDOW"
+    start_game_drawn
     start_play
     press Escape
     box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause dialog"

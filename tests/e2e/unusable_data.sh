@@ -18,10 +18,7 @@ truncate -s 1G "$game_dir/data/explode.wav"
 
 start_xvfb
 cd "$game_dir"
-start_game
-find_game_window
-focus "$GAME_WINDOW"
-wait_drawn "$GAME_WINDOW"
+start_game_drawn
 peak_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$GAME_PID/status")
 echo "peak resident memory at the title: $(( peak_kb / 1024 )) MB"
 press Escape
