@@ -19,6 +19,6 @@ box=$(find_box "Orvanthe lev 0" 25000) || { screenshot not-caught; fail "no mons
 screenshot caught
 answer_box "Orvanthe lev 0" Return
 expect_box_closed "Orvanthe lev 0" "Return did not close the box"
-press Escape
+quit_from_title
 wait_game_exit 3000
 expect_exit_code 0

@@ -36,7 +36,7 @@ start_play
 xdotool keydown Control_L
 sleep 1.6
 xdotool keyup Control_L
-press Escape
+open_pause
 answer_box "Orvanthe lev 0" Escape
 wait_game_exit 3000
 expect_exit_code 0

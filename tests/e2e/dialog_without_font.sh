@@ -12,7 +12,7 @@ start_xvfb
 cd "$game_dir"
 start_game_drawn
 start_play
-press Escape
+open_pause
 box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause box"
 (( box != GAME_WINDOW )) || fail "a dialog was drawn in the game window without the font"
 answer_box "Orvanthe lev 0" Escape

@@ -46,8 +46,7 @@ start_play
 wait_title Orvanthe "the title screen is not titled Orvanthe"
 
 # A click on Resume.
-press Escape
-wait_title "Orvanthe lev 0" "ESC during play opened no dialog"
+open_pause
 screenshot pause
 click_button 0
 wait_title Orvanthe "a click on Resume did not close the pause"
@@ -55,8 +54,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended on Resume"
 
 # The focus goes round and comes back; Return chooses Resume.
 focus "$GAME_WINDOW"
-press Escape
-wait_title "Orvanthe lev 0" "the second ESC opened no dialog"
+open_pause
 press Tab
 press Tab
 press Right
@@ -77,8 +75,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended on New Game"
 # Play again; the focus moved to Quit, Return quits.
 focus "$GAME_WINDOW"
 start_play
-press Escape
-wait_title "Orvanthe lev 0" "ESC in the new game opened no dialog"
+open_pause
 press Right
 press Return
 wait_game_exit 3000
@@ -87,8 +84,7 @@ expect_exit_code 0
 # A click on Quit quits as well.
 start_game_drawn
 start_play
-press Escape
-wait_title "Orvanthe lev 0" "ESC opened no dialog in the second game"
+open_pause
 click_button 1
 wait_game_exit 3000
 expect_exit_code 0

@@ -3,7 +3,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_game_on_display
 pressed=$(now_ms)
-press Escape
+quit_from_title
 wait_game_exit 2000
 expect_exit_code 0
 echo "ended $(( $(now_ms) - pressed )) ms after the key went down"

@@ -11,6 +11,6 @@ screenshot fell
 answer_box "Orvanthe lev 0" Return
 expect_box_closed "Orvanthe lev 0" "Return did not close the box"
 # Back on the title: ESC quits rather than pausing.
-press Escape
+quit_from_title
 wait_game_exit 3000
 expect_exit_code 0

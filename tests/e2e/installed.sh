@@ -13,6 +13,6 @@ cd /
 start_game_on_display
 # The title screen shows text, which needs the font from the installed data.
 grep -q 'data/' "$E2E_OUT/game.err.log" && fail "installed game could not read its data: $(cat "$E2E_OUT/game.err.log")"
-press Escape
+quit_from_title
 wait_game_exit 3000
 expect_exit_code 0

@@ -203,24 +203,69 @@ start_game_drawn() {
     wait_drawn "$GAME_WINDOW"
 }
 
-# Starts play from the title screen.
-start_play() {
-    press Return
-    sleep 0.2
+# The game reads keys once a frame; a machine busy enough can take longer
+# over a frame than a fixed hold lasts, and a release and a new press that
+# fall into one frame look like one long hold. So a key that should change
+# something is held until the change shows, and pressed afresh now and then
+# while it does not: hold_until KEY BOUND_MS COMMAND... holds KEY until
+# COMMAND succeeds, within a patient bound, and returns 1 otherwise.
+hold_until() {
+    local key=$1 deadline=$(( $(now_ms) + $(patient "$2") )) again=$(patient 500)
+    shift 2
+    xdotool keydown "$key"
+    local pressed
+    pressed=$(now_ms)
+    until "$@"; do
+        (( $(now_ms) < deadline )) || { xdotool keyup "$key"; return 1; }
+        if (( $(now_ms) - pressed > again )); then
+            xdotool keyup "$key"
+            sleep 0.2
+            xdotool keydown "$key"
+            pressed=$(now_ms)
+        fi
+        sleep 0.05
+    done
+    xdotool keyup "$key"
 }
 
+# Starts play from the title screen: ENTER is held until the screen is no
+# longer the title.
+start_play() {
+    screenshot before-play
+    hold_until Return 2000 screen_differs_from "$E2E_OUT/before-play.png" 5 ||
+        fail "ENTER on the title screen started no play"
+}
+
+# Opens the pause dialog from play: ESC held until the dialog is up.
+open_pause() {
+    hold_until Escape 3000 box_open "Orvanthe lev 0" || { screenshot no-pause; fail "ESC during play opened no pause dialog"; }
+}
+
+# ESC on the title screen ends the game: held until it has.
+quit_from_title() {
+    hold_until Escape 3000 game_gone || fail "ESC on the title screen did not end the game"
+}
+game_gone() { ! kill -0 "$GAME_PID" 2>/dev/null; }
+
 # Focuses the dialog titled $1 (the game window, or a desktop box) and holds
-# a key in it.
+# key $2 in it until the box has gone.
 answer_box() {
     local box
     box=$(find_box "$1" "${3:-5000}") || fail "no box titled '$1'"
     xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
-    press "$2"
+    hold_until "$2" 2000 box_gone "$1" || fail "$2 did not close the box titled '$1'"
 }
 
 # True while a top-level window titled exactly $1 exists: for a dialog the
 # game draws, until the frame after it closes renames the window.
 box_open() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
+box_gone() { ! box_open "$1"; }
+
+# The screen now differs from image $1 in more than $2 % of an 800 x 600 window.
+screen_differs_from() {
+    screenshot now
+    images_differ "$1" "$E2E_OUT/now.png" "$2"
+}
 
 # Fails unless the box titled $1 goes within a patient bound; $2 says why.
 expect_box_closed() {
@@ -247,5 +292,6 @@ expect_screen_change() {
 images_differ() {
     local diff
     diff=$(compare -metric AE -fuzz 5% "$1" "$2" null: 2>&1 || true)
-    (( diff * 100 > $3 * 800 * 600 ))
+    # Large counts come as 2.07e+06.
+    awk -v d="$diff" -v p="$3" 'BEGIN { exit !(d * 100 > p * 800 * 600) }'
 }

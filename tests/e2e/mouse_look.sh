@@ -14,7 +14,7 @@ sleep 0.3
 screenshot look-before
 for _ in 1 2 3 4 5; do move_mouse 60 0; sleep 0.05; done
 expect_screen_change "$E2E_OUT/look-before.png" look-after 5 "mouse motion did not turn the view"
-press Escape
+open_pause
 answer_box "Orvanthe lev 0" Escape
 wait_game_exit 3000
 expect_exit_code 0

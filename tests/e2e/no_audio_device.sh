@@ -3,7 +3,7 @@
 source "$(dirname "$0")/lib.sh"
 
 start_game_on_display SDL_AUDIODRIVER=nosuchdriver
-press Escape
+quit_from_title
 wait_game_exit 2000
 expect_exit_code 0
 # Proves the failing path really ran rather than a working sound device.

@@ -17,14 +17,14 @@ screenshot play-firing
 xdotool keyup Control_L
 images_differ "$E2E_OUT/play-start.png" "$E2E_OUT/play-firing.png" 1 || fail "walking and firing changed nothing on screen"
 
-press Escape
+open_pause
 box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause box"
 screenshot pause
 answer_box "Orvanthe lev 0" Return
 expect_box_closed "Orvanthe lev 0" "Return did not close the pause box"
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended on Resume"
 
-press Escape
+open_pause
 answer_box "Orvanthe lev 0" Escape
 wait_game_exit 3000
 expect_exit_code 0

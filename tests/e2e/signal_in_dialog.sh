@@ -8,7 +8,7 @@ start_xvfb
 for sig in TERM INT KILL; do
     start_game_drawn
     start_play
-    press Escape
+    open_pause
     box=$(find_box "Orvanthe lev 0") || fail "ESC during play showed no pause dialog"
     (( box == GAME_WINDOW )) || fail "the pause was a desktop box, not drawn in the game window"
     sent=$(now_ms)

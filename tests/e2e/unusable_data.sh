@@ -21,7 +21,7 @@ cd "$game_dir"
 start_game_drawn
 peak_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$GAME_PID/status")
 echo "peak resident memory at the title: $(( peak_kb / 1024 )) MB"
-press Escape
+quit_from_title
 wait_game_exit 2000
 expect_exit_code 0
 

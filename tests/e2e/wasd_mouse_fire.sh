@@ -55,7 +55,7 @@ xdotool mouseup 1
 sleep 0.5
 [[ $(peak_from "$muted") == 0.000000 ]] || fail "shots were heard after M"
 
-press Escape
+open_pause
 answer_box "Orvanthe lev 0" Escape
 wait_game_exit 3000
 expect_exit_code 0

@@ -15,5 +15,5 @@ until (( $(window_colours "$GAME_WINDOW") > 1 )); do
     sleep 0.1
 done
 screenshot title
-press Escape
+quit_from_title
 wait_game_exit 5000
