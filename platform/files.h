@@ -11,7 +11,7 @@ namespace platform {
 
 // Keeps the working directory when it has a data/ folder; otherwise moves
 // to the nearest one that has: beside the executable (a build tree), then
-// the installed share/orvanthe. Returns false when none was found.
+// the installed share/games/orvanthe. Returns false when none was found.
 bool FindGameData();
 
 enum class FileRead {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the game needs, only those missing.
-# Usage: scripts/deps.sh play|test
+# Usage: scripts/deps.sh play|package|test
 set -euo pipefail
 
 play_packages=(
@@ -11,6 +11,11 @@ play_packages=(
   libinih-dev          # the settings file
   libcli11-dev         # the command line (header-only)
 )
+# Making the Debian package: dpkg-shlibdeps works out its dependencies,
+# `file` finds the binaries for it.
+package_packages=(
+  dpkg-dev file
+)
 test_packages=(
   libgtest-dev python3
   xvfb xdotool x11-utils imagemagick sox assimp-utils
@@ -19,12 +24,14 @@ test_packages=(
   weston               # a Wayland desktop, nested in Xvfb, for the Wayland run
   openbox              # a window manager with decorations for the window-size test
   libxtst-dev          # real key events for the SDL backend's own tests
+  lintian appstream groff-base man-db   # checks on the package, its metainfo and manual page
 )
 
 wanted=("${play_packages[@]}")
-if [ "${1:-play}" = test ]; then
-  wanted+=("${test_packages[@]}")
-fi
+case "${1:-play}" in
+  package) wanted+=("${package_packages[@]}") ;;
+  test) wanted+=("${package_packages[@]}" "${test_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # contact-sheet.sh BUILD_DIR OUT.png
 # One labelled sheet of every generated picture (BUILD_DIR/data), the font
-# atlas, the icon, and the model keyframe shots in BUILD_DIR/modelshots/ when
+# atlas, the icons, and the model keyframe shots in BUILD_DIR/modelshots/ when
 # they have been rendered. For looking at the assets, not for tests.
 set -eu
 BUILD=${1:?usage: contact-sheet.sh BUILD_DIR OUT.png}
@@ -49,9 +49,11 @@ with open(sys.argv[2], "wb") as out:
 EOF
     add "$tiles/atlas.pgm" "f.glf atlas (alpha)"
 fi
-if [ -f "$DATA/orvanthe.png" ]; then
-    add "$DATA/orvanthe.png" "orvanthe.png 64x64" -background '#777777' -flatten -filter point -resize 256x256
-fi
+# Each icon size drawn for itself, blown up without smoothing to show its pixels.
+for size in 16 24 32 48 64 128 256; do
+    f="$BUILD/icons/${size}x${size}.png"
+    [ -f "$f" ] && add "$f" "icon ${size}x${size}" -background '#777777' -flatten -filter point -resize 256x256
+done
 if [ -d "$BUILD/modelshots" ]; then
     for shot in "$BUILD"/modelshots/*.png; do
         [ -f "$shot" ] && add "$shot" "model: $(basename "$shot" .png)"

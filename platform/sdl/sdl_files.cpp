@@ -1,5 +1,6 @@
 // Finding data/ for the SDL build: beside the executable for a build tree,
-// ../share/orvanthe for an installed copy.
+// where the install layout puts it (ORVANTHE_DATA_FROM_BINARY, set by the
+// build) for an installed copy.
 #include <SDL.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,7 +27,7 @@ bool FindGameData() {
     if (!base) return false;
     const std::string exeDir = base;
     SDL_free(base);
-    for (const std::string& dir : {exeDir, exeDir + "../share/orvanthe/"}) {
+    for (const std::string& dir : {exeDir, exeDir + ORVANTHE_DATA_FROM_BINARY}) {
         if (HasData(dir) && chdir(dir.c_str()) == 0) return true;
     }
     return false;

@@ -9,7 +9,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 for run in a b; do
-    if ! "$GEN" "$work/$run" >"$work/$run.log" 2>&1; then
+    mkdir "$work/$run"
+    if ! "$GEN" "$work/$run/data" "$work/$run/icons" >"$work/$run.log" 2>&1; then
         echo "FAIL: generator run $run exited with an error:"
         cat "$work/$run.log"
         exit 1

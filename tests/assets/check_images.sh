@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# check_images.sh DATA_DIR
-# Checks the generated pictures, font and icon with tools that share no code
+# check_images.sh DATA_DIR ICON_DIR
+# Checks the generated pictures, font and icons with tools that share no code
 # with the generator: ImageMagick for the formats, python3 for header fields
 # and the properties the game relies on. Prints every failure, exits 1 if any.
 set -u
-DATA=${1:?usage: check_images.sh DATA_DIR}
+DATA=${1:?usage: check_images.sh DATA_DIR ICON_DIR}
+ICONS=${2:?usage: check_images.sh DATA_DIR ICON_DIR}
 failures=0
 fail() {
     echo "FAIL: $*"
@@ -248,21 +249,29 @@ for i in range(len(boxes)):
 sys.exit(1 if bad else 0)
 EOF
 
-# Icon: a valid 64x64 RGBA PNG, clear in the corners and opaque in the middle.
-icon="$DATA/orvanthe.png"
-if [ ! -f "$icon" ]; then
-    fail "orvanthe.png: missing"
-elif ! info=$(identify -regard-warnings -format '%m %w %h %z %[channels]' "$icon" 2>&1); then
-    fail "orvanthe.png: ImageMagick cannot read it cleanly: ${info:-no message, but a non-zero exit (bad chunk CRC?)}"
-else
-    read -r format width height depth channels <<<"$info"
-    [ "$format" = PNG ] || fail "orvanthe.png: format expected PNG, got $format"
-    [ "${width}x${height}" = 64x64 ] || fail "orvanthe.png: size expected 64x64, got ${width}x${height}"
-    [ "$depth" = 8 ] || fail "orvanthe.png: channel depth expected 8, got $depth"
-    [ "$channels" = srgba ] || fail "orvanthe.png: channels expected srgba, got $channels"
-    alphas=$(convert "$icon" -alpha extract -depth 8 -format '%[fx:int(255*p{0,0}+0.5)] %[fx:int(255*p{32,32}+0.5)]' info: 2>&1)
-    [ "$alphas" = "0 255" ] || fail "orvanthe.png: alpha at corner and centre expected '0 255', got '$alphas'"
-fi
+# Icons: a valid RGBA PNG at each size, clear in the corners and opaque in
+# the middle, and drawn for that size rather than scaled: a quarter of the
+# way across, the sky meets the grass between two rows, with no mixed row.
+for size in 16 24 32 48 64 128 256; do
+    name=${size}x${size}.png
+    icon="$ICONS/$name"
+    if [ ! -f "$icon" ]; then
+        fail "$name: missing"
+        continue
+    fi
+    if ! info=$(identify -regard-warnings -format '%m %w %h %z %[channels]' "$icon" 2>&1); then
+        fail "$name: ImageMagick cannot read it cleanly: ${info:-no message, but a non-zero exit (bad chunk CRC?)}"
+        continue
+    fi
+    [ "$info" = "PNG $size $size 8 srgba" ] || fail "$name: expected 'PNG $size $size 8 srgba', got '$info'"
+    half=$((size / 2))
+    alphas=$(convert "$icon" -alpha extract -depth 8 -format "%[fx:int(255*p{0,0}+0.5)] %[fx:int(255*p{$half,$half}+0.5)]" info: 2>&1)
+    [ "$alphas" = "0 255" ] || fail "$name: alpha at corner and centre expected '0 255', got '$alphas'"
+    column=$(convert "$icon" -crop "1x$size+$((size / 4))+0" -depth 8 -alpha off txt:- | awk -F'[(),]' 'NR > 1 {print $3, $4, $5}')
+    awk '{ sky = $3 > 204 && $3 > $2; grass = $3 < 89 && $2 > 150
+           if (grass && lastSky) found = 1; lastSky = sky }
+         END { exit !found }' <<<"$column" || fail "$name: no sharp sky-to-grass edge a quarter of the way across"
+done
 
 if [ "$failures" -gt 0 ]; then
     echo "check_images: $failures check group(s) failed"

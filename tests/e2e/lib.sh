@@ -19,9 +19,12 @@ GAME_PID=
 GAME_RC=
 GAME_WINDOW=
 GAME_ARGS=()   # command-line arguments for the game
+E2E_ON_EXIT=   # a command the cleanup runs first, set by a test that changed the system
+E2E_DEB=       # the package make_package made
 
 e2e_cleanup() {
     local rc=$?
+    [[ -n ${E2E_ON_EXIT-} ]] && { eval "$E2E_ON_EXIT" || true; }
     if [[ -n $GAME_PID ]] && kill -0 "$GAME_PID" 2>/dev/null; then
         kill -KILL "$GAME_PID" 2>/dev/null || true
     fi
@@ -41,6 +44,12 @@ trap 'exit 143' TERM INT
 # A step that fails outside fail() still says where.
 trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (DISPLAY=${DISPLAY-unset})" >&2' ERR
 set -E
+
+# Ends the test as skipped (ctest's SKIP_RETURN_CODE), saying why.
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
@@ -294,4 +303,13 @@ images_differ() {
     diff=$(compare -metric AE -fuzz 5% "$1" "$2" null: 2>&1 || true)
     # Large counts come as 2.07e+06.
     awk -v d="$diff" -v p="$3" 'BEGIN { exit !(d * 100 > p * 800 * 600) }'
+}
+
+# Makes the Debian package from the build the game is in, with cpack into a
+# private folder, and sets E2E_DEB to it.
+make_package() {
+    cpack -G DEB --config "$(dirname "$E2E_GAME")/CPackConfig.cmake" -B "$E2E_TMP/pkg" \
+        >"$E2E_OUT/cpack.log" 2>&1 || fail "cpack failed: $(tail -n 5 "$E2E_OUT/cpack.log")"
+    E2E_DEB=$(echo "$E2E_TMP"/pkg/orvanthe_*.deb)
+    [[ -s $E2E_DEB ]] || fail "cpack made no package"
 }
