@@ -30,7 +30,7 @@ E2E_GAME=$(PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games command
 cd "$E2E_TMP"
 start_game_on_display
 grep -q 'data/' "$E2E_OUT/game.err.log" && fail "installed game could not read its data: $(cat "$E2E_OUT/game.err.log")"
-press Escape
+quit_from_title
 wait_game_exit 3000
 expect_exit_code 0
 
