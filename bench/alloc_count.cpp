@@ -158,14 +158,16 @@ AllocCounts StopCounting() {
     return c;
 }
 
-int TakeSites(AllocSite* out, int max) {
-    // A handful of entries: a plain selection sort, and no allocation.
-    int n = 0;
+int TakeSites(bool gameSide, AllocSite* out, int max) {
+    // A handful of entries: a plain selection sort.
     bool taken[kMaxSites] = {};
-    for (; n < max && n < siteCount; ++n) {
+    for (int i = 0; i < siteCount; ++i) taken[i] = (sites[i].owner != Owner::Driver) != gameSide;
+    int n = 0;
+    for (; n < max; ++n) {
         int best = -1;
         for (int i = 0; i < siteCount; ++i)
             if (!taken[i] && (best < 0 || sites[i].calls > sites[best].calls)) best = i;
+        if (best < 0) break;
         taken[best] = true;
         out[n] = sites[best];
     }

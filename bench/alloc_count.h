@@ -16,8 +16,8 @@ namespace bench {
 enum class Owner { Game, Sdl, Driver, Count };
 
 struct AllocCounts {
-    uint64_t calls = 0;      // malloc-family calls, all threads
-    uint64_t newCalls = 0;   // of which through operator new
+    uint64_t calls = 0;                   // malloc-family calls, all threads
+    uint64_t newCalls = 0;                // of which through operator new
     uint64_t by[int(Owner::Count)] = {};  // attributed calls (attribution on)
 };
 
@@ -37,8 +37,9 @@ void StartCounting(bool attribute);
 void NoteNew();
 AllocCounts StopCounting();
 
-// The sites seen since the last ClearSites, most calls first.
-int TakeSites(AllocSite* out, int max);
+// The sites seen since the last ClearSites, most calls first: the game's
+// and SDL's (gameSide) or the driver's.
+int TakeSites(bool gameSide, AllocSite* out, int max);
 void ClearSites();
 
 }  // namespace bench

@@ -62,8 +62,8 @@ void Parse(const std::string& line, Run* run) {
     if (f[0] == "startup" && f.size() == 6)
         for (size_t i = 1; i < 6; ++i) run->startup.push_back(num(i));
     if (f[0] == "scene" && f.size() == 16)
-        run->rows.push_back(Row{f[1], num(2), num(3), num(4), num(5), num(6), num(7), num(8), num(9), num(10),
-                                num(11), num(12), num(13), num(14), num(15)});
+        run->rows.push_back(Row{f[1], num(2), num(3), num(4), num(5), num(6), num(7), num(8), num(9), num(10), num(11),
+                                num(12), num(13), num(14), num(15)});
     if (f[0] == "site" && f.size() == 5) run->sites.push_back(f);
     if (f[0] == "done") run->done = true;
 }
@@ -100,13 +100,21 @@ bool Measure(const Setting& setting, int frames, Run* run) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && complete;
 }
 
+// A scene that silently lost its load would still print numbers: the shot
+// that starts each explosion must have hit in every frame meant to start one.
+bool LoadWasThere(const Run& run) {
+    const Row& starts = run.rows[size_t(bench::Scene::ExplosionStarts)];
+    return starts.explosions == starts.n;
+}
+
 void PrintRun(const Setting& setting, const Run& run) {
     const std::vector<double>& s = run.startup;
     const double base = run.rows[0].mean;
     std::printf("\n== llvmpipe, %s: %s\n", setting.title, run.renderer.c_str());
-    std::printf("start-up to first finished frame %.1f ms from exec, %.1f ms in main "
-                "(window + GL %.1f, InitGame %.1f, first frame %.1f)\n",
-                s[4], s[3], s[0], s[1], s[2]);
+    std::printf(
+        "start-up to first finished frame %.1f ms from exec, %.1f ms in main "
+        "(window + GL %.1f, InitGame %.1f, first frame %.1f)\n",
+        s[4], s[3], s[0], s[1], s[2]);
     std::printf("%-18s %6s %8s %8s %8s %8s %6s %8s %7s %8s %6s\n", "ms per frame", "frames", "mean", "p50", "p99",
                 "max", "p99/mn", "cpu ms", "x base", "allocs", "new");
     for (const Row& r : run.rows)
@@ -158,9 +166,10 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], bench::kChildFlag) == 0) return bench::RunChild(std::atoi(argv[2]));
 
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
-    std::printf("orvanthe-bench: %d timed frames per scene; each frame is RunFrame (with its buffer swap) and "
-                "glFinish, on SDL's offscreen driver\n",
-                frames);
+    std::printf(
+        "orvanthe-bench: %d timed frames per scene; each frame is RunFrame (with its buffer swap) and "
+        "glFinish, on SDL's offscreen driver\n",
+        frames);
     std::fflush(stdout);
     Run runs[kSettingCount];
     for (int i = 0; i < kSettingCount; ++i) {
@@ -169,10 +178,16 @@ int main(int argc, char** argv) {
             return 1;
         }
         PrintRun(kSettings[i], runs[i]);
+        if (!LoadWasThere(runs[i])) {
+            std::fprintf(stderr, "orvanthe-bench: with %s, not every frame of \"%s\" started an explosion\n",
+                         kSettings[i].title, bench::SceneName(bench::Scene::ExplosionStarts));
+            return 1;
+        }
         std::fflush(stdout);
     }
     PrintSummary(runs);
-    std::printf("allocs: malloc-family calls per timed frame on every thread, Mesa's own included; new: of them "
-                "through operator new\n");
+    std::printf(
+        "allocs: malloc-family calls per timed frame on every thread, Mesa's own included; new: of them "
+        "through operator new\n");
     return 0;
 }

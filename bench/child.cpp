@@ -34,18 +34,37 @@ const char* OwnerName(Owner owner) {
 }
 
 // Function and line of each site, from the debug information, through
-// binutils' addr2line; the bare address where it is missing.
+// binutils' addr2line: the innermost of the inlined frames that is not the
+// standard library's. The bare address where that is missing.
 std::string Where(uintptr_t address) {
     char command[160];
-    std::snprintf(command, sizeof command, "addr2line -f -C -p -e /proc/%d/exe 0x%lx 2>/dev/null", int(getpid()),
+    std::snprintf(command, sizeof command, "addr2line -f -C -i -p -e /proc/%d/exe 0x%lx 2>/dev/null", int(getpid()),
                   static_cast<unsigned long>(address));
     std::string out;
+    bool outIsLibrary = false;
     if (FILE* pipe = popen(command, "r")) {
-        char line[512];
-        if (std::fgets(line, sizeof line, pipe)) out = line;
+        char line[1024];
+        while (std::fgets(line, sizeof line, pipe)) {
+            std::string l = line;
+            const size_t inlined = l.find("(inlined by) ");
+            if (inlined != std::string::npos) l.erase(0, inlined + 13);
+            // The name without its parameter list, which is long and says
+            // little here.
+            for (size_t a; (a = l.find("(anonymous namespace)::")) != std::string::npos;) l.erase(a, 23);
+            const size_t at = l.find(" at ");
+            const size_t paren = l.find('(');
+            if (paren != std::string::npos && at != std::string::npos && paren < at) l.erase(paren, at - paren);
+            const std::string name = l.substr(0, l.find(" at "));
+            const bool library =
+                name.find("std::") != std::string::npos || name.find("__gnu_cxx::") != std::string::npos;
+            if (out.empty() || (outIsLibrary && !library)) {
+                out = l;
+                outIsLibrary = library;
+            }
+        }
         pclose(pipe);
     }
-    while (!out.empty() && (out.back() == '\n' || out.back() == '|')) out.pop_back();
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
     for (char& c : out)
         if (c == '|') c = '/';
     // Paths shortened to the file name: the site reads on one line.

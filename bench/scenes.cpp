@@ -193,7 +193,8 @@ SceneResult RunScene(Scene scene, int frames) {
         r.sampled.newCalls += c.newCalls;
         for (int k = 0; k < int(Owner::Count); ++k) r.sampled.by[k] += c.by[k];
     }
-    r.siteCount = TakeSites(r.sites, kMaxSitesShown);
+    r.siteCount = TakeSites(true, r.sites, kMaxSitesShown / 2);
+    r.siteCount += TakeSites(false, r.sites + r.siteCount, kMaxSitesShown - r.siteCount);
     g_bullets.clear();
     g_explosions.clear();
     return r;

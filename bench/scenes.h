@@ -12,7 +12,7 @@ namespace bench {
 enum class Scene {
     Baseline,         // a cleared frame and one full-window textured quad
     Title,            // the title screen
-    EmptyPlay,        // play with nothing but sky, terrain and overlay in view
+    EmptyPlay,        // play from the start view: sky, terrain, overlay, waiting monsters
     FullLoad,         // three monsters in view, one explosion, twenty bullets, overlay
     ExplosionStarts,  // full load in which every frame starts a new explosion
     Count,
@@ -20,7 +20,7 @@ enum class Scene {
 
 const char* SceneName(Scene scene);
 
-constexpr int kMaxSitesShown = 6;
+constexpr int kMaxSitesShown = 8;
 
 struct SceneResult {
     std::vector<double> frameMs;  // wall time per frame, to completion
@@ -28,8 +28,8 @@ struct SceneResult {
     AllocCounts timed;            // over the timed frames
     AllocCounts sampled;          // over the untimed frames with attribution
     int sampledFrames = 0;
-    int explosionsStarted = 0;    // timed frames in which one started
-    double explosionFramesMs = 0; // their summed wall time
+    int explosionsStarted = 0;     // timed frames in which one started
+    double explosionFramesMs = 0;  // their summed wall time
     AllocSite sites[kMaxSitesShown];
     int siteCount = 0;
 };
