@@ -134,18 +134,21 @@ void PrintRun(const Setting& setting, const Run& run) {
     }
 }
 
+// CPU time counts every thread's work and none of the waiting for a core,
+// so on a machine shared with other work it is the steadier figure.
 void PrintSummary(const Run (&runs)[kSettingCount]) {
-    std::printf("\n== summary: ms per frame to completion, mean (x baseline) and p99\n");
+    std::printf("\n== summary: ms per frame to completion, mean (x baseline), p99, and CPU ms over all threads\n");
     std::printf("%-18s", "scene");
-    for (const Setting& s : kSettings) std::printf("  %-28s", s.title);
+    for (const Setting& s : kSettings) std::printf("  %-38s", s.title);
     std::printf("\n");
     for (int i = 0; i < kSceneCount; ++i) {
         std::printf("%-18s", runs[0].rows[size_t(i)].name.c_str());
         for (const Run& run : runs) {
             const Row& r = run.rows[size_t(i)];
-            char cell[64];
-            std::snprintf(cell, sizeof cell, "%.3f (%.2fx)  p99 %.3f", r.mean, r.mean / run.rows[0].mean, r.p99);
-            std::printf("  %-28s", cell);
+            char cell[96];
+            std::snprintf(cell, sizeof cell, "%.3f (%.2fx) p99 %.3f cpu %.3f", r.mean, r.mean / run.rows[0].mean, r.p99,
+                          r.cpu);
+            std::printf("  %-38s", cell);
         }
         std::printf("\n");
     }
@@ -153,9 +156,21 @@ void PrintSummary(const Run (&runs)[kSettingCount]) {
     for (const Run& run : runs) {
         char cell[64];
         std::snprintf(cell, sizeof cell, "%.1f ms from exec", run.startup[4]);
-        std::printf("  %-28s", cell);
+        std::printf("  %-38s", cell);
     }
     std::printf("\n");
+}
+
+// Other work on the machine shows in every wall-clock figure: say how much
+// there was.
+void PrintLoad(const char* when) {
+    char load[128] = "unknown";
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (!std::fgets(load, sizeof load, f)) std::strcpy(load, "unknown");
+        std::fclose(f);
+    }
+    load[std::strcspn(load, "\n")] = 0;
+    std::printf("load average %s: %s (%ld cores)\n", when, load, sysconf(_SC_NPROCESSORS_ONLN));
 }
 
 }  // namespace
@@ -186,6 +201,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     PrintSummary(runs);
+    PrintLoad("after");
     std::printf(
         "allocs: malloc-family calls per timed frame on every thread, Mesa's own included; new: of them "
         "through operator new\n");
