@@ -87,11 +87,11 @@ void PrintScene(Scene scene, SceneResult& r) {
     const auto rank = [&](double p) { return v[std::min(v.size() - 1, size_t(p * double(v.size()) + 0.999) - 1)]; };
     const double n = double(v.size());
     const double s = double(r.sampledFrames);
-    std::printf("scene|%s|%zu|%.4f|%.4f|%.4f|%.4f|%.4f|%.3f|%.3f|%d|%.3f|%.3f|%.3f|%d|%.4f\n", SceneName(scene),
+    std::printf("scene|%s|%zu|%.4f|%.4f|%.4f|%.4f|%.4f|%.3f|%.3f|%d|%.3f|%.3f|%.3f|%d|%.4f|%d\n", SceneName(scene),
                 v.size(), sum / n, rank(0.50), rank(0.99), v.back(), r.cpuMs / n, double(r.timed.calls) / n,
                 double(r.timed.newCalls) / n, r.sampledFrames, double(r.sampled.by[int(Owner::Game)]) / s,
                 double(r.sampled.by[int(Owner::Sdl)]) / s, double(r.sampled.by[int(Owner::Driver)]) / s,
-                r.explosionsStarted, r.explosionFramesMs);
+                r.explosionsStarted, r.explosionFramesMs, r.monstersInView);
     for (int i = 0; i < r.siteCount; ++i) {
         const AllocSite& site = r.sites[i];
         std::printf("site|%s|%s|%.3f|%s\n", SceneName(scene), OwnerName(site.owner), double(site.calls) / s,

@@ -14,7 +14,7 @@ constexpr const char* kChildFlag = "--child";
 // Writes '|'-separated lines on stdout:
 //   renderer|NAME
 //   startup|WINDOW_MS|INIT_MS|FIRST_FRAME_MS|IN_MAIN_MS|FROM_EXEC_MS
-//   scene|NAME|N|MEAN|P50|P99|MAX|CPU_MS|ALLOCS|NEWS|SAMPLED|GAME|SDL|DRIVER|EXPLOSIONS|EXPLOSION_MS
+//   scene|NAME|N|MEAN|P50|P99|MAX|CPU_MS|ALLOCS|NEWS|SAMPLED|GAME|SDL|DRIVER|EXPLOSIONS|EXPLOSION_MS|MONSTERS_IN_VIEW
 //   site|SCENE|OWNER|CALLS_PER_FRAME|WHERE
 // and "done" last. Returns the exit code.
 int RunChild(int frames);

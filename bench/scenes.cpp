@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/flow.h"
+#include "camera/frustum.h"
 #include "core/state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
@@ -131,6 +132,13 @@ void BetweenFrames(Scene scene) {
     TopUpStream();
 }
 
+int MonstersInView() {
+    int n = 0;
+    for (const auto& m : g_monsters)
+        n += m->InGame() && g_frustum.CubeInside(m->position.x, m->position.y, m->position.z, 0.5f * m->boxHalfWidth);
+    return n;
+}
+
 void Frame(Scene scene) {
     if (scene == Scene::Baseline)
         DrawBaseline();
@@ -182,6 +190,7 @@ SceneResult RunScene(Scene scene, int frames) {
         }
     }
 
+    r.monstersInView = MonstersInView();
     ClearSites();
     r.sampledFrames = std::min(kSampledFrames, frames);
     for (int i = 0; i < r.sampledFrames; ++i) {

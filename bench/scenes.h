@@ -30,6 +30,7 @@ struct SceneResult {
     int sampledFrames = 0;
     int explosionsStarted = 0;     // timed frames in which one started
     double explosionFramesMs = 0;  // their summed wall time
+    int monstersInView = 0;        // as the monster pass sees them after the last frame
     AllocSite sites[kMaxSitesShown];
     int siteCount = 0;
 };
