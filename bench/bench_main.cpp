@@ -137,29 +137,27 @@ void PrintRun(const Setting& setting, const Run& run) {
 }
 
 // CPU time counts every thread's work and none of the waiting for a core,
-// so on a machine shared with other work it is the steadier figure.
+// so on a machine shared with other work it is the steadier figure; both
+// are also given as multiples of the baseline's.
 void PrintSummary(const Run (&runs)[kSettingCount]) {
-    std::printf("\n== summary: ms per frame to completion, mean (x baseline), p99, and CPU ms over all threads\n");
-    std::printf("%-18s", "scene");
-    for (const Setting& s : kSettings) std::printf("  %-38s", s.title);
+    std::printf("\n== summary: ms per frame to completion (mean, p99) and CPU ms per frame over all threads\n");
+    std::printf("%-18s", "");
+    for (const Setting& s : kSettings) std::printf(" | %-41s", s.title);
+    std::printf("\n%-18s", "scene");
+    for (int i = 0; i < kSettingCount; ++i)
+        std::printf(" | %8s %6s %8s %8s %6s", "mean", "x base", "p99", "cpu", "x base");
     std::printf("\n");
     for (int i = 0; i < kSceneCount; ++i) {
         std::printf("%-18s", runs[0].rows[size_t(i)].name.c_str());
         for (const Run& run : runs) {
             const Row& r = run.rows[size_t(i)];
-            char cell[96];
-            std::snprintf(cell, sizeof cell, "%.3f (%.2fx) p99 %.3f cpu %.3f", r.mean, r.mean / run.rows[0].mean, r.p99,
-                          r.cpu);
-            std::printf("  %-38s", cell);
+            const Row& base = run.rows[0];
+            std::printf(" | %8.3f %6.2f %8.3f %8.3f %6.2f", r.mean, r.mean / base.mean, r.p99, r.cpu, r.cpu / base.cpu);
         }
         std::printf("\n");
     }
-    std::printf("%-18s", "start-up");
-    for (const Run& run : runs) {
-        char cell[64];
-        std::snprintf(cell, sizeof cell, "%.1f ms from exec", run.startup[4]);
-        std::printf("  %-38s", cell);
-    }
+    std::printf("%-18s", "start-up, ms");
+    for (const Run& run : runs) std::printf(" | %8.1f from exec, %6.1f in main%8s", run.startup[4], run.startup[3], "");
     std::printf("\n");
 }
 
