@@ -1,137 +1,211 @@
-// Runs the real main loop on the SDL backend (offscreen GL unless a display
-// is asked for) and prints the pass period and the frame work time.
-//   orvanthe-bench [passes]       run from the build directory (data/)
+// Frame cost on llvmpipe, each frame timed to completion, for both of
+// llvmpipe's thread settings in one run: the default (one drawing thread per
+// core) and LP_NUM_THREADS=0 (drawing on the calling thread). Each setting is
+// measured in a fresh process (this program run again, see child.h); this
+// one lays the numbers out and compares every scene with the baseline scene,
+// so numbers from noisy machines compare as ratios.
+//   orvanthe-bench [frames]      run from the build directory (data/);
+//                                frames per scene, 300 unless given
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/flow.h"
-#include "app/program.h"
-#include "app/startup.h"
-#include "core/state.h"
-#include "gl/gl_state.h"
-#include "monsters/monster.h"
-#include "platform/clock.h"
-#include "platform/window.h"
-#include "world/bullet.h"
-#include "world/explosion.h"
+#include "bench/child.h"
+#include "bench/scenes.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+struct Setting {
+    const char* title;
+    const char* threads;  // LP_NUM_THREADS, or null for llvmpipe's default
+};
+const Setting kSettings[] = {{"default threads", nullptr}, {"LP_NUM_THREADS=0", "0"}};
+constexpr int kSettingCount = 2;
+constexpr int kSceneCount = int(bench::Scene::Count);
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+struct Row {
+    std::string name;
+    double n = 0, mean = 0, p50 = 0, p99 = 0, max = 0, cpu = 0, allocs = 0, news = 0;
+    double sampled = 0, game = 0, sdl = 0, driver = 0, explosions = 0, explosionMs = 0, monsters = 0;
+};
 
-void Report(const char* what, std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    double sum = 0;
-    for (double x : v) sum += x;
-    auto pct = [&](double p) { return v[std::min(v.size() - 1, size_t(p * double(v.size())))]; };
-    std::printf("%-28s n=%zu  mean %7.3f  p50 %7.3f  p99 %7.3f  max %7.3f  ms\n", what, v.size(), sum / double(v.size()),
-                pct(0.50), pct(0.99), v.back());
-}
+struct Run {
+    std::string renderer;
+    std::vector<double> startup;  // window, InitGame, first frame, in main, from exec
+    std::vector<Row> rows;
+    std::vector<std::vector<std::string>> sites;
+    bool done = false;
+};
 
-// RunFrame alone, `passes` times, in the current state.
-std::vector<double> FrameWork(int passes) {
-    std::vector<double> out;
-    for (int i = 0; i < passes; ++i) {
-        const auto t0 = Clock::now();
-        RunFrame();
-        out.push_back(Ms(Clock::now() - t0));
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> out(1);
+    for (char c : line) {
+        if (c == '|')
+            out.emplace_back();
+        else if (c != '\n')
+            out.back() += c;
     }
     return out;
 }
 
-// Full load: all three monsters in view, one explosion running and twenty
-// bullets flying. Monsters are kept idle (so none
-// reaches the player and opens a dialog); the explosion and bullets are
-// topped up between frames, outside the timing.
-void MonsterScene(int passes) {
-    g_inTitle = false;
-    PlaceCameraAtStart();
-    const Vector3 spots[3] = {{150.0f, -150.0f, -700.0f}, {324.0f, -150.0f, -650.0f}, {90.0f, -150.0f, -900.0f}};
-    for (size_t i = 0; i < g_monsters.size() && i < 3; ++i) {
-        g_monsters[i]->Place(spots[i].x, spots[i].y, spots[i].z);
-        g_monsters[i]->hitPoints = kNewGameHitPoints;
-        g_monsters[i]->hunting = false;
-    }
-    g_bullets.clear();
-    g_explosions.clear();
-    std::vector<double> work;
-    for (int i = 0; i < passes; ++i) {
-        for (auto& m : g_monsters) {
-            m->huntDelay = TickTimer{true, platform::TickCount()};
-        }
-        if (g_explosions.empty()) g_explosions.push_back(std::make_unique<Explosion>(234.0f, -150.0f, -500.0f));
-        while (g_bullets.size() < 20) {
-            // Straight ahead, 30 to 790 units out, as a stream of shots is.
-            const float z = -349.0f - 40.0f * float(g_bullets.size());
-            g_bullets.push_back(std::make_unique<Bullet>());
-            g_bullets.back()->Aim(Vector3(234.0f, -160.0f, z), Vector3(234.0f, -160.0f, z - 1.0f));
-        }
-        const auto t0 = Clock::now();
-        RunFrame();
-        work.push_back(Ms(Clock::now() - t0));
-    }
-    int drawn = 0;
-    for (auto& m : g_monsters) drawn += m->HasModel() ? 1 : 0;
-    std::printf("monsters with a model: %d of %zu\n", drawn, g_monsters.size());
-    Report("frame work: full load", work);
+void Parse(const std::string& line, Run* run) {
+    const std::vector<std::string> f = Split(line);
+    const auto num = [&](size_t i) { return i < f.size() ? std::atof(f[i].c_str()) : 0.0; };
+    if (f[0] == "renderer" && f.size() == 2) run->renderer = f[1];
+    if (f[0] == "startup" && f.size() == 6)
+        for (size_t i = 1; i < 6; ++i) run->startup.push_back(num(i));
+    if (f[0] == "scene" && f.size() == 17)
+        run->rows.push_back(Row{f[1], num(2), num(3), num(4), num(5), num(6), num(7), num(8), num(9), num(10), num(11),
+                                num(12), num(13), num(14), num(15), num(16)});
+    if (f[0] == "site" && f.size() == 5) run->sites.push_back(f);
+    if (f[0] == "done") run->done = true;
+}
 
-    std::vector<double> create;
-    for (int i = 0; i < 50; ++i) {
-        const auto t0 = Clock::now();
-        Explosion e(234.0f, -150.0f, -500.0f);
-        create.push_back(Ms(Clock::now() - t0));
+// This program again, with the setting in its environment; its lines are
+// read through a pipe, its errors go straight to ours.
+bool Measure(const Setting& setting, int frames, Run* run) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        if (setting.threads)
+            setenv("LP_NUM_THREADS", setting.threads, 1);
+        else
+            unsetenv("LP_NUM_THREADS");
+        const std::string count = std::to_string(frames);
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        setenv(bench::kLaunchEnv, std::to_string(std::chrono::nanoseconds(now).count()).c_str(), 1);
+        execl("/proc/self/exe", "orvanthe-bench", bench::kChildFlag, count.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
     }
-    Report("create one explosion", create);
-    g_bullets.clear();
-    g_explosions.clear();
+    close(fds[1]);
+    FILE* in = fdopen(fds[0], "r");
+    char line[1024];
+    while (in && std::fgets(line, sizeof line, in)) Parse(line, run);
+    if (in) std::fclose(in);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const bool complete = run->done && run->startup.size() == 5 && run->rows.size() == size_t(kSceneCount);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && complete;
+}
+
+// A scene that silently lost its load would still print numbers: all three
+// monsters must be in view under load, and the shot that starts each
+// explosion must have hit in every frame meant to start one.
+bool LoadWasThere(const Run& run) {
+    const Row& full = run.rows[size_t(bench::Scene::FullLoad)];
+    const Row& starts = run.rows[size_t(bench::Scene::ExplosionStarts)];
+    return full.monsters == 3 && starts.monsters == 3 && starts.explosions == starts.n;
+}
+
+void PrintRun(const Setting& setting, const Run& run) {
+    const std::vector<double>& s = run.startup;
+    const double base = run.rows[0].mean;
+    std::printf("\n== llvmpipe, %s: %s\n", setting.title, run.renderer.c_str());
+    std::printf(
+        "start-up to first finished frame %.1f ms from exec, %.1f ms in main "
+        "(window + GL %.1f, InitGame %.1f, first frame %.1f)\n",
+        s[4], s[3], s[0], s[1], s[2]);
+    std::printf("%-18s %6s %8s %8s %8s %8s %6s %8s %7s %8s %6s\n", "ms per frame", "frames", "mean", "p50", "p99",
+                "max", "p99/mn", "cpu ms", "x base", "allocs", "new");
+    for (const Row& r : run.rows)
+        std::printf("%-18s %6.0f %8.3f %8.3f %8.3f %8.3f %6.2f %8.3f %7.2f %8.2f %6.2f\n", r.name.c_str(), r.n, r.mean,
+                    r.p50, r.p99, r.max, r.p99 / r.mean, r.cpu, r.mean / base, r.allocs, r.news);
+    for (const Row& r : run.rows)
+        if (r.explosions > 0)
+            std::printf("%s: %.0f monsters in view; %.0f timed frames started an explosion, %.3f ms each on average\n",
+                        r.name.c_str(), r.monsters, r.explosions, r.explosionMs / r.explosions);
+    std::printf("allocations per frame by owner, over %.0f untimed frames with call stacks (game / SDL / GL driver):\n",
+                run.rows[0].sampled);
+    for (const Row& r : run.rows) {
+        std::printf("  %-18s %7.2f / %7.2f / %7.2f\n", r.name.c_str(), r.game, r.sdl, r.driver);
+        for (const auto& site : run.sites)
+            if (site[1] == r.name)
+                std::printf("      %7s per frame, %-6s via %s\n", site[3].c_str(), site[2].c_str(), site[4].c_str());
+    }
+}
+
+// CPU time counts every thread's work and none of the waiting for a core,
+// so on a machine shared with other work it is the steadier figure; both
+// are also given as multiples of the baseline's.
+void PrintSummary(const Run (&runs)[kSettingCount]) {
+    std::printf("\n== summary: ms per frame to completion (mean, p99) and CPU ms per frame over all threads\n");
+    std::printf("%-18s", "");
+    for (const Setting& s : kSettings) std::printf(" | %-41s", s.title);
+    std::printf("\n%-18s", "scene");
+    for (int i = 0; i < kSettingCount; ++i)
+        std::printf(" | %8s %6s %8s %8s %6s", "mean", "x base", "p99", "cpu", "x base");
+    std::printf("\n");
+    for (int i = 0; i < kSceneCount; ++i) {
+        std::printf("%-18s", runs[0].rows[size_t(i)].name.c_str());
+        for (const Run& run : runs) {
+            const Row& r = run.rows[size_t(i)];
+            const Row& base = run.rows[0];
+            std::printf(" | %8.3f %6.2f %8.3f %8.3f %6.2f", r.mean, r.mean / base.mean, r.p99, r.cpu, r.cpu / base.cpu);
+        }
+        std::printf("\n");
+    }
+    std::printf("%-18s", "start-up, ms");
+    for (const Run& run : runs) std::printf(" | %8.1f from exec, %6.1f in main%8s", run.startup[4], run.startup[3], "");
+    std::printf("\n");
+}
+
+// Other work on the machine shows in every wall-clock figure: say how much
+// there was.
+void PrintLoad(const char* when) {
+    char load[128] = "unknown";
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (!std::fgets(load, sizeof load, f)) std::strcpy(load, "unknown");
+        std::fclose(f);
+    }
+    load[std::strcspn(load, "\n")] = 0;
+    std::printf("load average %s: %s (%ld cores)\n", when, load, sysconf(_SC_NPROCESSORS_ONLN));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int passes = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (argc == 3 && std::strcmp(argv[1], bench::kChildFlag) == 0) return bench::RunChild(std::atoi(argv[2]));
 
-    // Start-up as the program does it, up to the first presented frame.
-    const auto startup0 = Clock::now();
-    std::string error;
-    if (!OpenGameWindow(kWindowWidth, kWindowHeight, &error)) {
-        std::fprintf(stderr, "orvanthe-bench: %s\n", error.c_str());
-        return 1;
+    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
+    std::printf(
+        "orvanthe-bench: %d timed frames per scene; each frame is RunFrame (with its buffer swap) and "
+        "glFinish, on SDL's offscreen driver\n",
+        frames);
+    std::fflush(stdout);
+    Run runs[kSettingCount];
+    for (int i = 0; i < kSettingCount; ++i) {
+        if (!Measure(kSettings[i], frames, &runs[i])) {
+            std::fprintf(stderr, "orvanthe-bench: the run with %s failed or was cut short\n", kSettings[i].title);
+            return 1;
+        }
+        PrintRun(kSettings[i], runs[i]);
+        if (!LoadWasThere(runs[i])) {
+            std::fprintf(stderr,
+                         "orvanthe-bench: with %s, the load was not all there (three monsters in view, an "
+                         "explosion started in every frame of \"%s\")\n",
+                         kSettings[i].title, bench::SceneName(bench::Scene::ExplosionStarts));
+            return 1;
+        }
+        std::fflush(stdout);
     }
-    const auto init0 = Clock::now();
-    InitGame();
-    const auto init1 = Clock::now();
-    RunFrame();
-    std::printf("start-up: window + GL       %8.3f ms\n", Ms(init0 - startup0));
-    std::printf("start-up: InitGame (assets) %8.3f ms\n", Ms(init1 - init0));
-    std::printf("start-up to first frame     %8.3f ms\n", Ms(Clock::now() - startup0));
-
-    // The real loop: poll, frame, pace, dispatch.
-    std::vector<double> period;
-    int exitCode = 0;
-    auto last = Clock::now();
-    for (int i = 0; i < passes; ++i) {
-        if (!MainLoopPass(&exitCode)) break;
-        const auto now = Clock::now();
-        period.push_back(Ms(now - last));
-        last = now;
-    }
-    Report("pass period: title", period);
-
-    Report("frame work: title", FrameWork(passes));
-    g_inTitle = false;
-    Report("frame work: empty play", FrameWork(passes));
-    MonsterScene(passes);  // full load: monsters, explosion, bullets, overlay
-
-    ShutdownGame();
-    platform::DestroyMainWindow();
+    PrintSummary(runs);
+    PrintLoad("after");
+    std::printf(
+        "allocs: malloc-family calls per timed frame on every thread, Mesa's own included; new: of them "
+        "through operator new\n");
     return 0;
 }
