@@ -4,6 +4,7 @@
 // handles while sampling input on the way.
 #include "platform/window.h"
 
+#include <cstring>
 #include <deque>
 
 #include "platform/sdl/sdl_state.h"
@@ -261,9 +262,11 @@ bool IsFullscreen() {
     return s.window && (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
+// The game sets its caption every frame; SDL copies the string and tells
+// the desktop each time, so only a change goes through.
 void SetCaption(const char* caption) {
     const sdl::State& s = sdl::GetState();
-    if (s.window) SDL_SetWindowTitle(s.window, caption);
+    if (s.window && std::strcmp(SDL_GetWindowTitle(s.window), caption) != 0) SDL_SetWindowTitle(s.window, caption);
 }
 
 void SwapWindowBuffers() {
