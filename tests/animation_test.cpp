@@ -3,7 +3,6 @@
 // skin's colours on screen.
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <gtest/gtest.h>
 
 #include <cmath>
 
@@ -19,10 +18,7 @@ protected:
         GameTest::SetUp();
         scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
         // Keyframe f lies at x = 10 f, its three corners at +0, +1, +2.
-        Md2Spec m;
-        m.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
-        m.texCoords.resize(3);
-        m.triangles = {Tri(0, 1, 2)};
+        Md2Spec m = Triangle();
         m.transform = [](int f, float s[3], float t[3]) {
             s[0] = s[1] = s[2] = 1.0f;
             t[0] = 10.0f * float(f), t[1] = 0.0f, t[2] = 300.0f;
@@ -65,11 +61,12 @@ protected:
 
 }  // namespace
 
-TEST_F(Animation, OneKeyframePer100MsAtA20MsDraw) {
+// Started 96 ms before the tick count wraps, so the timer runs out across it.
+TEST_F(Animation, OneKeyframePer100MsAtA20MsDrawAcrossTheTickWrap) {
     monster_.SetAnimation(kIdleAnimation);
     std::vector<int> shown, advancedAt;
     for (uint32_t t = 0; t <= 220; t += 20) {
-        script::SetTime(5000 + t);
+        script::SetTime(0xFFFFFFA0u + t);
         const int before = monster_.animFrame;
         shown.push_back(DrawnKeyframe());
         if (monster_.animFrame != before) advancedAt.push_back(int(t));
@@ -89,21 +86,6 @@ TEST_F(Animation, CornersGoZeroTwoOneAndOffsetsWrapAndCarryOver) {
     monster_.animFrame = 3;
     monster_.SetAnimation(kHuntingAnimation);
     EXPECT_EQ(DrawnKeyframe(), 43) << "a switch keeps the offset";
-}
-
-TEST_F(Animation, ElapsedTimeIsRightAcrossTheTickWrap) {
-    script::SetTime(0xFFFFFFE0u);
-    DrawnKeyframe();  // starts the timer
-    const int started = monster_.animFrame;
-    script::SetTime(0x10);  // 48 ms later
-    DrawnKeyframe();
-    DrawnKeyframe();
-    EXPECT_EQ(monster_.animFrame, started) << "still within 60 ms";
-    script::SetTime(0x1000);  // long unseen: the first draw only stops the timer
-    DrawnKeyframe();
-    EXPECT_EQ(monster_.animFrame, started);
-    DrawnKeyframe();
-    EXPECT_EQ(monster_.animFrame, started + 1);
 }
 
 TEST_F(Animation, AMonsterInFrontShowsItsSkin) {

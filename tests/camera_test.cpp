@@ -1,11 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 
-#include "camera/camera.h"
-#include "camera/vector3.h"
+#include "game_fixture.h"
 #include "platform/input.h"
-#include "platform/scripted/script.h"
 
 namespace {
 
@@ -15,11 +11,17 @@ void ExpectVec(const Vector3& v, float x, float y, float z, float tol = 3e-5f) {
     EXPECT_NEAR(v.z, z, tol);
 }
 
-Camera StartCamera() {
-    Camera c;
-    c.Place(234, -155, -319, 234, -155, -320, 0, 1, 0);
-    return c;
-}
+// The camera at its start, the pointer captured and centred.
+class MouseLookTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        platform::SetMouseCaptured(true);
+        platform::SetCursorPos(platform::kMouseLookX, platform::kMouseLookY);
+        script::ClearLog();
+    }
+    Camera& c = g_camera;
+};
 
 }  // namespace
 
@@ -42,18 +44,7 @@ TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
     ExpectVec(c.position, 0, 10, 0, 1e-5f);
 }
 
-class MouseLookTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        script::Reset();
-        platform::SetMouseCaptured(true);
-        platform::SetCursorPos(platform::kMouseLookX, platform::kMouseLookY);
-        script::ClearLog();
-    }
-};
-
 TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursorNoOrUncapturedMotionNothing) {
-    Camera c = StartCamera();
     c.MouseLook();
     platform::SetMouseCaptured(false);
     script::MoveMouse(300, 0);
@@ -71,7 +62,6 @@ TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursorNoOrUncapturedMoti
 }
 
 TEST_F(MouseLookTest, UpMotionPitchesAndCarriesPastStraightUp) {
-    Camera c = StartCamera();
     script::MoveMouse(0, -50);
     c.MouseLook();
     Vector3 v = c.target - c.position;

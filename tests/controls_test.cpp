@@ -1,15 +1,14 @@
 // Player controls, shots and bullets, frame by frame with the real world pass.
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/sound.h"
 #include "game_fixture.h"
 #include "platform/dialog.h"
 #include "scenery_fixture.h"
-#include "world/controls.h"
 
 using platform::Key;
 
@@ -47,10 +46,9 @@ TEST_F(Controls, ATapArmsTheTimerThenAPressFiresAboveTheEye) {
     RunFrame();
     ASSERT_EQ(g_bullets.size(), 1u);
     // Fired during controls, moved 10 along -z in the same pass.
-    EXPECT_FLOAT_EQ(g_bullets[0]->position.x, 234.0f);
-    EXPECT_FLOAT_EQ(g_bullets[0]->position.y, eyeY + 10.0f);
-    EXPECT_FLOAT_EQ(g_bullets[0]->position.z, -329.0f);
-    EXPECT_FLOAT_EQ(g_bullets[0]->direction.z, 1.0f);
+    const Bullet& b = *g_bullets[0];
+    EXPECT_EQ((std::vector<float>{b.position.x, b.position.y, b.position.z, b.direction.z}),
+              (std::vector<float>{234, eyeY + 10, -329, 1}));
 }
 
 TEST_F(Controls, EscapeOpensThePauseDialogOncePerPressAndItsQuitPostsTheQuit) {
@@ -129,10 +127,7 @@ TEST_F(Controls, BulletsLeaveWhenOutsideThePlayBoxAndOnTheTitle) {
     // the lowest eye, nobody sees them any more.
     const Vector3 at[] = {{2000.5f, 0, -100},   {-300, 0, -100},   {2000, 0, -2000},      {500, 0, 200.5f},
                           {100, 1982.5f, -100}, {100, 1983, -100}, {100, -2155.5f, -100}, {100, 0, -100}};
-    for (const Vector3& p : at) {
-        g_bullets.push_back(std::make_unique<Bullet>());
-        g_bullets.back()->position = p;
-    }
+    for (const Vector3& p : at) StillBulletAt(p);
     RunFrame();
     ASSERT_EQ(g_bullets.size(), 3u);
     EXPECT_EQ(g_bullets[0]->position.x, 2000.0f);

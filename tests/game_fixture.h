@@ -57,6 +57,12 @@ private:
     char oldDir_[4096];
 };
 
+// A bullet that never moves, standing at p.
+inline void StillBulletAt(Vector3 p) {
+    g_bullets.push_back(std::make_unique<Bullet>());
+    g_bullets.back()->Aim(Vector3(p.x, p.y - 10.0f, p.z), Vector3(p.x, p.y - 10.0f, p.z));
+}
+
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override {

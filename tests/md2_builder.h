@@ -26,7 +26,7 @@ struct Md2Spec {
     std::vector<Md2TexCoord> texCoords;
     // Scale and translate of frame f, file axes.
     std::function<void(int f, float scale[3], float translate[3])> transform = [](int, float s[3], float t[3]) {
-        for (int a = 0; a < 3; ++a) s[a] = 1.0f, t[a] = 0.0f;
+        s[0] = s[1] = s[2] = 1.0f, t[0] = t[1] = t[2] = 0.0f;
     };
 };
 
@@ -50,15 +50,10 @@ inline std::vector<uint8_t> BuildMd2(const Md2Spec& m) {
                                 int32_t(m.triangles.size()), 0, m.frames, 68, ofsSt, ofsTris, ofsFrames,
                                 int32_t(out.size()), int32_t(out.size())};
     for (int i = 0; i < 16; ++i) PutI32(out, 4 + 4 * size_t(i), fields[i]);
-    for (size_t i = 0; i < m.texCoords.size(); ++i) {
-        PutU16(out, ofsSt + 4 * i, uint16_t(m.texCoords[i].s));
-        PutU16(out, ofsSt + 4 * i + 2, uint16_t(m.texCoords[i].t));
-    }
-    for (size_t i = 0; i < m.triangles.size(); ++i)
-        for (int c = 0; c < 3; ++c) {
-            PutU16(out, ofsTris + 12 * i + 2 * size_t(c), m.triangles[i].index_xyz[c]);
-            PutU16(out, ofsTris + 12 * i + 6 + 2 * size_t(c), m.triangles[i].index_st[c]);
-        }
+    // The records as the file lays them out, on a little-endian host.
+    static_assert(sizeof(Md2TexCoord) == 4 && sizeof(Md2Triangle) == 12);
+    if (!m.texCoords.empty()) std::memcpy(&out[size_t(ofsSt)], m.texCoords.data(), 4 * m.texCoords.size());
+    if (!m.triangles.empty()) std::memcpy(&out[size_t(ofsTris)], m.triangles.data(), 12 * m.triangles.size());
     for (int f = 0; f < m.frames; ++f) {
         const size_t at = size_t(ofsFrames) + size_t(f) * size_t(frameSize);
         float scale[3], translate[3];
@@ -81,6 +76,15 @@ inline Md2Triangle Tri(uint16_t a, uint16_t b, uint16_t c) {
     return t;
 }
 
+// One triangle, its corners one apart along x from `first`, 46 frames.
+inline Md2Spec Triangle(std::array<uint8_t, 3> first = {0, 0, 0}) {
+    Md2Spec m;
+    m.vertices = {first, {1, 0, 0}, {2, 0, 0}};
+    m.texCoords.resize(3);
+    m.triangles = {Tri(0, 1, 2)};
+    return m;
+}
+
 // A box 20 wide (x and z) and 50 tall, from 23 below the origin to 27
 // above: bounds (-10, -23, -10) to (10, 27, 10), collision half-width 10,
 // half-height 50 - 20 = 30. Vertex j has file bytes (x, z, y) from its bits;
@@ -90,10 +94,7 @@ inline Md2Spec BoxModel() {
     Md2Spec m;
     for (int j = 0; j < 8; ++j) {
         m.vertices.push_back({uint8_t(j & 1 ? 20 : 0), uint8_t(j & 2 ? 20 : 0), uint8_t(j & 4 ? 50 : 0)});
-        Md2TexCoord st;
-        st.s = 4;
-        st.t = j & 4 ? 6 : 2;
-        m.texCoords.push_back(st);
+        m.texCoords.push_back({4, int16_t(j & 4 ? 6 : 2)});
     }
     // Two triangles per face; winding does not matter, nothing is culled.
     const uint16_t faces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
@@ -101,10 +102,7 @@ inline Md2Spec BoxModel() {
         m.triangles.push_back(Tri(q[0], q[1], q[2]));
         m.triangles.push_back(Tri(q[0], q[2], q[3]));
     }
-    m.transform = [](int, float s[3], float t[3]) {
-        s[0] = s[1] = s[2] = 1.0f;
-        t[0] = -10.0f, t[1] = -10.0f, t[2] = -23.0f;
-    };
+    m.transform = [](int, float s[3], float t[3]) { s[0] = s[1] = s[2] = 1.0f, t[0] = t[1] = -10.0f, t[2] = -23.0f; };
     return m;
 }
 

@@ -1,26 +1,13 @@
-// MD2 decoding and model loading: the axis swap and scaling, signed texture
+// MD2 decoding and model loading: the axis swap and scaling, texture
 // coordinates normalised by the loaded skin, the collision box from
 // keyframe 40, and hostile files refused without reading out of bounds.
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <cstring>
-#include <functional>
 
 #include "game_fixture.h"
 #include "md2_builder.h"
 #include "monsters/monster.h"
 
 namespace {
-
-// One triangle over three vertices, 46 frames.
-Md2Spec Triangle(std::array<uint8_t, 3> first = {0, 0, 0}) {
-    Md2Spec m;
-    m.vertices = {first, {1, 0, 0}, {0, 1, 0}};
-    m.texCoords.resize(3);
-    m.triangles = {Tri(0, 1, 2)};
-    return m;
-}
 
 Md2Status Decode(const std::vector<uint8_t>& bytes, Md2Model* model) {
     return DecodeMd2(bytes.data(), bytes.size(), model);
@@ -34,27 +21,20 @@ protected:
 }  // namespace
 
 TEST(Md2Decode, SwapsTheFileAxesAndAppliesScaleAndTranslate) {
-    Md2Spec m = Triangle({1, 2, 3});
-    Md2Model model;
-    ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
-    ASSERT_EQ(model.vertices.size(), 46u * 3u);
-    const auto xyz = [&](size_t i) {
-        return std::vector<float>{model.vertices[i].x, model.vertices[i].y, model.vertices[i].z};
-    };
-    EXPECT_EQ(xyz(0), (std::vector<float>{1, 3, 2})) << "the file's third axis is up";
-
-    m = Triangle({255, 255, 255});
+    Md2Spec m = Triangle({1, 2, 255});
     m.transform = [](int f, float s[3], float t[3]) {
         for (int a = 0; a < 3; ++a) s[a] = 0.5f, t[a] = -10.0f;
         t[1] = float(f);  // each keyframe distinguishable
     };
+    Md2Model model;
     ASSERT_EQ(Decode(BuildMd2(m), &model), Md2Status::Ok);
-    EXPECT_EQ(xyz(0), (std::vector<float>{117.5f, 117.5f, 127.5f})) << "bytes are unsigned";
-    EXPECT_EQ(model.vertices[45 * 3].z, 127.5f + 45.0f) << "keyframe f starts at f * num_xyz";
+    ASSERT_EQ(model.vertices.size(), 46u * 3u);
+    const Vector3 v = model.vertices[0];
+    EXPECT_EQ((std::vector<float>{v.x, v.y, v.z}), (std::vector<float>{-9.5f, 117.5f, 1.0f}))
+        << "the file's third axis is up; bytes are unsigned";
+    EXPECT_EQ(model.vertices[45 * 3].z, 1.0f + 45.0f) << "keyframe f starts at f * num_xyz";
 
     std::vector<uint8_t> bytes = BuildMd2(Triangle());
-    std::memcpy(bytes.data(), "IDP3", 4);
-    ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok) << "a foreign ident loads";
     PutI32(bytes, kIdentAt, 0);
     ASSERT_EQ(Decode(bytes, &model), Md2Status::Ok) << "the ident is not compared";
     bytes[68] = 0x40;  // s of the first pair
@@ -93,8 +73,8 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
         {"NaN scale", [&](auto& b) { PutF32(b, size_t(ofsFrames), std::nanf("")); }, Md2Status::BadVertex},
         {"overflowing scale",
          [&](auto& b) {
-             PutF32(b, size_t(ofsFrames) + 4, 3e38f);
-             PutF32(b, size_t(ofsFrames) + 16, 3e38f);
+             PutF32(b, size_t(ofsFrames), 3e38f);
+             PutF32(b, size_t(ofsFrames) + 12, 3e38f);
          },
          Md2Status::BadVertex},
     };
@@ -108,22 +88,8 @@ TEST(Md2Decode, HostileFilesAreRefusedAndLeaveNothing) {
     }
 }
 
-TEST_F(Md2Load, SkinSizeNotHeaderNormalisesTexCoords) {
-    // Skins from model packs and paint programs are 8-bit palette images.
-    const RawBmp skin{40, 256, 128, 8, 0, 0, {}, {9, 9, 9, 0}, std::vector<uint8_t>(256 * 128)};
-    scratch_.Write("data/model.bmp", Bytes(BuildBmp(skin)));
-    Md2Spec m = Triangle();
-    m.texCoords[1].s = 128;
-    m.texCoords[1].t = 64;
-    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));  // header says 64 x 64
-    Monster monster;
-    ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
-    EXPECT_TRUE(monster.HasModel() && monster.header.skinwidth == 64);
-    EXPECT_TRUE(monster.texCoords[1].s == 0.5f && monster.texCoords[1].t == 0.5f);
-}
-
-TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
-    scratch_.Write("data/model.bmp", Bytes(TwoColourSkin()));
+TEST_F(Md2Load, TexCoordsFollowTheSkinsSizeAndTheBoxKeyframe40Only) {
+    scratch_.Write("data/model.bmp", Bytes(TwoColourSkin(16, 8)));  // the header says 64 x 64
     Md2Spec m = BoxModel();
     // Every other keyframe is far bigger; only keyframe 40 may count.
     m.transform = [](int f, float s[3], float t[3]) {
@@ -134,6 +100,8 @@ TEST_F(Md2Load, CollisionBoxComesFromKeyframe40Only) {
     scratch_.Write("data/tris2.md2", Bytes(BuildMd2(m)));
     Monster monster;
     ASSERT_TRUE(monster.LoadModel("data/tris2.md2"));
+    EXPECT_EQ((std::vector<float>{monster.texCoords[0].s, monster.texCoords[0].t, monster.texCoords[4].t}),
+              (std::vector<float>{0.25f, 0.25f, 0.75f})) << "t is not flipped";
     const Vector3 &lo = monster.boundsMin, &hi = monster.boundsMax;
     EXPECT_EQ((std::vector<float>{lo.x, lo.y, lo.z, hi.x, hi.y, hi.z, monster.boxHalfWidth, monster.boxHalfHeight}),
               (std::vector<float>{-10, -23, -10, 10, 27, 10, 10, 30}));

@@ -2,8 +2,7 @@
 // waking only in view, chasing and turning, the catch, bullet hits under
 // the shared 500 ms damage timer, parking, explosions' lifetime, and
 // monsters whose model did not load.
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cmath>
 
 #include "core/sound.h"
@@ -12,7 +11,6 @@
 #include "monsters/monster.h"
 #include "scenery/terrain.h"
 #include "world/explosion.h"
-#include "world/world.h"
 
 namespace {
 
@@ -42,11 +40,6 @@ protected:
 
     Monster& M(int i) { return *g_monsters[size_t(i)]; }
     void PlaceAt(int i, Vector3 p) { M(i).Place(p.x, p.y, p.z); }
-    // A bullet that never moves, sitting at p.
-    void StillBulletAt(Vector3 p) {
-        g_bullets.push_back(std::make_unique<Bullet>());
-        g_bullets.back()->Aim(Vector3(p.x, p.y - 10.0f, p.z), Vector3(p.x, p.y - 10.0f, p.z));
-    }
     ScratchDir scratch_;
 };
 
@@ -88,24 +81,18 @@ TEST_F(Monsters, InViewWakesAfterThreeSecondsThenChasesAndTurnsOutOfViewNever) {
     }
 }
 
+// On an axis, or with nothing to aim at, the heading (12.5) stays.
 TEST(MonsterHeading, FollowsTheFlatDirectionToTheTarget) {
-    struct Case {
-        float x, z, heading;
-    } const cases[] = {{1, -1, 45.02f}, {1, 1, 314.98f}, {-1, -1, 135.07f}, {-1, 1, 224.93f}, {3, -4, 53.16f}};
-    for (const Case& c : cases)
+    const float cases[][3] = {{1, -1, 45.02f}, {1, 1, 314.98f}, {-1, -1, 135.07f}, {-1, 1, 224.93f},
+                              {3, -4, 53.16f}, {0, -5, 12.5f},  {5, 0, 12.5f},     {0, 0, 12.5f}};
+    for (const auto& c : cases)
         for (float y : {0.0f, -300.0f}) {
             Monster m;
-            m.toTarget = Vector3(c.x, y, c.z);
+            m.heading = 12.5f;
+            m.toTarget = Vector3(c[0], y, c[1]);
             m.UpdateHeading();
-            EXPECT_NEAR(m.heading, c.heading, 0.01f) << c.x << ", " << y << ", " << c.z;
+            EXPECT_NEAR(m.heading, c[2], 0.01f) << c[0] << ", " << y << ", " << c[1];
         }
-    for (Vector3 axis : {Vector3(0, 3, -5), Vector3(5, 3, 0), Vector3()}) {
-        Monster m;
-        m.heading = 12.5f;
-        m.toTarget = axis;
-        m.UpdateHeading();
-        EXPECT_EQ(m.heading, 12.5f);
-    }
 }
 
 TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
@@ -200,4 +187,27 @@ TEST_F(Monsters, MonstersWithoutAModelAreLeftOutOfTheWinTestAndOfPlay) {
     PlayFor(2000);
     EXPECT_TRUE(script::CountLog("dialog") == 0 && M(1).hitPoints == kFirstGameHitPoints && g_explosions.empty());
     EXPECT_TRUE(M(0).position.y == onThePlayer.y && M(0).position.z == onThePlayer.z) << "not lifted, not moved";
+}
+
+// The lap's frames are the swaps before the win dialog: at 0, 20, ...
+// 2980 ms, and a slow clock still draws one.
+TEST_F(Monsters, AWinRunsAThreeSecondLapThenTheDialogAndANewGameOnTheTitle) {
+    for (uint32_t cost : {20u, 5000u}) {
+        for (int i = 0; i < 3; ++i) M(i).hitPoints = 0;
+        script::SetFrameCost(cost);
+        script::ClearLog();
+        const uint32_t start = script::Now();
+        RunFrame();
+        EXPECT_EQ(g_victoryStart, start);
+        const auto log = script::Log();
+        const auto dialog =
+            std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("dialog", 0) == 0; });
+        ASSERT_NE(dialog, log.end());
+        EXPECT_NE(dialog->find("You win"), std::string::npos);
+        EXPECT_EQ(std::count(log.begin(), dialog, "swap"), cost == 20 ? 150 : 1);
+        EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 0) << "no sound for a win";
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(M(i).hitPoints == kNewGameHitPoints && M(i).position.x == kMonsterStarts[i].x) << i;
+        StartPlay();
+    }
 }
