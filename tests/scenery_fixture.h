@@ -165,9 +165,9 @@ inline void ExpectRestoredState(const SavedState& s, std::vector<float> colour) 
     EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), kIdentity);
 }
 
-inline std::vector<uint8_t> ReadFrame() {
-    std::vector<uint8_t> frame(800 * 600 * 4);
-    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+inline std::vector<uint8_t> ReadFrame(int width = 800, int height = 600) {
+    std::vector<uint8_t> frame(size_t(width) * size_t(height) * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     return frame;
 }
 
