@@ -3,7 +3,6 @@
 // state, and the flow flags as at program start.
 #pragma once
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,16 +56,6 @@ private:
     std::string dir_;
     char oldDir_[4096];
 };
-
-// What a drawing test may leave in the one GL context the tests share: a
-// bound texture, texturing, blending, a colour, a turned modelview.
-inline void ResetDrawing() {
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glColor3f(1, 1, 1);
-    glLoadIdentity();
-}
 
 class GameTest : public ::testing::Test {
 protected:

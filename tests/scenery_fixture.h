@@ -122,6 +122,16 @@ inline std::vector<float> Matrix(GLenum which) {
 
 const std::vector<float> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// What a drawing test may leave in the one GL context the tests share: a
+// bound texture, texturing, blending, a colour, a turned modelview.
+inline void ResetDrawing() {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glColor3f(1, 1, 1);
+    glLoadIdentity();
+}
+
 // What `action` writes to stderr.
 template <class F>
 std::string Stderr(F action) {
