@@ -189,7 +189,7 @@ TEST_F(Input, StartAndBackOnTheTitleAndInPlay) {
 }
 
 // M mutes and unmutes music and effects once per press, on the title and in
-// play; the volumes are the settings'.
+// play; the volumes are the settings'. (Start-up's order: the sound tests.)
 TEST_F(Input, MTogglesAllSoundOncePerPress) {
     g_settings.musicVolume = 60;
     g_settings.effectsVolume = 80;
@@ -205,13 +205,4 @@ TEST_F(Input, MTogglesAllSoundOncePerPress) {
     EXPECT_EQ(script::LogLines("sound volume"),
               (std::vector<std::string>{"sound volume 0 0", "sound volume 60 80", "sound volume 0 0"}));
     EXPECT_TRUE(g_muted);
-
-    // Start-up sets the volume before the music starts: muted from the outset.
-    StopSound();
-    script::ClearLog();
-    StartSound();
-    const auto log = script::Log();
-    const auto volume = std::find(log.begin(), log.end(), "sound volume 0 0");
-    const auto music = std::find(log.begin(), log.end(), "sound stream data/wpqce.wav loop");
-    EXPECT_TRUE(volume < music && music != log.end());
 }

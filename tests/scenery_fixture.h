@@ -122,6 +122,16 @@ inline std::vector<float> Matrix(GLenum which) {
 
 const std::vector<float> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// What a drawing test may leave in the one GL context the tests share: a
+// bound texture, texturing, blending, a colour, a turned modelview.
+inline void ResetDrawing() {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glColor3f(1, 1, 1);
+    glLoadIdentity();
+}
+
 // What `action` writes to stderr.
 template <class F>
 std::string Stderr(F action) {
@@ -165,9 +175,9 @@ inline void ExpectRestoredState(const SavedState& s, std::vector<float> colour) 
     EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), kIdentity);
 }
 
-inline std::vector<uint8_t> ReadFrame() {
-    std::vector<uint8_t> frame(800 * 600 * 4);
-    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+inline std::vector<uint8_t> ReadFrame(int width = 800, int height = 600) {
+    std::vector<uint8_t> frame(size_t(width) * size_t(height) * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     return frame;
 }
 

@@ -13,6 +13,7 @@
 #include "core/state.h"
 #include "game_fixture.h"
 #include "platform/files.h"
+#include "scenery_fixture.h"
 
 namespace {
 
@@ -42,14 +43,10 @@ protected:
     std::string Path() const { return scratch_.path() + "/settings.ini"; }
     // LoadSettings or SaveSettings with its stderr.
     std::string Load(const std::string& path) {
-        testing::internal::CaptureStderr();
-        LoadSettings(path);
-        return testing::internal::GetCapturedStderr();
+        return Stderr([&] { LoadSettings(path); });
     }
     std::string Save(bool expected) {
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(SaveSettings(), expected);
-        return testing::internal::GetCapturedStderr();
+        return Stderr([&] { EXPECT_EQ(SaveSettings(), expected); });
     }
     ScratchDir scratch_;
 };

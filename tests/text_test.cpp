@@ -81,9 +81,7 @@ protected:
     void TearDown() override {
         GlfFont::End();
         g_font.Release();
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
-        glColor3f(1, 1, 1);
+        ResetDrawing();
     }
 
     // Loads bytes written to data/<name> into font, with texture name 0.
@@ -107,29 +105,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(GlfParse, AcceptsAWellFormedFileAndIgnoresTrailingBytes) {
-    // Odd width, the whole 0..255 code range, and a trailer after the texels.
-    std::vector<uint8_t> texels;
-    for (int i = 0; i < 3 * 2 * 2; ++i) texels.push_back(uint8_t(10 * i + 1));
-    const std::string bytes =
-        GlfBytes(3, 2, 0, 255, [](int k) { return GlfGlyph{float(k), -1.5f, 0.25f, 0.75f, float(k) / 256, 1e-3f}; },
-                 texels) +
-        "trailer";
-    GlfFile f;
-    ASSERT_EQ(Parse(bytes, &f), GlfStatus::Ok);
-    EXPECT_EQ((std::vector<int>{f.texWidth, f.texHeight, f.firstChar, f.lastChar}), (std::vector<int>{3, 2, 0, 255}));
-    ASSERT_EQ(f.glyphs.size(), 256u);
-    const GlfGlyph& g = f.glyphs[200];
-    EXPECT_EQ((std::vector<float>{g.width, g.height, g.leftS, g.topT, g.rightS, g.bottomT}),
-              (std::vector<float>{200, -1.5f, 0.25f, 0.75f, 200.0f / 256, 1e-3f}));
-    ASSERT_EQ(f.texels, reinterpret_cast<const uint8_t*>(bytes.data()) + 24 + 24 * 256);
-    EXPECT_EQ(std::vector<uint8_t>(f.texels, f.texels + texels.size()), texels);
-
-    // The largest texture side is still accepted (one record, 4096 x 1).
-    EXPECT_EQ(Parse(GlfBytes(4096, 1, 65, 65, [](int) { return GlfGlyph{}; }, std::vector<uint8_t>(8192, 7)), &f),
-              GlfStatus::Ok);
-}
 
 TEST(GlfParse, RefusesHostileHeadersAndShortFilesLeavingNothing) {
     const auto blank = [](int) { return GlfGlyph{}; };
@@ -157,9 +132,11 @@ TEST(GlfParse, RefusesHostileHeadersAndShortFilesLeavingNothing) {
         {"texels one byte short", good.substr(0, good.size() - 1), GlfStatus::TruncatedTexels},
         {"huge texture, tiny file", GlfBytes(4096, 4096, 65, 65, blank, {1, 2, 3}), GlfStatus::TruncatedTexels},
     };
+    GlfFile f;
+    EXPECT_EQ(Parse(GlfBytes(4096, 1, 65, 65, blank, std::vector<uint8_t>(8192, 7)), &f), GlfStatus::Ok)
+        << "the largest side";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        GlfFile f;
         ASSERT_EQ(Parse(good, &f), GlfStatus::Ok);  // so refusal has something to clear
         EXPECT_EQ(Parse(c.bytes, &f), c.status);
         EXPECT_TRUE(f.texWidth == 0 && f.texHeight == 0 && f.firstChar == 0 && f.lastChar == 0);
@@ -167,18 +144,25 @@ TEST(GlfParse, RefusesHostileHeadersAndShortFilesLeavingNothing) {
     }
 }
 
-TEST_F(Text, LoadUploadsTheTexelsIntoTheGivenTextureName) {
-    // Rows of 3 texels are 6 bytes: not a multiple of GL's default
-    // unpack alignment, so a careless upload skews rows and over-reads.
-    const std::vector<uint8_t> texels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+// Odd width, the whole 0..255 code range and a trailer after the texels.
+// Rows of 3 texels are 6 bytes: not a multiple of GL's default unpack
+// alignment, so a careless upload skews rows and over-reads.
+TEST_F(Text, LoadReadsTheGlyphsAndUploadsTheTexelsIntoTheGivenTextureName) {
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 3 * 2 * 2; ++i) texels.push_back(uint8_t(10 * i + 1));
     GLuint name = 0;
     glGenTextures(1, &name);
-    dir_.Write("data/odd.glf", GlfBytes(3, 2, 48, 50, [](int k) { return GlfGlyph{float(k + 1), 2, 0, 1, 1, 0}; },
-                                        texels));
+    const auto glyph = [](int k) { return GlfGlyph{float(k), -1.5f, 0.25f, 0.75f, float(k) / 256, 1e-3f}; };
+    dir_.Write("data/odd.glf", GlfBytes(3, 2, 0, 255, glyph, texels) + "trailer");
     GlfFont font;
     ASSERT_TRUE(font.Load("data/odd.glf", name));
     EXPECT_EQ(font.texName, name) << "the caller's name wins over the file's";
-    EXPECT_TRUE(font.firstChar == 48 && font.glyphs.size() == 3u && font.glyphs[2].width == 3.0f);
+    EXPECT_EQ((std::vector<int>{font.texWidth, font.texHeight, font.firstChar, font.lastChar}),
+              (std::vector<int>{3, 2, 0, 255}));
+    ASSERT_EQ(font.glyphs.size(), 256u);
+    const GlfGlyph& g = font.glyphs[200];
+    EXPECT_EQ((std::vector<float>{g.width, g.height, g.leftS, g.topT, g.rightS, g.bottomT}),
+              (std::vector<float>{200, -1.5f, 0.25f, 0.75f, 200.0f / 256, 1e-3f}));
     GLint bound = 0, alignment = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(GLuint(bound), name);
@@ -238,23 +222,34 @@ TEST_F(Text, GlyphQuadsHangBelowThePenWhichAdvancesByEachWidthSkippingUnknownByt
     }
 }
 
-TEST_F(Text, TitleLinesSitBelowTheirLayoutCornersInAnyWindowSize) {
-    GlfFont font;
+// Each line of the title below its layout corner at any window size; with or
+// without a font it leaves red, depth testing and the projection as found.
+TEST_F(Text, TitleLinesSitBelowTheirLayoutCornersAndLeaveTheStateAsFound) {
+    GlfFont font, none;
+    const auto drawTitle = [](const GlfFont& f) {
+        const SavedState saved = UpsetState();
+        DrawTitle(f);
+        glFinish();
+        ExpectRestoredState(saved, {1, 0, 0, 1});
+        EXPECT_EQ(g_currentFont, nullptr);
+    };
+    const std::vector<uint8_t> before = ReadFrame();
+    drawTitle(none);
+    EXPECT_TRUE(ReadFrame() == before) << "nothing drawn without a font";
+
     ASSERT_TRUE(LoadFont(&font, "solid.glf", SolidFont()));
     const struct {
         int x, y, length, scale;  // top-left corner in the 800 x 600 space
     } lines[] = {{130, 530, 9, 10}, {125, 500, 17, 25}, {560, 70, 14, 7}, {560, 49, 16, 7}, {560, 28, 20, 7}};
-    for (const auto& size : {std::pair<int, int>{800, 600}, std::pair<int, int>{1000, 450}}) {
-        const int w = size.first, h = size.second;
+    for (const auto& [w, h] : {std::pair{800, 600}, std::pair{1000, 450}}) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         std::string error;
         ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
         SetProjection(w, h);
         glClear(GL_COLOR_BUFFER_BIT);
-        DrawTitle(font);
-        glFinish();
-        const auto X = [w](double x) { return int(x * w / 800.0); };
-        const auto Y = [h](double y) { return int(y * h / 600.0); };
+        drawTitle(font);
+        const auto X = [w = w](double x) { return int(x * w / 800.0); };
+        const auto Y = [h = h](double y) { return int(y * h / 600.0); };
         for (const auto& l : lines) {
             SCOPED_TRACE("line at " + std::to_string(l.x) + ", " + std::to_string(l.y));
             const int right = l.x + l.length * l.scale, bottom = l.y - l.scale;  // glyphs are one unit high
@@ -263,22 +258,6 @@ TEST_F(Text, TitleLinesSitBelowTheirLayoutCornersInAnyWindowSize) {
             EXPECT_TRUE(Dark(X(l.x) - 3, Y(l.y) - 2) && Dark(X(right) + 3, Y(l.y) - 2)) << "left and right";
         }
         EXPECT_TRUE(Dark(X(400), Y(300)) && Dark(X(600), Y(56))) << "between the lines";
-    }
-}
-
-TEST_F(Text, TitleLeavesRedDepthTestingAndTheProjectionWithOrWithoutAFont) {
-    GlfFont solid, none;
-    ASSERT_TRUE(LoadFont(&solid, "solid.glf", SolidFont()));
-    for (const GlfFont* font : {&solid, &none}) {
-        SCOPED_TRACE(font == &none ? "no font" : "font");
-        glClear(GL_COLOR_BUFFER_BIT);
-        const std::vector<uint8_t> before = ReadFrame();
-        const SavedState saved = UpsetState();
-        DrawTitle(*font);
-        glFinish();
-        ExpectRestoredState(saved, {1, 0, 0, 1});
-        EXPECT_EQ(g_currentFont, nullptr);
-        EXPECT_EQ(ReadFrame() == before, font == &none) << "drawn with a font, nothing without";
     }
 }
 

@@ -9,6 +9,7 @@
 #include <climits>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "scenery_fixture.h"
@@ -42,38 +43,6 @@ RawBmp Raw(uint32_t infoSize, int32_t width, int32_t height, uint16_t bitCount, 
 }
 
 }  // namespace
-
-TEST(BmpDecoder, ReadsWellFormedFilesBottomRowFirstUnpaddedInRgbOrder) {
-    // Widths 1, 2, 3 and 5 carry 1 to 3 fill bytes a row; none may leak.
-    // biSizeImage is neither trusted nor needed; a longer header puts the
-    // pixels further in; the last row's fill may be missing.
-    struct Case {
-        int width, height;
-        uint32_t infoSize = 40;
-        int64_t sizeImage = -1;
-        bool topDown = false;
-        size_t cut = 0;
-    };
-    std::vector<Case> cases = {{3, 2, 124}, {3, 4, 40, -1, true}, {5, 3, 40, -1, false, 1}};
-    for (int width : {1, 2, 3, 4, 5, 32}) cases.push_back({width, 3});
-    for (int64_t sizeImage : {0LL, 47LL, 7LL, 0xFFFFFFFFLL}) cases.push_back({5, 3, 40, sizeImage});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " info " << c.infoSize << " sizeImage "
-                                        << c.sizeImage << " topDown " << c.topDown << " cut " << c.cut);
-        RawBmp header;
-        header.infoSize = c.infoSize;
-        header.sizeImage = c.sizeImage;
-        // Stored row 0 of a top-down file is the top of the picture.
-        auto bytes = MakeBmp(c.width, c.height,
-                             [&](int x, int row) { return Pattern(x, c.topDown ? c.height - 1 - row : row); }, header);
-        if (c.topDown) PutU32(bytes, 22, uint32_t(-c.height));
-        bytes.resize(bytes.size() - c.cut);
-        BmpImage image;
-        ASSERT_EQ(Decode(bytes, &image), BmpStatus::Ok);
-        EXPECT_TRUE(image.width == c.width && image.height == c.height);
-        EXPECT_EQ(image.pixels, PatternPixels(c.width, c.height));
-    }
-}
 
 TEST(BmpDecoder, ConvertsEveryUncompressedDepthAndHeaderKindToRgb) {
     // Colour-table entries are stored B, G, R (and a fourth byte unless the
@@ -205,21 +174,23 @@ TEST(BmpDecoder, RefusesHostileFilesAndLeavesTheResultEmpty) {
 class TextureLoad : public GameTest {
 protected:
     void TearDown() override {
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glDisable(GL_TEXTURE_2D);
+        GameTest::TearDown();
+        ResetDrawing();
     }
     ScratchDir dir;
 };
 
-TEST_F(TextureLoad, KeepsThePixelsAndUploadsThemMipmappedAndBound) {
+TEST_F(TextureLoad, KeepsThePixelsUploadsThemMipmappedAndBoundAndReleaseKeepsTheName) {
+    // 24-bit rows are stored with their fill (0xEE), which must not leak.
     // 2 x 2 has 6-byte rows: uploaded with the default alignment of 4, the
     // second row would be read from the wrong place (and past the buffer).
-    for (int side : {1, 2, 4, 32}) {
-        SCOPED_TRACE(side);
-        WriteBytes("data/s.bmp", MakeBmp(side, side, Pattern));
-        Texture t;
-        ASSERT_TRUE(t.Load("data/s.bmp") && t.loaded && t.width == side && t.height == side);
-        const auto expected = PatternPixels(side, side);
+    // Each load replaces the image the texture held.
+    Texture t;
+    for (const auto& [w, h] : {std::pair{1, 1}, {2, 2}, {4, 2}, {32, 8}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        WriteBytes("data/s.bmp", MakeBmp(w, h, Pattern));
+        ASSERT_TRUE(t.Load("data/s.bmp") && t.loaded && t.width == w && t.height == h);
+        const auto expected = PatternPixels(w, h);
         EXPECT_EQ(std::vector<uint8_t>(t.pixels.get(), t.pixels.get() + expected.size()), expected);
         GLint value = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
@@ -230,19 +201,23 @@ TEST_F(TextureLoad, KeepsThePixelsAndUploadsThemMipmappedAndBound) {
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         EXPECT_EQ(texels, expected);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &value);
-        EXPECT_EQ(value, side == 32 ? 1 : 0) << "mipmaps down to 1 x 1";
+        EXPECT_EQ(value, w == 32 ? 1 : 0) << "mipmaps down to 1 x 1";
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
         EXPECT_EQ(value, 4) << "unpack alignment restored";
+    }
+    // Release frees the pixels and keeps the GL name, as often as asked.
+    const uint32_t name = t.textureId;
+    for (int i = 0; i < 2; ++i) {
+        t.Release();
+        EXPECT_TRUE(t.pixels == nullptr && !t.loaded && t.textureId == name && glIsTexture(name));
     }
 }
 
 TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
-    auto ba = SolidBmp(4, 4, {1, 2, 3}), cut = ba;
+    // The decoder's reasons are its own tests'; one shows they reach the line.
+    auto ba = SolidBmp(4, 4, {1, 2, 3});
     ba[1] = 'A';
-    cut.resize(cut.size() - 20);
     WriteBytes("data/ba.bmp", ba);
-    WriteBytes("data/cut.bmp", cut);
-    WriteBytes("data/rle.bmp", BuildBmp(Raw(40, 1, 1, 8, {}, {}, 1)));
     std::filesystem::create_directories("data/dir.bmp");
     ASSERT_EQ(mkfifo("data/fifo.bmp", 0644), 0);
     // Opens the FIFO for writing, over and over: a reader that waits for a
@@ -260,8 +235,6 @@ TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
     } cases[] = {
         {"data/missing.bmp", "cannot open (No such file or directory)"},
         {"data/ba.bmp", "not a BMP file"},
-        {"data/cut.bmp", "truncated pixel data"},
-        {"data/rle.bmp", "8-bit RLE-compressed BMP is not supported"},
         {"data/dir.bmp", "not a regular file (directory)"},
         {"data/fifo.bmp", "not a regular file (named pipe)"},
         {"/dev/zero", "not a regular file (character device)"},
@@ -282,19 +255,4 @@ TEST_F(TextureLoad, UnusableFilesFailQuietlyButForOneLineNamingFileAndReason) {
     }
     stop = true;
     writer.join();
-}
-
-TEST_F(TextureLoad, ReleaseFreesPixelsKeepsTheNameAndCanRepeat) {
-    WriteBytes("data/a.bmp", SolidBmp(4, 4, {9, 9, 9}));
-    WriteBytes("data/b.bmp", SolidBmp(8, 2, {7, 7, 7}));
-    Texture t;
-    ASSERT_TRUE(t.Load("data/a.bmp"));
-    const uint32_t name = t.textureId;
-    for (int i = 0; i < 2; ++i) {
-        t.Release();
-        EXPECT_TRUE(t.pixels == nullptr && !t.loaded && t.textureId == name && glIsTexture(name));
-    }
-    // Loading over a held image replaces it.
-    ASSERT_TRUE(t.Load("data/a.bmp") && t.Load("data/b.bmp"));
-    EXPECT_TRUE(t.width == 8 && t.height == 2 && t.pixels[0] == 7);
 }
