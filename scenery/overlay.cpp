@@ -18,8 +18,7 @@ namespace {
 constexpr int kBandRows = 16;
 constexpr int kMergeGap = 32;
 
-void FullWindowQuad(uint32_t texture) {
-    glBindTexture(GL_TEXTURE_2D, texture);
+void FullWindowQuad() {
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 1.0f);
     glVertex2f(0.0f, 0.0f);
@@ -159,12 +158,19 @@ void ScreenOverlay::Draw() {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     glEnable(GL_SCISSOR_TEST);
-    for (const OverlayRect& r : Rects(viewport[2], viewport[3])) {
-        glScissor(viewport[0] + r.x, viewport[1] + r.y, r.width, r.height);
-        glBlendFunc(GL_DST_COLOR, GL_ZERO);
-        FullWindowQuad(mask.textureId);
-        glBlendFunc(GL_ONE, GL_ONE);
-        FullWindowQuad(image.textureId);
+    // The rectangles never overlap, so each pass may cover them all in turn.
+    const std::vector<OverlayRect>& rects = Rects(viewport[2], viewport[3]);
+    for (const Texture* pass : {&mask, &image}) {
+        if (pass == &mask) {
+            glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        } else {
+            glBlendFunc(GL_ONE, GL_ONE);
+        }
+        glBindTexture(GL_TEXTURE_2D, pass->textureId);
+        for (const OverlayRect& r : rects) {
+            glScissor(viewport[0] + r.x, viewport[1] + r.y, r.width, r.height);
+            FullWindowQuad();
+        }
     }
     glDisable(GL_SCISSOR_TEST);
 }
