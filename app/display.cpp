@@ -1,8 +1,6 @@
 #include "app/display.h"
 
-#include "text/dialog_ui.h"
 #include "text/dialogs.h"
-#include "text/glf_font.h"
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/input.h"
@@ -36,7 +34,5 @@ bool EnterIsTheToggles() { return g_enterTakenByToggle; }
 void HandleFocusLost() {
     if (g_inTitle || platform::WindowFocused()) return;
     if (g_fullscreenSettle.armed && !g_fullscreenSettle.RunOut(kFullscreenSettleMs)) return;
-    // After the swap: the frame just presented is the one on screen.
-    if (CanDrawDialogs(g_font) && ShownFrameReadable()) KeepShownFrame();
     ShowPauseDialog();
 }

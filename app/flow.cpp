@@ -6,6 +6,7 @@
 
 #include "app/display.h"
 #include "camera/camera.h"
+#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -14,11 +15,9 @@
 #include "platform/window.h"
 #include "scenery/skybox.h"
 #include "text/dialog_ui.h"
-#include "text/dialogs.h"
 #include "text/glf_font.h"
 #include "text/title.h"
 #include "world/bullet.h"
-#include "world/controls.h"
 #include "world/world.h"
 
 void PlaceCameraAtStart() {
@@ -73,13 +72,6 @@ void ClearAndDrawSky() {
     DrawSkyBox(234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f);
 }
 
-// The pause shows the frame on screen: kept before this frame's sky covers
-// it, where GL reads the shown buffer; elsewhere each play frame is kept as
-// it is presented.
-void KeepFrameForPause() {
-    if (!g_inTitle && PauseKeyWaiting() && CanDrawDialogs(g_font) && ShownFrameReadable()) KeepShownFrame();
-}
-
 // Unpaced frames of play, with no messages and no rules, for the three
 // seconds after the last monster died. The first is drawn at once.
 void RunVictoryLap() {
@@ -88,7 +80,6 @@ void RunVictoryLap() {
         // Keys stay live for the lap's walking and shooting, though no
         // window message is taken.
         platform::PumpInput();
-        KeepFrameForPause();
         ClearAndDrawSky();
         UpdateWorld();
         platform::SwapWindowBuffers();
@@ -96,7 +87,6 @@ void RunVictoryLap() {
 }
 
 void RunFrame() {
-    KeepFrameForPause();
     ClearAndDrawSky();
 
     if (!g_firstFrame) {
@@ -141,6 +131,6 @@ void RunFrame() {
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);
     // Only play frames: the pause opens only in play.
-    if (!g_inTitle && CanDrawDialogs(g_font) && !ShownFrameReadable()) KeepPresentedFrame();
+    if (!g_inTitle && CanDrawDialogs(g_font)) KeepPresentedFrame();
     platform::SwapWindowBuffers();
 }

@@ -64,8 +64,8 @@ bool Grab(GLenum buffer, int width, int height, FrozenImage* out) {
     return true;
 }
 
-// The last play frame the player saw, for a pause raised before the next
-// one is drawn. One texture, resized with the window.
+// The last play frame presented, for a dialog raised before the next one
+// is drawn. One texture, resized with the window.
 FrozenImage kept;
 
 void Release(FrozenImage* image) {
@@ -290,74 +290,25 @@ DialogLayout LayOutDialog(int width, int height) {
 
 bool CanDrawDialogs(const GlfFont& font) { return !font.glyphs.empty(); }
 
-namespace {
-
-// Whether reading the shown buffer works in this context: asked once.
-enum class FrontRead { Unknown, Works, Fails };
-FrontRead frontRead = FrontRead::Unknown;
-
-void ClearGlErrors() {
-    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
-    }
-}
-
-GLenum DrawBuffer() {
-    GLint drawBuffer = GL_BACK;
-    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-    return GLenum(drawBuffer);
-}
-
-// Copies colour buffer `buffer` into the kept texture, made or remade at
-// the drawable's size.
-void Keep(GLenum buffer) {
+void KeepPresentedFrame() {
     int width = 0, height = 0;
     platform::GetDrawableSize(&width, &height);
     if (width <= 0 || height <= 0) return;
-    GLint bound = 0;
+    GLint bound = 0, drawBuffer = GL_BACK;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     if (!kept.texture || kept.width != width || kept.height != height) {
         Release(&kept);
-        Grab(buffer, width, height, &kept);
+        Grab(GLenum(drawBuffer), width, height, &kept);
     } else {
-        glReadBuffer(buffer);
+        glReadBuffer(GLenum(drawBuffer));
         glBindTexture(GL_TEXTURE_2D, kept.texture);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
     }
-    glReadBuffer(DrawBuffer());
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
 }
 
-}  // namespace
-
-bool ShownFrameReadable() {
-    if (frontRead == FrontRead::Unknown) {
-        GLboolean doubled = GL_FALSE;
-        glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
-        frontRead = FrontRead::Works;
-        if (doubled) {
-            ClearGlErrors();
-            glReadBuffer(GL_FRONT);
-            GLubyte pixel[4] = {};
-            glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-            if (glGetError() != GL_NO_ERROR) frontRead = FrontRead::Fails;
-            glReadBuffer(DrawBuffer());
-        }
-    }
-    return frontRead == FrontRead::Works;
-}
-
-void KeepShownFrame() {
-    GLboolean doubled = GL_FALSE;
-    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
-    Keep(doubled ? GL_FRONT : DrawBuffer());
-}
-
-void KeepPresentedFrame() { Keep(DrawBuffer()); }
-
-void ForgetPresentedFrame() {
-    Release(&kept);
-    frontRead = FrontRead::Unknown;
-}
+void ForgetPresentedFrame() { Release(&kept); }
 
 int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind) {
     using platform::Key;

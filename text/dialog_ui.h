@@ -30,18 +30,12 @@ DialogLayout LayOutDialog(int width, int height);
 // The game draws its own dialogs once its font has glyphs.
 bool CanDrawDialogs(const GlfFont& font);
 
-// The pause shows the frame the player last saw. The frame driver keeps it
-// as the pause opens, before anything of the new frame is drawn, from the
-// buffer on screen (KeepShownFrame): the front one of a double-buffered
-// window, the only one of a single-buffered one. Where GL cannot read the
-// front buffer it keeps every play frame just before presenting it instead
-// (KeepPresentedFrame): one copy of the colour buffer, about 2.5 ms a frame
-// in software GL at 800 x 600.
-bool ShownFrameReadable();
-void KeepShownFrame();
+// The frame driver keeps each play frame just before presenting it: the
+// pause opens before the next frame is drawn and shows that one behind it.
+// One copy of the colour buffer into a texture: about 2.5 ms a frame in
+// software GL (OSMesa) at 800 x 600, a copy within video memory on a GPU.
 void KeepPresentedFrame();
-// Gives the kept frame's texture back (while the context is current) and
-// forgets what was learnt of the context's buffers.
+// Gives the kept frame's texture back (while the context is current).
 void ForgetPresentedFrame();
 
 enum class DialogBackdrop {
