@@ -184,3 +184,24 @@ TEST_F(Frame, TitlePlayFullLoadAndPauseKeepTheirRecordedPixels) {
         EXPECT_EQ(g_dialogHash, want.pause);
     }
 }
+
+// Full load, the bursts kept young: once the first frames have filled what
+// they fill, a frame of play allocates nothing.
+TEST_F(Frame, ASteadyFrameOfFullPlayAllocatesNothing) {
+    StartPlay();
+    SetUpFullLoad();
+    script::KeepLog(false);
+    for (int i = 0; i < 5; ++i) {
+        KeepMonstersIdle();
+        RunFrame();
+    }
+    const long before = g_news;
+    for (int i = 0; i < 100; ++i) {
+        KeepMonstersIdle();
+        for (auto& e : g_explosions) e->startTick = script::Now();
+        RunFrame();
+    }
+    EXPECT_EQ(g_explosions.size(), 2u);
+    EXPECT_EQ(g_news - before, 0);
+    EXPECT_FALSE(g_inTitle);
+}

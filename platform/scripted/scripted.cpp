@@ -26,6 +26,7 @@ struct State {
     uint32_t now = 1000;
     uint32_t frameCost = 0;
     std::vector<std::string> log;
+    bool logging = true;
     std::deque<platform::Message> messages;
     bool quitPosted = false;
     int quitCode = 0;
@@ -66,7 +67,9 @@ OSMesaContext g_context = nullptr;
 std::vector<unsigned char> g_frameBuffer;
 int g_width = 0, g_height = 0;
 
-void Log(const std::string& line) { S().log.push_back(line); }
+void Log(const std::string& line) {
+    if (S().logging) S().log.push_back(line);
+}
 
 // Binds the one context to a buffer of this size, kept while the size stays.
 bool BindBuffer(int width, int height) {
@@ -107,6 +110,7 @@ void Reset(uint32_t now) {
     s.now = now;
     s.frameCost = 0;
     s.log.clear();
+    s.logging = true;
     s.messages.clear();
     s.quitPosted = false;
     s.quitCode = 0;
@@ -191,6 +195,7 @@ void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 
 const std::vector<std::string>& Log() { return S().log; }
 void ClearLog() { S().log.clear(); }
+void KeepLog(bool keep) { S().logging = keep; }
 
 std::vector<std::string> LogLines(const std::string& prefix) {
     std::vector<std::string> out;
@@ -295,7 +300,9 @@ bool IsFullscreen() { return S().windowExists && S().fullscreen; }
 
 void RepostMessage(const Message& message) { S().messages.push_front(message); }
 
-void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
+void SetCaption(const char* caption) {
+    if (S().logging) Log(std::string("caption ") + caption);
+}
 
 void SwapWindowBuffers() {
     if (S().contextCurrent) glFinish();
