@@ -313,6 +313,9 @@ void SwapWindowBuffers() {
     if (s.swapHook) s.swapHook(s.swaps);
 }
 
+// One buffer, which a swap leaves as it is.
+bool SwapKeepsBackBuffer() { return S().contextCurrent; }
+
 void PostQuit(int exitCode) {
     S().quitPosted = true;
     S().quitCode = exitCode;

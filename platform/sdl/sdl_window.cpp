@@ -4,6 +4,9 @@
 // handles while sampling input on the way.
 #include "platform/window.h"
 
+#include <GL/gl.h>
+
+#include <array>
 #include <deque>
 
 #include "platform/sdl/sdl_state.h"
@@ -204,6 +207,8 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     }
     error->clear();
     SDL_GL_MakeCurrent(s.window, s.context);
+    s.swapProbed = false;
+    s.swapKeepsBack = false;
     // Under Xvfb's GLX this is refused; the loop paces itself anyway.
     SDL_GL_SetSwapInterval(0);
     s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
@@ -266,9 +271,42 @@ void SetCaption(const char* caption) {
     if (s.window) SDL_SetWindowTitle(s.window, caption);
 }
 
+namespace {
+
+// A few pixels of the back buffer: the corners and the middle.
+std::array<GLubyte, 20> BackSamples() {
+    int width = 0, height = 0;
+    platform::GetDrawableSize(&width, &height);
+    std::array<GLubyte, 20> out{};
+    GLint read = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &read);
+    glReadBuffer(GL_BACK);
+    const int xs[5] = {0, width - 1, 0, width - 1, width / 2}, ys[5] = {0, 0, height - 1, height - 1, height / 2};
+    for (int i = 0; i < 5; ++i) glReadPixels(xs[i], ys[i], 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &out[size_t(4 * i)]);
+    glReadBuffer(GLenum(read));
+    return out;
+}
+
+}  // namespace
+
 void SwapWindowBuffers() {
+    sdl::State& s = sdl::GetState();
+    if (!s.window) return;
+    if (s.swapProbed) {
+        SDL_GL_SwapWindow(s.window);
+        return;
+    }
+    // A swap that flips hands back a buffer never drawn in (or an older
+    // one): the first frame's pixels come through only a copying swap.
+    const std::array<GLubyte, 20> before = BackSamples();
+    SDL_GL_SwapWindow(s.window);
+    s.swapKeepsBack = BackSamples() == before;
+    s.swapProbed = true;
+}
+
+bool SwapKeepsBackBuffer() {
     const sdl::State& s = sdl::GetState();
-    if (s.window) SDL_GL_SwapWindow(s.window);
+    return s.swapProbed && s.swapKeepsBack;
 }
 
 void PostQuit(int exitCode) {
