@@ -205,3 +205,41 @@ TEST_F(Frame, ASteadyFrameOfFullPlayAllocatesNothing) {
     EXPECT_EQ(g_news - before, 0);
     EXPECT_FALSE(g_inTitle);
 }
+
+// The pause a lost focus opens, between frames, shows the frame just
+// presented, as the one ESC opens before the next frame does; not the frame
+// an earlier pause kept.
+TEST_F(Frame, LosingTheFocusPausesOverTheSameFrameAsEscape) {
+    uint64_t hashes[2] = {};
+    for (bool byFocus : {true, false}) {
+        SCOPED_TRACE(byFocus ? "focus" : "escape");
+        ShutdownGame();
+        InitGame();
+        script::SetTime(5000);
+        ReachTitle();
+        StartPlay();
+        script::OnWait(HashThenEnter);
+        script::HoldKey(Key::Escape, true);
+        RunFrame();
+        script::ReleaseAllKeys();
+        for (int i = 0; i < 3; ++i) RunFrame();
+        g_dialogHash = 0;
+        if (byFocus) {
+            platform::Message lost;
+            lost.type = platform::MessageType::Focus;
+            lost.focused = false;
+            script::QueueMessage(lost);
+            int code = 0;
+            ASSERT_TRUE(MainLoopPass(&code));
+        } else {
+            RunFrame();
+            script::HoldKey(Key::Escape, true);
+            RunFrame();
+        }
+        script::OnWait(nullptr);
+        script::ReleaseAllKeys();
+        ASSERT_NE(g_dialogHash, 0u) << "the pause opened";
+        hashes[byFocus ? 0 : 1] = g_dialogHash;
+    }
+    EXPECT_EQ(hashes[0], hashes[1]);
+}
