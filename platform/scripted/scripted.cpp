@@ -27,6 +27,7 @@ struct State {
     uint32_t frameCost = 0;
     std::vector<std::string> log;
     bool logging = true;
+    int swappedWidth = -1, swappedHeight = -1;  // the buffer at the last swap
     std::deque<platform::Message> messages;
     bool quitPosted = false;
     int quitCode = 0;
@@ -308,13 +309,17 @@ void SwapWindowBuffers() {
     if (S().contextCurrent) glFinish();
     Log("swap");
     State& s = S();
+    s.swappedWidth = g_width;
+    s.swappedHeight = g_height;
     s.now += s.frameCost;
     ++s.swaps;
     if (s.swapHook) s.swapHook(s.swaps);
 }
 
-// One buffer, which a swap leaves as it is.
-bool SwapKeepsBackBuffer() { return S().contextCurrent; }
+// One buffer, which a swap leaves as it is; a resize makes a new one.
+bool SwapKeepsBackBuffer() {
+    return S().contextCurrent && g_width == S().swappedWidth && g_height == S().swappedHeight;
+}
 
 void PostQuit(int exitCode) {
     S().quitPosted = true;

@@ -294,19 +294,23 @@ void SwapWindowBuffers() {
     if (!s.window) return;
     if (s.swapProbed) {
         SDL_GL_SwapWindow(s.window);
-        return;
+    } else {
+        // A swap that flips hands back a buffer never drawn in (or an older
+        // one): the first frame's pixels come through only a copying swap.
+        const std::array<GLubyte, 20> before = BackSamples();
+        SDL_GL_SwapWindow(s.window);
+        s.swapKeepsBack = BackSamples() == before;
+        s.swapProbed = true;
     }
-    // A swap that flips hands back a buffer never drawn in (or an older
-    // one): the first frame's pixels come through only a copying swap.
-    const std::array<GLubyte, 20> before = BackSamples();
-    SDL_GL_SwapWindow(s.window);
-    s.swapKeepsBack = BackSamples() == before;
-    s.swapProbed = true;
+    SDL_GL_GetDrawableSize(s.window, &s.swappedWidth, &s.swappedHeight);
 }
 
 bool SwapKeepsBackBuffer() {
     const sdl::State& s = sdl::GetState();
-    return s.swapProbed && s.swapKeepsBack;
+    if (!s.window || !s.swapProbed || !s.swapKeepsBack) return false;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(s.window, &width, &height);
+    return width == s.swappedWidth && height == s.swappedHeight;
 }
 
 void PostQuit(int exitCode) {
