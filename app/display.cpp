@@ -1,6 +1,8 @@
 #include "app/display.h"
 
+#include "text/dialog_ui.h"
 #include "text/dialogs.h"
+#include "text/glf_font.h"
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/input.h"
@@ -34,5 +36,7 @@ bool EnterIsTheToggles() { return g_enterTakenByToggle; }
 void HandleFocusLost() {
     if (g_inTitle || platform::WindowFocused()) return;
     if (g_fullscreenSettle.armed && !g_fullscreenSettle.RunOut(kFullscreenSettleMs)) return;
+    // Between frames: the one just presented is still in the buffer.
+    if (CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
     ShowPauseDialog();
 }

@@ -22,6 +22,7 @@ void InitGame() {
     g_overlay.Load();
     CreateMonsters();
     g_skyTexture.Load("data/sky.bmp");
+    LoadParticleSprite();
     PlaceMonstersAtStart();
     StartSound();
 }
@@ -34,5 +35,6 @@ void ShutdownGame() {
     g_terrain->Release();
     // While the context is still current, so their texture names go too.
     g_explosions.clear();
+    ReleaseParticleSprite();
     g_monsters.clear();
 }

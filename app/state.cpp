@@ -35,6 +35,7 @@ std::vector<std::unique_ptr<Monster>> g_monsters;
 
 Terrain* g_terrain = new Terrain();
 Texture g_skyTexture;
+Texture g_particleTexture;
 ScreenOverlay g_overlay;
 GlfFont g_font;
 const GlfFont* g_currentFont = nullptr;
@@ -74,6 +75,7 @@ void ResetProgramState() {
 
     *g_terrain = Terrain();
     g_skyTexture = Texture();
+    g_particleTexture = Texture();
     g_overlay = ScreenOverlay();
     g_font = GlfFont();
     g_currentFont = nullptr;

@@ -14,9 +14,9 @@
 //  play        (play frames) the view on the modelview; explosions leave
 //              blending and texturing off; bullets leave lighting off;
 //              monsters and the terrain leave texturing off.
-//  overlay     (play frames) a 2D pass in white; leaves texturing and
-//              blending off, depth test on, the colour white, the
-//              modelview at identity.
+//  overlay     (play frames) a 2D pass in white, scissored to where it
+//              shows; leaves texturing, blending and the scissor test off,
+//              depth test on, the colour white, the modelview at identity.
 #pragma once
 
 #include <GL/gl.h>

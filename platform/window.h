@@ -60,6 +60,11 @@ void RepostMessage(const Message& message);
 
 void SetCaption(const char* caption);
 void SwapWindowBuffers();
+// Whether, after a swap, the buffer drawn into still holds the frame just
+// presented until something is drawn over it (a swap that copies, or a
+// single buffer). Learnt at the window's first swap; false before it, and
+// while the drawable has another size than at the last swap.
+bool SwapKeepsBackBuffer();
 
 // Posts the quit request; PollMessage returns it as a Quit message.
 void PostQuit(int exitCode);

@@ -1,13 +1,17 @@
 // Explosion particles: the burst's start values and per-frame motion, the
-// respawn staying inside the colour table, and the additive picture. (The
-// soak test counts the texture names bursts leave behind.)
+// respawn staying inside the colour table, the additive picture, and the
+// one-call drawing with the shared sprite leaving exactly the pixels of
+// squares drawn one by one with a sprite of the burst's own. (The soak test
+// counts the texture names bursts leave behind.)
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "game_fixture.h"
+#include "scenery/texture.h"
 #include "scenery_fixture.h"
 #include "world/explosion.h"
 
@@ -18,6 +22,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         WriteBytes(scratch_.path() + "/data/particle.bmp", SolidBmp(16, 16, {255, 255, 255}));
+        LoadParticleSprite();
     }
     ScratchDir scratch_;
 };
@@ -42,6 +47,53 @@ BurstChange DrawOneBurst() {
         d.brighter += after[i] > before[i];
     }
     return d;
+}
+
+// How every burst was drawn before the sprite was shared: each square on its
+// own, with a sprite loaded for the burst.
+void DrawOneByOne(const std::vector<Particle>& particles, const Texture& sprite) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_TEXTURE_2D);
+    sprite.Bind();
+    glColor3f(0.0f, 0.0f, 0.0f);
+    for (const Particle& p : particles) {
+        if (!p.active) continue;
+        const float px = p.position.x, py = p.position.y, pz = p.position.z;
+        glColor4f(p.red, p.green, p.blue, p.life);
+        glBegin(GL_TRIANGLE_STRIP);
+        glTexCoord2d(1, 1);
+        glVertex3f(px + 0.5f, py + 0.5f, pz);
+        glTexCoord2d(0, 1);
+        glVertex3f(px - 0.5f, py + 0.5f, pz);
+        glTexCoord2d(1, 0);
+        glVertex3f(px + 0.5f, py - 0.5f, pz);
+        glTexCoord2d(0, 0);
+        glVertex3f(px - 0.5f, py - 0.5f, pz);
+        glEnd();
+    }
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+}
+
+// The frame (RGBA) and the current colour after `draw` on a cleared view.
+struct Drawn {
+    std::vector<uint8_t> rgba;
+    std::vector<float> colour = std::vector<float>(4);
+    bool operator==(const Drawn& o) const { return rgba == o.rgba && colour == o.colour; }
+};
+template <class F>
+Drawn DrawnBy(int w, int h, F draw) {
+    glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    draw();
+    Drawn out;
+    out.rgba.resize(size_t(w) * size_t(h) * 4);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, out.rgba.data());
+    glGetFloatv(GL_CURRENT_COLOR, out.colour.data());
+    return out;
 }
 
 bool IsMultipleOf3000In(float v, float low, float high) {
@@ -108,8 +160,31 @@ TEST_F(ExplosionTest, ABurstBrightensTheFrameAdditivelyWithOrWithoutItsSprite) {
     glBindTexture(GL_TEXTURE_2D, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    std::remove("data/particle.bmp");
+    ReleaseParticleSprite();
     d = DrawOneBurst();
     EXPECT_GT(d.centreAfter, d.centreBefore) << "without its sprite the burst shows in its own colour";
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+}
+
+TEST_F(ExplosionTest, OneCallWithTheSharedSpriteDrawsThePixelsOfSquaresDrawnOneByOne) {
+    const std::string sprite = std::string(ORVANTHE_DATA_DIR) + "/particle.bmp";
+    Texture own;
+    ASSERT_TRUE(own.Load(sprite));
+    ASSERT_TRUE(g_particleTexture.Load(sprite));
+    for (const auto& [w, h] : {std::pair{800, 600}, {1280, 720}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        std::string error;
+        ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
+        SetProjection(w, h);
+        std::srand(99);
+        Explosion e(2, -1, -30);
+        e.colourIndex = 5;  // respawns show in their own row
+        // Through the spread, the fading and the first respawns.
+        for (int frame = 0; frame < 30; ++frame) {
+            const std::vector<Particle> before(e.particles.get(), e.particles.get() + kParticleCount);
+            const Drawn want = DrawnBy(w, h, [&] { DrawOneByOne(before, own); });
+            const Drawn got = DrawnBy(w, h, [&] { e.DrawAndAdvance(); });
+            ASSERT_TRUE(got == want) << "frame " << frame;
+        }
+    }
 }

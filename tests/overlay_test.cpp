@@ -1,18 +1,20 @@
 // The screen overlay: the mask multiplies the frame and the picture adds to
-// it, upright over any viewport; the GL state left; missing images draw
+// it, upright over any viewport; cut to its rectangles it leaves exactly the
+// pixels of two whole-window passes; the GL state left; missing images draw
 // nothing (not even the font in texture name 0); play frames draw it.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "scenery_fixture.h"
 #include "game_fixture.h"
 #include "scenery/overlay.h"
 #include "scenery/skybox.h"
+#include "scenery_fixture.h"
 #include "text/glf_font.h"
 
 namespace {
@@ -98,7 +100,7 @@ TEST_F(Overlay, WhiteMaskAndBlackPictureKeepTheFrameAndDrawRestoresTheState) {
     glFinish();
     EXPECT_TRUE(ReadFrame() == before);
 
-    for (const ScreenOverlay* overlay : {&loaded, &empty}) {
+    for (ScreenOverlay* overlay : {&loaded, &empty}) {
         SCOPED_TRACE(overlay == &empty ? "empty" : "loaded");
         const SavedState saved = UpsetState();
         overlay->Draw();
@@ -151,4 +153,66 @@ TEST_F(Overlay, StartupLoadsItAndPlayFramesDrawIt) {
     EXPECT_EQ(right.r, 0) << "the sky shows through where the mask is white";
     EXPECT_GT(right.b, 100);
     ShutdownGame();
+}
+
+namespace {
+
+// The whole-window passes the overlay was drawn with before it was cut to
+// rectangles: what the cut must reproduce to the byte.
+void DrawWholeWindowOverlay(const ScreenOverlay& overlay) {
+    glColor4f(1, 1, 1, 1);
+    const Screen2D pass(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
+    for (const Texture* t : {&overlay.mask, &overlay.image}) {
+        glBlendFunc(t == &overlay.mask ? GL_DST_COLOR : GL_ONE, t == &overlay.mask ? GL_ZERO : GL_ONE);
+        glBindTexture(GL_TEXTURE_2D, t->textureId);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 1);
+        glVertex2f(0, 0);
+        glTexCoord2f(0, 0);
+        glVertex2f(0, 600);
+        glTexCoord2f(1, 0);
+        glVertex2f(950, 600);
+        glTexCoord2f(1, 1);
+        glVertex2f(950, 0);
+        glEnd();
+    }
+}
+
+std::vector<uint8_t> ReadViewport(int w, int h) {
+    std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4);
+    glFinish();
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+}  // namespace
+
+TEST_F(Overlay, TheGameOverlayCutToRectanglesLeavesTheWholeWindowPassesPixels) {
+    for (const char* name : {"va.bmp", "vb.bmp"})
+        ASSERT_EQ(symlink((std::string(ORVANTHE_DATA_DIR) + "/" + name).c_str(), (std::string("data/") + name).c_str()),
+                  0);
+    ScreenOverlay overlay;
+    overlay.Load();
+    ASSERT_TRUE(overlay.image.loaded && overlay.mask.loaded);
+    // 4:3, the wide aspects, a tall one, and sizes that shrink the images.
+    for (const auto& [w, h] :
+         {std::pair{800, 600}, {1280, 720}, {1920, 1080}, {1000, 300}, {600, 800}, {200, 150}, {1366, 768}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        std::string error;
+        ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
+        SetProjection(w, h);
+        DrawScene();
+        DrawWholeWindowOverlay(overlay);
+        const std::vector<uint8_t> want = ReadViewport(w, h);
+        DrawScene();
+        overlay.Draw();
+        const std::vector<uint8_t> got = ReadViewport(w, h);
+        size_t differing = 0;
+        for (size_t i = 0; i < want.size(); ++i) differing += want[i] != got[i];
+        EXPECT_EQ(differing, 0u);
+        // The point of the cut: the passes fill about a tenth of the window.
+        long area = 0;
+        for (const OverlayRect& r : overlay.Rects(w, h)) area += long(r.width) * r.height;
+        EXPECT_LT(area, long(w) * h / 5);
+    }
 }

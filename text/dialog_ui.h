@@ -30,10 +30,11 @@ DialogLayout LayOutDialog(int width, int height);
 // The game draws its own dialogs once its font has glyphs.
 bool CanDrawDialogs(const GlfFont& font);
 
-// The frame driver keeps each play frame just before presenting it: the
-// pause opens before the next frame is drawn and shows that one behind it.
-// One copy of the colour buffer into a texture: about 2.5 ms a frame in
-// software GL (OSMesa) at 800 x 600, a copy within video memory on a GPU.
+// Copies the frame in the buffer drawn into, for the pause to show: the one
+// being presented, or (where swaps keep it) the one last presented, before
+// anything is drawn over it. One copy of the colour buffer into a texture:
+// about 2.5 ms in software GL at 800 x 600, a copy within video memory on a
+// GPU.
 void KeepPresentedFrame();
 // Gives the kept frame's texture back (while the context is current).
 void ForgetPresentedFrame();

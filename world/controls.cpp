@@ -33,7 +33,15 @@ void Fire() {
     }
 }
 
+// Start pauses as ESC does, under the same latch.
+bool PauseKeyHeld() {
+    using platform::Key;
+    return platform::IsKeyDown(Key::Escape) || platform::IsKeyDown(Key::PadStart);
+}
+
 }  // namespace
+
+bool PauseKeyWaiting() { return PauseKeyHeld() && !g_pauseKeyLatched; }
 
 void HandlePlayerInput() {
     using platform::IsKeyDown;
@@ -49,14 +57,12 @@ void HandlePlayerInput() {
     if (left) g_camera.TurnView(kTurnStep, kTurnAxis);
     if (back) g_camera.Move(-kWalkSpeed);
     if (forward) g_camera.Move(kWalkSpeed);
-    // Start pauses as ESC does, under the same latch.
-    const auto pauseHeld = [] { return IsKeyDown(Key::Escape) || IsKeyDown(Key::PadStart); };
-    if (pauseHeld() && !g_pauseKeyLatched) {
+    if (PauseKeyWaiting()) {
         ShowPauseDialog();
         g_pauseKeyLatched = true;
     }
     // Polled again: the key may have been let go while the dialog was open.
-    if (!pauseHeld()) g_pauseKeyLatched = false;
+    if (!PauseKeyHeld()) g_pauseKeyLatched = false;
     if (IsKeyDown(Key::Control) || IsKeyDown(Key::MouseLeft) || IsKeyDown(Key::PadA) ||
         pad.rightTrigger >= kTriggerPressed)
         Fire();

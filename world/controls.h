@@ -4,3 +4,6 @@
 #pragma once
 
 void HandlePlayerInput();
+// Whether the next HandlePlayerInput opens the pause: a pause key is down
+// and has been let go since the last pause.
+bool PauseKeyWaiting();

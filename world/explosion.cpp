@@ -1,19 +1,22 @@
 // Explosion particles: construction with the C library's rand, drawing as
 // additive, fading squares, and the respawn of faded particles.
+#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (GL 1.4)
 #include "world/explosion.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdlib>
 
+#include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/clock.h"
-
+#include "scenery/texture.h"
 
 const float kParticleColours[kParticleColourRows][3] = {
-    {1.0f, 0.5f, 0.5f},  {1.0f, 0.75f, 0.5f}, {1.0f, 1.0f, 0.5f},  {0.75f, 1.0f, 0.5f},
-    {0.5f, 1.0f, 0.5f},  {0.5f, 1.0f, 0.75f}, {0.5f, 1.0f, 1.0f},  {0.5f, 0.75f, 1.0f},
-    {0.5f, 0.5f, 1.0f},  {0.75f, 0.5f, 1.0f}, {1.0f, 0.5f, 1.0f},  {1.0f, 0.5f, 0.75f},
+    {1.0f, 0.5f, 0.5f}, {1.0f, 0.75f, 0.5f}, {1.0f, 1.0f, 0.5f}, {0.75f, 1.0f, 0.5f},
+    {0.5f, 1.0f, 0.5f}, {0.5f, 1.0f, 0.75f}, {0.5f, 1.0f, 1.0f}, {0.5f, 0.75f, 1.0f},
+    {0.5f, 0.5f, 1.0f}, {0.75f, 0.5f, 1.0f}, {1.0f, 0.5f, 1.0f}, {1.0f, 0.5f, 0.75f},
 };
 
 namespace {
@@ -28,13 +31,47 @@ int ParticleColourRow(int32_t index) {
     return row < 0 ? row + kParticleColourRows : row;
 }
 
+// One burst's squares as they are drawn, four corners each: a strip per
+// particle, as each was once drawn on its own. Bursts draw one at a time,
+// so they share these.
+constexpr int kCorners = 4;
+float g_corners[kParticleCount * kCorners][3];
+float g_cornerColours[kParticleCount * kCorners][4];
+float g_cornerTexCoords[kParticleCount * kCorners][2];
+GLint g_stripFirsts[kParticleCount];
+GLsizei g_stripCounts[kParticleCount];
+
+void FillConstantArrays() {
+    static bool filled = false;
+    if (filled) return;
+    const float texCoords[kCorners][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+    for (int i = 0; i < kParticleCount; ++i) {
+        g_stripFirsts[i] = kCorners * i;
+        g_stripCounts[i] = kCorners;
+        for (int c = 0; c < kCorners; ++c) {
+            g_cornerTexCoords[kCorners * i + c][0] = texCoords[c][0];
+            g_cornerTexCoords[kCorners * i + c][1] = texCoords[c][1];
+        }
+    }
+    filled = true;
+}
+
 }  // namespace
+
+void LoadParticleSprite() { g_particleTexture.Load(kParticleTexture); }
+
+void ReleaseParticleSprite() {
+    if (g_particleTexture.textureId != 0) {
+        const GLuint name = g_particleTexture.textureId;
+        glDeleteTextures(1, &name);
+    }
+    g_particleTexture = Texture();
+}
 
 Explosion::Explosion(float x, float y, float z) : particles(new Particle[kParticleCount]) {
     startTick = platform::TickCount();
-    texture.Load(kParticleTexture);  // missing: drawn untextured
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture.textureId);
+    glBindTexture(GL_TEXTURE_2D, g_particleTexture.textureId);
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
         p.position = Vector3(x, y, z);
@@ -50,14 +87,6 @@ Explosion::Explosion(float x, float y, float z) : particles(new Particle[kPartic
         const float vz = float(((std::rand() % 50) - 25) * 3000);
         p.velocity = Vector3(vx, vy, vz);
         p.gravity = kGravity;
-    }
-}
-
-Explosion::~Explosion() {
-    texture.Release();
-    if (texture.textureId != 0) {
-        const GLuint name = texture.textureId;
-        glDeleteTextures(1, &name);
     }
 }
 
@@ -80,25 +109,33 @@ void Explosion::DrawAndAdvance() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     // Without its sprite the burst is plain squares (the white default).
     glEnable(GL_TEXTURE_2D);
-    texture.Bind();
-    glColor3f(0.0f, 0.0f, 0.0f);
+    g_particleTexture.Bind();
+    FillConstantArrays();
+    // The colour the last square was drawn in stays current, as it did when
+    // each was drawn on its own.
+    float last[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     const float divisor = slowdown * 1000.0f;
+    int drawn = 0;
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
         if (!p.active) continue;
         const float px = p.position.x, py = p.position.y, pz = p.position.z;
-        glColor4f(p.red, p.green, p.blue, p.life);
         // A square in the x-y plane, not turned toward the viewer.
-        glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2d(1, 1);
-        glVertex3f(px + 0.5f, py + 0.5f, pz);
-        glTexCoord2d(0, 1);
-        glVertex3f(px - 0.5f, py + 0.5f, pz);
-        glTexCoord2d(1, 0);
-        glVertex3f(px + 0.5f, py - 0.5f, pz);
-        glTexCoord2d(0, 0);
-        glVertex3f(px - 0.5f, py - 0.5f, pz);
-        glEnd();
+        const float corners[kCorners][3] = {{px + 0.5f, py + 0.5f, pz},
+                                            {px - 0.5f, py + 0.5f, pz},
+                                            {px + 0.5f, py - 0.5f, pz},
+                                            {px - 0.5f, py - 0.5f, pz}};
+        last[0] = p.red;
+        last[1] = p.green;
+        last[2] = p.blue;
+        last[3] = p.life;
+        for (int c = 0; c < kCorners; ++c) {
+            float* at = g_corners[kCorners * drawn + c];
+            float* colour = g_cornerColours[kCorners * drawn + c];
+            for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
+            for (int k = 0; k < 4; ++k) colour[k] = last[k];
+        }
+        ++drawn;
 
         p.position.x += p.velocity.x / divisor;
         p.position.y += p.velocity.y / divisor;
@@ -108,6 +145,19 @@ void Explosion::DrawAndAdvance() {
         // Respawned with life 0: a faded particle adds nothing more.
         if (p.life < 0.0f) Respawn(p);
     }
+    if (drawn > 0) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, g_corners);
+        glColorPointer(4, GL_FLOAT, 0, g_cornerColours);
+        glTexCoordPointer(2, GL_FLOAT, 0, g_cornerTexCoords);
+        glMultiDrawArrays(GL_TRIANGLE_STRIP, g_stripFirsts, g_stripCounts, drawn);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glColor4f(last[0], last[1], last[2], last[3]);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

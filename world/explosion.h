@@ -1,7 +1,8 @@
 // The burst shown where a bullet damages a monster: 1000 textured squares
 // flying out from one point, fading at their own rates and blended
 // additively over the scene. Motion is per frame like the rest of the game;
-// the world pass removes a burst once it is more than 800 ms old.
+// the world pass removes a burst once it is more than 800 ms old. All bursts
+// share one sprite, loaded with the game, so a hit costs no upload.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "camera/vector3.h"
-#include "scenery/texture.h"
 
 constexpr int kParticleCount = 1000;
 constexpr uint32_t kExplosionLifeMs = 800;
@@ -30,9 +30,13 @@ struct Particle {
     Vector3 gravity;
 };
 
+// Loads "data/particle.bmp" into g_particleTexture (InitGame); a missing
+// sprite leaves bursts as plain squares. Release gives back its GL name.
+void LoadParticleSprite();
+void ReleaseParticleSprite();
+
 class Explosion {
 public:
-    Texture texture;
     float slowdown = 2.0f;
     // Only move respawned particles, which are invisible (alpha 0).
     float respawnSpeedX = 0.0f;
@@ -43,16 +47,14 @@ public:
     uint32_t startTick = 0;
     std::unique_ptr<Particle[]> particles;
 
-    // Builds the burst at (x, y, z), stamped with the current tick; loads
-    // "data/particle.bmp" and leaves texturing on with it bound.
+    // Builds the burst at (x, y, z), stamped with the current tick, and
+    // leaves texturing on with the shared sprite bound.
     Explosion(float x, float y, float z);
-    // Frees the pixels and deletes this burst's GL texture name, so a long
-    // game does not pile up one name per hit.
-    ~Explosion();
     Explosion(const Explosion&) = delete;
     Explosion& operator=(const Explosion&) = delete;
 
-    // Draws every active particle, each advanced right after it is drawn.
+    // Draws every active particle as it stood before this frame's step, in
+    // one call, and advances each in index order.
     void DrawAndAdvance();
     void Respawn(Particle& p);
 };

@@ -93,6 +93,9 @@ void OnWait(void (*hook)(int waits));
 //   "latch Enter Escape" (the held keys latched; "latch" when none)
 const std::vector<std::string>& Log();
 void ClearLog();
+// Stops (false) and restarts the log: a test that counts the game's
+// allocations must not count the log's. Reset restarts it.
+void KeepLog(bool keep);
 // Lines of the log that start with `prefix`.
 std::vector<std::string> LogLines(const std::string& prefix);
 int CountLog(const std::string& prefix);

@@ -26,6 +26,8 @@ struct State {
     uint32_t now = 1000;
     uint32_t frameCost = 0;
     std::vector<std::string> log;
+    bool logging = true;
+    int swappedWidth = -1, swappedHeight = -1;  // the buffer at the last swap
     std::deque<platform::Message> messages;
     bool quitPosted = false;
     int quitCode = 0;
@@ -66,7 +68,9 @@ OSMesaContext g_context = nullptr;
 std::vector<unsigned char> g_frameBuffer;
 int g_width = 0, g_height = 0;
 
-void Log(const std::string& line) { S().log.push_back(line); }
+void Log(const std::string& line) {
+    if (S().logging) S().log.push_back(line);
+}
 
 // Binds the one context to a buffer of this size, kept while the size stays.
 bool BindBuffer(int width, int height) {
@@ -107,6 +111,7 @@ void Reset(uint32_t now) {
     s.now = now;
     s.frameCost = 0;
     s.log.clear();
+    s.logging = true;
     s.messages.clear();
     s.quitPosted = false;
     s.quitCode = 0;
@@ -191,6 +196,7 @@ void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 
 const std::vector<std::string>& Log() { return S().log; }
 void ClearLog() { S().log.clear(); }
+void KeepLog(bool keep) { S().logging = keep; }
 
 std::vector<std::string> LogLines(const std::string& prefix) {
     std::vector<std::string> out;
@@ -295,15 +301,24 @@ bool IsFullscreen() { return S().windowExists && S().fullscreen; }
 
 void RepostMessage(const Message& message) { S().messages.push_front(message); }
 
-void SetCaption(const char* caption) { Log(std::string("caption ") + caption); }
+void SetCaption(const char* caption) {
+    if (S().logging) Log(std::string("caption ") + caption);
+}
 
 void SwapWindowBuffers() {
     if (S().contextCurrent) glFinish();
     Log("swap");
     State& s = S();
+    s.swappedWidth = g_width;
+    s.swappedHeight = g_height;
     s.now += s.frameCost;
     ++s.swaps;
     if (s.swapHook) s.swapHook(s.swaps);
+}
+
+// One buffer, which a swap leaves as it is; a resize makes a new one.
+bool SwapKeepsBackBuffer() {
+    return S().contextCurrent && g_width == S().swappedWidth && g_height == S().swappedHeight;
 }
 
 void PostQuit(int exitCode) {

@@ -15,6 +15,10 @@ struct State {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool focused = false;
+    bool swapProbed = false;     // the context's first swap looked at
+    bool swapKeepsBack = false;  // and the back buffer came through it
+    int swappedWidth = 0;        // the drawable at the last swap: a buffer
+    int swappedHeight = 0;       // of another size holds no frame yet
 
     // The size asked for, until it has been fitted to the window manager's
     // decorations (once they are known) or the player has resized.

@@ -4,6 +4,9 @@
 // handles while sampling input on the way.
 #include "platform/window.h"
 
+#include <GL/gl.h>
+
+#include <array>
 #include <cstring>
 #include <deque>
 
@@ -205,6 +208,8 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     }
     error->clear();
     SDL_GL_MakeCurrent(s.window, s.context);
+    s.swapProbed = false;
+    s.swapKeepsBack = false;
     // Under Xvfb's GLX this is refused; the loop paces itself anyway.
     SDL_GL_SetSwapInterval(0);
     s.focused = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_INPUT_FOCUS) != 0;
@@ -269,9 +274,62 @@ void SetCaption(const char* caption) {
     if (s.window && std::strcmp(SDL_GetWindowTitle(s.window), caption) != 0) SDL_SetWindowTitle(s.window, caption);
 }
 
+namespace {
+
+// A few pixels of the back buffer: the corners and the middle.
+std::array<GLubyte, 20> BackSamples() {
+    int width = 0, height = 0;
+    platform::GetDrawableSize(&width, &height);
+    std::array<GLubyte, 20> out{};
+    GLint read = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &read);
+    glReadBuffer(GL_BACK);
+    const int xs[5] = {0, width - 1, 0, width - 1, width / 2}, ys[5] = {0, 0, height - 1, height - 1, height / 2};
+    for (int i = 0; i < 5; ++i) glReadPixels(xs[i], ys[i], 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &out[size_t(4 * i)]);
+    glReadBuffer(GLenum(read));
+    return out;
+}
+
+// Some sample point differs from the first.
+bool Varied(const std::array<GLubyte, 20>& samples) {
+    for (size_t i = 4; i < samples.size(); ++i)
+        if (samples[i] != samples[i % 4]) return true;
+    return false;
+}
+
+}  // namespace
+
+// Only a frame whose sample points differ among themselves tells a copying
+// swap from a flip: a flip may hand back a cleared buffer as dark as a
+// black frame. Until one such frame has been swapped, and again after every
+// change of size (the desktop may start flipping then), the answer is no.
 void SwapWindowBuffers() {
+    sdl::State& s = sdl::GetState();
+    if (!s.window) return;
+    std::array<GLubyte, 20> before{};
+    bool probing = false;
+    if (!s.swapProbed) {
+        before = BackSamples();
+        probing = Varied(before);
+    }
+    SDL_GL_SwapWindow(s.window);
+    if (probing) {
+        s.swapKeepsBack = BackSamples() == before;
+        s.swapProbed = true;
+    }
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(s.window, &width, &height);
+    if (width != s.swappedWidth || height != s.swappedHeight) s.swapProbed = probing;
+    s.swappedWidth = width;
+    s.swappedHeight = height;
+}
+
+bool SwapKeepsBackBuffer() {
     const sdl::State& s = sdl::GetState();
-    if (s.window) SDL_GL_SwapWindow(s.window);
+    if (!s.window || !s.swapProbed || !s.swapKeepsBack) return false;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(s.window, &width, &height);
+    return width == s.swappedWidth && height == s.swappedHeight;
 }
 
 void PostQuit(int exitCode) {
