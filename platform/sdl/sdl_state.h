@@ -15,7 +15,7 @@ struct State {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool focused = false;
-    bool swapProbed = false;     // the context's first swap looked at
+    bool swapProbed = false;     // a varied frame at this size swapped and compared
     bool swapKeepsBack = false;  // and the back buffer came through it
     int swappedWidth = 0;        // the drawable at the last swap: a buffer
     int swappedHeight = 0;       // of another size holds no frame yet
