@@ -267,7 +267,13 @@ answer_box() {
 
 # True while a top-level window titled exactly $1 exists: for a dialog the
 # game draws, until the frame after it closes renames the window.
-box_open() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
+# The tree is read whole first: grep -q would stop reading at the match, and
+# under pipefail xwininfo's broken pipe would turn the match into "not open".
+box_open() {
+    local tree
+    tree=$(xwininfo -root -tree) || return 1
+    grep -qF "\"$1\": (" <<<"$tree"
+}
 box_gone() { ! box_open "$1"; }
 
 # The screen now differs from image $1 in more than $2 % of an 800 x 600 window.
