@@ -7,7 +7,6 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <cstring>
 #include <deque>
 
 #include "platform/sdl/sdl_state.h"
@@ -267,11 +266,11 @@ bool IsFullscreen() {
     return s.window && (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
-// The game sets its caption every frame; SDL copies the string and tells
-// the desktop each time, so only a change goes through.
+// Every call reaches the desktop, even with the same text: each frame sets
+// the caption, and that is how a frame can be seen from outside.
 void SetCaption(const char* caption) {
     const sdl::State& s = sdl::GetState();
-    if (s.window && std::strcmp(SDL_GetWindowTitle(s.window), caption) != 0) SDL_SetWindowTitle(s.window, caption);
+    if (s.window) SDL_SetWindowTitle(s.window, caption);
 }
 
 namespace {
