@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
-#include "scenery/skybox.h"
+#include "scenery/sky_cache.h"
 #include "text/dialog_ui.h"
 #include "text/glf_font.h"
 #include "text/title.h"
@@ -65,12 +65,12 @@ float SkyWidening() {
 // The sky is drawn on the identity modelview, in eye space: it neither
 // turns nor moves with the camera. The box is just wide enough for a 4:3
 // view; a wider view would see its side faces, so the box widens with the
-// view and its far face fills the frame as at 4:3.
+// view and its far face fills the frame as at 4:3. It is drawn once and
+// copied after while nothing it depends on changes.
 void ClearAndDrawSky() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     const float widen = SkyWidening();
-    DrawSkyBox(234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f);
+    g_skyCache.ClearAndDraw({234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f});
 }
 
 // The pause shows the frame the player last saw. Where a swap leaves it in

@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
+#include "scenery/sky_cache.h"
 #include "scenery/skybox.h"
 #include "scenery/terrain.h"
 #include "text/glf_font.h"
@@ -32,6 +33,7 @@ void ShutdownGame() {
     g_bullets.clear();
     g_font.Release();
     g_skyTexture.Release();
+    g_skyCache.Release();
     g_terrain->Release();
     // While the context is still current, so their texture names go too.
     g_explosions.clear();

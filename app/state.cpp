@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
+#include "scenery/sky_cache.h"
 #include "scenery/terrain.h"
 #include "scenery/texture.h"
 #include "text/dialog_ui.h"
@@ -35,6 +36,7 @@ std::vector<std::unique_ptr<Monster>> g_monsters;
 
 Terrain* g_terrain = new Terrain();
 Texture g_skyTexture;
+SkyCache g_skyCache;
 Texture g_particleTexture;
 ScreenOverlay g_overlay;
 GlfFont g_font;
@@ -75,6 +77,7 @@ void ResetProgramState() {
 
     *g_terrain = Terrain();
     g_skyTexture = Texture();
+    g_skyCache = SkyCache();
     g_particleTexture = Texture();
     g_overlay = ScreenOverlay();
     g_font = GlfFont();

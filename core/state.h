@@ -21,6 +21,7 @@
 // | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
 // | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
 // | g_skyTexture, g_overlay    | scenery                     | InitGame .. ShutdownGame      |
+// | g_skyCache                 | scenery (the sky's copy)    | first sky .. ShutdownGame     |
 // | g_particleTexture          | world/explosion (sprite)    | InitGame .. ShutdownGame      |
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
 // | g_whiteTexture             | gl (SetFixedGlState)        | one per GL context            |
@@ -50,6 +51,7 @@ class Frustum;
 class GlfFont;
 class Monster;
 class ScreenOverlay;
+class SkyCache;
 struct Settings;
 class Terrain;
 class Texture;
@@ -81,6 +83,7 @@ extern std::vector<std::unique_ptr<Monster>> g_monsters;
 // Scenery and text.
 extern Terrain* g_terrain;  // the heightmap platform; never null
 extern Texture g_skyTexture;
+extern SkyCache g_skyCache;  // the sky drawn once, copied after
 extern Texture g_particleTexture;  // every burst's sprite
 extern ScreenOverlay g_overlay;
 extern GlfFont g_font;

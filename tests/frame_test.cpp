@@ -1,7 +1,8 @@
 // Whole frames on the generated assets: the title, play, a full scene with a
 // burst and bullets, and the pause dialog over the frozen frame, each at 4:3
 // and 16:9, must keep exactly the pixels recorded before the fill-rate work
-// (a hash of every byte, alpha included); and a steady frame of full play
+// (a hash of every byte, alpha included); the sky's copy leaves the colour
+// and depth of the drawn box; and a steady frame of full play
 // allocates nothing. Own program: it counts every operator new.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 
 #include "game_fixture.h"
 #include "monsters/monster.h"
+#include "scenery/sky_cache.h"
+#include "scenery/skybox.h"
 #include "world/explosion.h"
 
 namespace {
@@ -183,6 +186,40 @@ TEST_F(Frame, TitlePlayFullLoadAndPauseKeepTheirRecordedPixels) {
         EXPECT_EQ(burstLater, want.burstLater);
         EXPECT_EQ(g_dialogHash, want.pause);
     }
+}
+
+// Colour (RGBA) then depth of the whole drawable.
+std::vector<uint32_t> ColourAndDepth() {
+    int width = 0, height = 0;
+    platform::GetDrawableSize(&width, &height);
+    std::vector<uint32_t> out(size_t(width) * size_t(height) * 2);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, out.data() + out.size() / 2);
+    return out;
+}
+
+// The sky put back from its copy leaves the very colour and depth the box
+// drawn leaves: in the title's red, after a resize, in play's white.
+TEST_F(Frame, TheSkysCopyLeavesTheColourAndDepthOfTheDrawnBox) {
+    const auto check = [this](const char* when) {
+        SCOPED_TRACE(when);
+        for (int i = 0; i < 3; ++i) RunFrame();
+        ClearAndDrawSky();
+        EXPECT_TRUE(g_skyCache.FromCopy());
+        const std::vector<uint32_t> copied = ColourAndDepth();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const float widen = SkyWidening();
+        DrawSkyBox(234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f);
+        EXPECT_TRUE(copied == ColourAndDepth());
+    };
+    ReachTitle();
+    check("title");
+    Resize(1280, 720);
+    check("title, resized");
+    StartPlay();
+    check("play");
+    Resize(800, 600);
+    check("play, resized");
 }
 
 // Full load, the bursts kept young: once the first frames have filled what
