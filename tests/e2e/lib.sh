@@ -237,6 +237,16 @@ hold_until() {
     xdotool keyup "$key"
 }
 
+# Waits a patient bound from $1 ms for the command after it to succeed.
+within() {
+    local deadline=$(( $(now_ms) + $(patient "$1") ))
+    shift
+    until "$@"; do
+        (( $(now_ms) < deadline )) || return 1
+        sleep 0.05
+    done
+}
+
 # Starts play from the title screen: ENTER is held until the screen is no
 # longer the title.
 start_play() {
