@@ -1,5 +1,5 @@
 // Explosion particles: the burst's start values and per-frame motion, the
-// respawn staying inside the colour table, and the one-call drawing with the
+// respawn's colour row for any index, and the one-call drawing with the
 // shared sprite (or none) leaving exactly the pixels of squares drawn one by
 // one. (The soak test counts the texture names bursts leave behind.)
 #include <GL/gl.h>
@@ -105,7 +105,11 @@ TEST_F(ExplosionTest, OneCallWithTheSharedSpriteOrNoneDrawsThePixelsOfSquaresDra
     glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
     for (const Texture* sprite : {&own, &none}) {
         SCOPED_TRACE(sprite == &own ? "shared sprite" : "no sprite: plain squares");
-        if (sprite == &none) ReleaseParticleSprite();
+        if (sprite == &none) {
+            const GLuint name = g_particleTexture.textureId;
+            ReleaseParticleSprite();
+            EXPECT_FALSE(glIsTexture(name)) << "the sprite's name is given back";
+        }
         std::srand(99);
         Explosion e(2, -1, -30);
         e.colourIndex = 5;  // respawns show in their own row
