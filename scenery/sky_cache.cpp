@@ -68,6 +68,12 @@ void SkyCache::ClearAndDraw(const SkyBoxShape& box) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawSkyBox(box.x, box.y, box.z, box.width, box.height, box.length);
     if (same) return;  // this state's copy failed once: no second try
+    // Copying costs a few frames' work: a state met once may be passing
+    // (the first frame, the frame after the title), so only a state met
+    // twice in a row is copied.
+    const bool again = std::memcmp(&key, &last_, sizeof key) == 0;
+    last_ = key;
+    if (!again) return;
     key_ = key;
     kept_ = Keep();
     tried_ = true;
