@@ -1,10 +1,8 @@
 // Explosion particles: construction with the C library's rand, drawing as
 // additive, fading squares, and the respawn of faded particles.
-#define GL_GLEXT_PROTOTYPES 1  // glMultiDrawArrays (GL 1.4)
 #include "world/explosion.h"
 
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <cstdlib>
 
@@ -31,27 +29,29 @@ int ParticleColourRow(int32_t index) {
     return row < 0 ? row + kParticleColourRows : row;
 }
 
-// One burst's squares as they are drawn, four corners each: a strip per
-// particle, as each was once drawn on its own. Bursts draw one at a time,
+// One burst's squares as they are drawn, four corners each. Each square is
+// the two triangles a strip of its corners makes, in the strip's order, so
+// one call draws what a strip per particle drew. Bursts draw one at a time,
 // so they share these.
 constexpr int kCorners = 4;
-float g_corners[kParticleCount * kCorners][3];
-float g_cornerColours[kParticleCount * kCorners][4];
-float g_cornerTexCoords[kParticleCount * kCorners][2];
-GLint g_stripFirsts[kParticleCount];
-GLsizei g_stripCounts[kParticleCount];
+constexpr int kSquareIndices = 6;
+float cornerPositions[kParticleCount * kCorners][3];
+float cornerColours[kParticleCount * kCorners][4];
+float cornerTexCoords[kParticleCount * kCorners][2];
+GLushort squareIndices[kParticleCount * kSquareIndices];
 
 void FillConstantArrays() {
     static bool filled = false;
     if (filled) return;
     const float texCoords[kCorners][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+    const int stripTriangles[kSquareIndices] = {0, 1, 2, 2, 1, 3};
     for (int i = 0; i < kParticleCount; ++i) {
-        g_stripFirsts[i] = kCorners * i;
-        g_stripCounts[i] = kCorners;
         for (int c = 0; c < kCorners; ++c) {
-            g_cornerTexCoords[kCorners * i + c][0] = texCoords[c][0];
-            g_cornerTexCoords[kCorners * i + c][1] = texCoords[c][1];
+            cornerTexCoords[kCorners * i + c][0] = texCoords[c][0];
+            cornerTexCoords[kCorners * i + c][1] = texCoords[c][1];
         }
+        for (int k = 0; k < kSquareIndices; ++k)
+            squareIndices[kSquareIndices * i + k] = GLushort(kCorners * i + stripTriangles[k]);
     }
     filled = true;
 }
@@ -130,8 +130,8 @@ void Explosion::DrawAndAdvance() {
         last[2] = p.blue;
         last[3] = p.life;
         for (int c = 0; c < kCorners; ++c) {
-            float* at = g_corners[kCorners * drawn + c];
-            float* colour = g_cornerColours[kCorners * drawn + c];
+            float* at = cornerPositions[kCorners * drawn + c];
+            float* colour = cornerColours[kCorners * drawn + c];
             for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
             for (int k = 0; k < 4; ++k) colour[k] = last[k];
         }
@@ -149,10 +149,10 @@ void Explosion::DrawAndAdvance() {
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, g_corners);
-        glColorPointer(4, GL_FLOAT, 0, g_cornerColours);
-        glTexCoordPointer(2, GL_FLOAT, 0, g_cornerTexCoords);
-        glMultiDrawArrays(GL_TRIANGLE_STRIP, g_stripFirsts, g_stripCounts, drawn);
+        glVertexPointer(3, GL_FLOAT, 0, cornerPositions);
+        glColorPointer(4, GL_FLOAT, 0, cornerColours);
+        glTexCoordPointer(2, GL_FLOAT, 0, cornerTexCoords);
+        glDrawElements(GL_TRIANGLES, kSquareIndices * drawn, GL_UNSIGNED_SHORT, squareIndices);
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
