@@ -275,6 +275,19 @@ answer_box() {
     hold_until "$2" 2000 box_gone "$1" || fail "$2 did not close the box titled '$1'"
 }
 
+# Resumes from the open pause; the focus the box took and gave back (or
+# kept) must not pause again. Then ESC pauses as ever and Quit ends with 0.
+resume_then_quit() {
+    answer_box "Orvanthe lev 0" Return
+    sleep 1.5
+    box_open "Orvanthe lev 0" && fail "the pause box opened again after Resume"
+    focus "$GAME_WINDOW"
+    open_pause
+    answer_box "Orvanthe lev 0" Escape
+    wait_game_exit 3000
+    expect_exit_code 0
+}
+
 # True while a top-level window titled exactly $1 exists: for a dialog the
 # game draws, until the frame after it closes renames the window.
 # The tree is read whole first: grep -q would stop reading at the match, and
