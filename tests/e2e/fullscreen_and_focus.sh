@@ -10,24 +10,9 @@ start_xvfb 1920x1080
 start_wm
 start_game_drawn
 
-# Sets geometry to the client window's "XxY+WxH" and outer to the size with
-# the frame (_NET_FRAME_EXTENTS: left, right, top, bottom) added.
-measure() {
-    local info extents left right top bottom x y width height
-    info=$(xwininfo -id "$GAME_WINDOW")
-    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
-    width=$(awk '/^ *Width:/ {print $2}' <<<"$info")
-    height=$(awk '/^ *Height:/ {print $2}' <<<"$info")
-    extents=$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
-    IFS=, read -r left right top bottom <<<"${extents:-0,0,0,0}"
-    geometry="${x}x${y}+${width}x${height}"
-    outer="$(( width + left + right ))x$(( height + top + bottom ))"
-}
-
 expect_fullscreen() {
     local deadline=$(( $(now_ms) + $(patient 2000) ))
-    until measure && [[ $geometry == 0x0+1920x1080 ]]; do
+    until measure_window && [[ $geometry == 0x0+1920x1080 ]]; do
         (( $(now_ms) < deadline )) || { screenshot "$2"; fail "$1: the window is at $geometry, not covering the screen"; }
         sleep 0.1
     done
@@ -35,7 +20,7 @@ expect_fullscreen() {
 
 expect_windowed() {
     local deadline=$(( $(now_ms) + $(patient 2000) ))
-    until measure && [[ $outer == 800x600 && $geometry != 0x0+1920x1080 ]]; do
+    until measure_window && [[ $outer == 800x600 && $geometry != 0x0+1920x1080 ]]; do
         (( $(now_ms) < deadline )) || { screenshot "$2"; fail "$1: outer size $outer ($geometry), expected 800x600"; }
         sleep 0.1
     done

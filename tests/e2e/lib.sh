@@ -123,6 +123,25 @@ find_game_window() {
     [[ -n $GAME_WINDOW ]] || fail "no window titled Orvanthe within 10 s"
 }
 
+# Measures the game window: geometry "XxY+WxH" of the client, client "WxH",
+# frame (from _NET_FRAME_EXTENTS: left, right, top, bottom), outer "WxH" with
+# the frame added, and framed (1 once a window manager has put a frame on).
+measure_window() {
+    local info extents left right top bottom x y width height
+    info=$(xwininfo -id "$GAME_WINDOW")
+    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    width=$(awk '/^ *Width:/ {print $2}' <<<"$info")
+    height=$(awk '/^ *Height:/ {print $2}' <<<"$info")
+    extents=$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+    IFS=, read -r left right top bottom <<<"${extents:-0,0,0,0}"
+    geometry="${x}x${y}+${width}x${height}"
+    client="${width}x${height}"
+    frame="left $left right $right top $top bottom $bottom"
+    outer="$(( width + left + right ))x$(( height + top + bottom ))"
+    framed=$(( left + right + top + bottom > 0 ))
+}
+
 # Number of distinct colours in a window's pixels.
 window_colours() {
     import -window "$1" png:- 2>/dev/null | convert png:- -format '%k' info:

@@ -10,25 +10,10 @@ start_game
 find_game_window
 wait_drawn "$GAME_WINDOW"
 
-# Sets client, frame and outer from the client window and _NET_FRAME_EXTENTS
-# (left, right, top, bottom).
-measure() {
-    local info extents left right top bottom width height
-    info=$(xwininfo -id "$GAME_WINDOW")
-    width=$(awk '/^ *Width:/ {print $2}' <<<"$info")
-    height=$(awk '/^ *Height:/ {print $2}' <<<"$info")
-    extents=$(xprop -id "$GAME_WINDOW" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
-    IFS=, read -r left right top bottom <<<"${extents:-0,0,0,0}"
-    client="${width}x${height}"
-    frame="left $left right $right top $top bottom $bottom"
-    outer="$(( width + left + right ))x$(( height + top + bottom ))"
-    (( left + right + top + bottom > 0 ))
-}
-
 # The window manager may settle the frame a few events after the first
 # frame: wait for it, a bounded time.
 deadline=$(( $(now_ms) + 5000 ))
-until measure && [[ $outer == 800x600 ]]; do
+until measure_window && (( framed )) && [[ $outer == 800x600 ]]; do
     (( $(now_ms) < deadline )) || { screenshot framed; fail "outer size $outer (client $client, frame $frame), expected 800x600"; }
     sleep 0.1
 done
