@@ -5,21 +5,38 @@
 #include <cstdio>
 #include <cstring>
 
+void PutU16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
+    out[at] = uint8_t(v);
+    out[at + 1] = uint8_t(v >> 8);
+}
+
+void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+void PutI32(std::vector<uint8_t>& out, size_t at, int32_t v) { PutU32(out, at, uint32_t(v)); }
+
+void PutF32(std::vector<uint8_t>& out, size_t at, float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    PutU32(out, at, bits);
+}
+
 void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
+    out.resize(out.size() + 2);
+    PutU16(out, out.size() - 2, v);
 }
 
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    out.resize(out.size() + 4);
+    PutU32(out, out.size() - 4, v);
 }
 
 void PutI32(std::vector<uint8_t>& out, int32_t v) { PutU32(out, uint32_t(v)); }
 
 void PutF32(std::vector<uint8_t>& out, float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    PutU32(out, bits);
+    out.resize(out.size() + 4);
+    PutF32(out, out.size() - 4, v);
 }
 
 void PutU32BigEndian(std::vector<uint8_t>& out, uint32_t v) {
