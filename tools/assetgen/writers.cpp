@@ -8,10 +8,8 @@ bool WriteBmp(const std::string& path, const Image& image) {
     bmp.height = image.height;  // positive: bottom-up rows
     bmp.bitCount = 24;
     bmp.pixelsPerMetre = 2835;  // 72 dpi
-    bmp.rows = Bmp24Rows(image.width, image.height, [&image](int x, int row) {
-        const Rgb& p = image.At(x, image.height - 1 - row);
-        return std::array<uint8_t, 3>{p.r, p.g, p.b};
-    });
+    bmp.rows =
+        Bmp24Rows(image.width, image.height, [&image](int x, int row) { return image.At(x, image.height - 1 - row); });
     return WriteFile(path, BuildBmp(bmp));
 }
 

@@ -34,16 +34,3 @@ std::vector<uint8_t> BuildBmp(const RawBmp& b) {
     PutU32(out, 2, uint32_t(out.size()));
     return out;
 }
-
-std::vector<uint8_t> Bmp24Rows(int width, int height, const std::function<std::array<uint8_t, 3>(int, int)>& rgb,
-                               uint8_t fill) {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    std::vector<uint8_t> rows(stride * size_t(height), fill);
-    for (int row = 0; row < height; ++row)
-        for (int x = 0; x < width; ++x) {
-            const std::array<uint8_t, 3> c = rgb(x, row);
-            uint8_t* p = &rows[size_t(row) * stride + size_t(x) * 3];
-            p[0] = c[2], p[1] = c[1], p[2] = c[0];
-        }
-    return rows;
-}

@@ -3,9 +3,8 @@
 // from the same writer.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 struct RawBmp {
@@ -26,6 +25,17 @@ struct RawBmp {
 std::vector<uint8_t> BuildBmp(const RawBmp& bmp);
 
 // 24-bit rows as stored: bottom row first, each pixel B, G, R, each row
-// filled to four bytes with `fill`. rgb(x, row) is pixel x of stored row `row`.
-std::vector<uint8_t> Bmp24Rows(int width, int height, const std::function<std::array<uint8_t, 3>(int, int)>& rgb,
-                               uint8_t fill = 0);
+// filled to four bytes with `fill`. pixel(x, row), pixel x of stored row
+// `row`, gives anything with r, g and b.
+template <class Pixel>
+std::vector<uint8_t> Bmp24Rows(int width, int height, const Pixel& pixel, uint8_t fill = 0) {
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> rows(stride * size_t(height), fill);
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            const auto c = pixel(x, row);
+            uint8_t* p = &rows[size_t(row) * stride + size_t(x) * 3];
+            p[0] = c.b, p[1] = c.g, p[2] = c.r;
+        }
+    return rows;
+}
