@@ -22,22 +22,20 @@ void PutF32(std::vector<uint8_t>& out, size_t at, float v) {
     PutU32(out, at, bits);
 }
 
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.resize(out.size() + 2);
-    PutU16(out, out.size() - 2, v);
+namespace {
+
+// Where `bytes` new bytes at the end begin.
+size_t Grow(std::vector<uint8_t>& out, size_t bytes) {
+    out.resize(out.size() + bytes);
+    return out.size() - bytes;
 }
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    out.resize(out.size() + 4);
-    PutU32(out, out.size() - 4, v);
-}
+}  // namespace
 
+void PutU16(std::vector<uint8_t>& out, uint16_t v) { PutU16(out, Grow(out, 2), v); }
+void PutU32(std::vector<uint8_t>& out, uint32_t v) { PutU32(out, Grow(out, 4), v); }
 void PutI32(std::vector<uint8_t>& out, int32_t v) { PutU32(out, uint32_t(v)); }
-
-void PutF32(std::vector<uint8_t>& out, float v) {
-    out.resize(out.size() + 4);
-    PutF32(out, out.size() - 4, v);
-}
+void PutF32(std::vector<uint8_t>& out, float v) { PutF32(out, Grow(out, 4), v); }
 
 void PutU32BigEndian(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 3; i >= 0; --i) out.push_back(uint8_t(v >> (8 * i)));
