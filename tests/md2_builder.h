@@ -1,17 +1,17 @@
-// Test helpers for the monster tests: MD2 files written byte by byte (so
-// header fields can be made to lie on purpose), a box-shaped monster model
+// Test helpers for the monster tests: MD2 files from the tools' writer (their
+// header fields patched to lie on purpose), a box-shaped monster model
 // with known bounds, and a two-colour skin.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "scenery_fixture.h"
+#include "common/md2.h"
 #include "monsters/md2.h"
+#include "scenery_fixture.h"
 
 // Byte offsets of header fields, for patching.
 enum Md2Field {
@@ -30,42 +30,20 @@ struct Md2Spec {
     };
 };
 
-inline void PutI32(std::vector<uint8_t>& out, size_t at, int32_t v) { PutU32(out, at, uint32_t(v)); }
-inline void PutF32(std::vector<uint8_t>& out, size_t at, float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    PutU32(out, at, bits);
-}
-
-// Layout: header, texture coordinates, triangles, frames.
+// Layout: header, texture coordinates, triangles, frames; a 64 x 64 skin size.
 inline std::vector<uint8_t> BuildMd2(const Md2Spec& m) {
-    const int32_t numXyz = int32_t(m.vertices.size());
-    const int32_t frameSize = 40 + 4 * numXyz;
-    const int32_t ofsSt = 68;
-    const int32_t ofsTris = ofsSt + 4 * int32_t(m.texCoords.size());
-    const int32_t ofsFrames = ofsTris + 12 * int32_t(m.triangles.size());
-    std::vector<uint8_t> out(size_t(ofsFrames + frameSize * m.frames), 0);
-    std::memcpy(out.data(), "IDP2", 4);
-    const int32_t fields[16] = {8, 64, 64, frameSize, 0, numXyz, int32_t(m.texCoords.size()),
-                                int32_t(m.triangles.size()), 0, m.frames, 68, ofsSt, ofsTris, ofsFrames,
-                                int32_t(out.size()), int32_t(out.size())};
-    for (int i = 0; i < 16; ++i) PutI32(out, 4 + 4 * size_t(i), fields[i]);
-    // The records as the file lays them out, on a little-endian host.
-    static_assert(sizeof(Md2TexCoord) == 4 && sizeof(Md2Triangle) == 12);
-    if (!m.texCoords.empty()) std::memcpy(&out[size_t(ofsSt)], m.texCoords.data(), 4 * m.texCoords.size());
-    if (!m.triangles.empty()) std::memcpy(&out[size_t(ofsTris)], m.triangles.data(), 12 * m.triangles.size());
+    RawMd2 raw;
+    raw.skinWidth = raw.skinHeight = 64;
+    for (const Md2TexCoord& c : m.texCoords) raw.texCoords.push_back({c.s, c.t});
+    for (const Md2Triangle& t : m.triangles)
+        raw.triangles.push_back(
+            {{t.index_xyz[0], t.index_xyz[1], t.index_xyz[2]}, {t.index_st[0], t.index_st[1], t.index_st[2]}});
+    raw.frames.resize(size_t(m.frames));
     for (int f = 0; f < m.frames; ++f) {
-        const size_t at = size_t(ofsFrames) + size_t(f) * size_t(frameSize);
-        float scale[3], translate[3];
-        m.transform(f, scale, translate);
-        for (int a = 0; a < 3; ++a) {
-            PutF32(out, at + 4 * size_t(a), scale[a]);
-            PutF32(out, at + 12 + 4 * size_t(a), translate[a]);
-        }
-        for (size_t j = 0; j < m.vertices.size(); ++j)
-            for (int a = 0; a < 3; ++a) out[at + 40 + 4 * j + size_t(a)] = m.vertices[j][size_t(a)];
+        m.transform(f, raw.frames[size_t(f)].scale, raw.frames[size_t(f)].translate);
+        for (const auto& v : m.vertices) raw.frames[size_t(f)].vertices.push_back({v[0], v[1], v[2], 0});
     }
-    return out;
+    return BuildMd2(raw);
 }
 
 inline Md2Triangle Tri(uint16_t a, uint16_t b, uint16_t c) {
@@ -112,5 +90,3 @@ const Rgb kSkinUpper{40, 200, 60};
 inline std::vector<uint8_t> TwoColourSkin(int width = 8, int height = 8) {
     return MakeBmp(width, height, [height](int, int row) { return row < height / 2 ? kSkinLower : kSkinUpper; });
 }
-
-inline std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }

@@ -1,5 +1,6 @@
-// Helpers for the scenery tests: BMP files built byte by byte (so hostile
-// headers can be written on purpose) and reading back what GL drew.
+// Helpers for the scenery tests: BMP files built field by field by the
+// tools' writer (so hostile headers can be written on purpose) and reading
+// back what GL drew.
 #pragma once
 
 #include <GL/gl.h>
@@ -16,81 +17,29 @@
 #include <utility>
 #include <vector>
 
+#include "common/bmp.h"
+#include "common/bytes.h"
+
 struct Rgb {
     uint8_t r, g, b;
 };
-
-inline void PutU16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 2; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
-inline void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
-
-// Any BMP layout, written as given: the colour table and the rows are the
-// file's own bytes (rows with their fill), so a test spells out what a
-// writer stores. The pixels start right after the colour table.
-struct RawBmp {
-    uint32_t infoSize = 40;  // 12: the OS/2 header with 16-bit sizes
-    int32_t width = 1;
-    int32_t height = 1;      // negative: top-down
-    uint16_t bitCount = 8;
-    uint32_t compression = 0;
-    uint32_t coloursUsed = 0;
-    std::vector<uint32_t> masks;  // after a 40-byte header, inside longer ones
-    std::vector<uint8_t> palette;
-    std::vector<uint8_t> rows;
-    int64_t sizeImage = -1;  // biSizeImage; -1: the rows' true size
-};
-
-inline std::vector<uint8_t> BuildBmp(const RawBmp& b) {
-    const size_t masksAfter = b.infoSize == 40 ? 4 * b.masks.size() : 0;
-    const size_t offBits = 14 + b.infoSize + masksAfter + b.palette.size();
-    std::vector<uint8_t> out(offBits, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    PutU32(out, 10, uint32_t(offBits));
-    PutU32(out, 14, b.infoSize);
-    // Width, height, planes (1) and bit depth: 16-bit fields in the OS/2 header.
-    const bool core = b.infoSize == 12;
-    const auto put = core ? PutU16 : PutU32;
-    put(out, 18, uint32_t(b.width));
-    put(out, core ? 20 : 22, uint32_t(b.height));
-    PutU16(out, core ? 22 : 26, 1);
-    PutU16(out, core ? 24 : 28, b.bitCount);
-    if (!core) {
-        PutU32(out, 30, b.compression);
-        PutU32(out, 34, uint32_t(b.sizeImage < 0 ? int64_t(b.rows.size()) : b.sizeImage));
-        PutU32(out, 46, b.coloursUsed);
-        for (size_t i = 0; i < b.masks.size(); ++i) PutU32(out, 54 + 4 * i, b.masks[i]);
-    }
-    std::copy(b.palette.begin(), b.palette.end(), out.begin() + long(offBits - b.palette.size()));
-    out.insert(out.end(), b.rows.begin(), b.rows.end());
-    PutU32(out, 2, uint32_t(out.size()));
-    return out;
-}
 
 // 24 bits, bottom-up; pixel(x, row) gives stored row `row`. Rows are filled
 // with 0xEE so leaking fill shows. Only the header fields of `b` are used.
 inline std::vector<uint8_t> MakeBmp(int width, int height, const std::function<Rgb(int, int)>& pixel,
                                     RawBmp b = RawBmp()) {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
     b.width = width;
     b.height = height;
     b.bitCount = 24;
-    b.rows.assign(stride * size_t(height), 0xEE);
-    for (int row = 0; row < height; ++row)
-        for (int x = 0; x < width; ++x) {
-            const Rgb c = pixel(x, row);
-            const uint8_t bgr[3] = {c.b, c.g, c.r};
-            std::copy(bgr, bgr + 3, b.rows.begin() + long(size_t(row) * stride + size_t(x) * 3));
-        }
+    b.rows = Bmp24Rows(width, height, pixel, 0xEE);
     return BuildBmp(b);
 }
 
 inline std::vector<uint8_t> SolidBmp(int width, int height, Rgb colour) {
     return MakeBmp(width, height, [colour](int, int) { return colour; });
 }
+
+inline std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());

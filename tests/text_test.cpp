@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "common/glf.h"
 #include "game_fixture.h"
 #include "scenery_fixture.h"
 #include "text/glf_font.h"
@@ -17,31 +17,20 @@
 
 namespace {
 
-void PutI32(std::string& out, int32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(char(uint32_t(v) >> (8 * i)));
-}
-
 // The first field is the file's texture name, which Load must ignore.
 std::string GlfHeader(int32_t texWidth, int32_t texHeight, int32_t first, int32_t last) {
-    std::string out;
-    for (int32_t v : {99, texWidth, texHeight, first, last, 0}) PutI32(out, v);
-    return out;
+    return Bytes(BuildGlf({99, texWidth, texHeight, first, last, {}, {}}));
 }
 
 // A whole file: one record per code from first to last, then the texels.
 std::string GlfBytes(int32_t texWidth, int32_t texHeight, int32_t first, int32_t last,
                      const std::function<GlfGlyph(int)>& glyph, const std::vector<uint8_t>& texels) {
-    std::string out = GlfHeader(texWidth, texHeight, first, last);
+    RawGlf font{99, texWidth, texHeight, first, last, {}, texels};
     for (int i = 0; i <= last - first; ++i) {
         const GlfGlyph g = glyph(i);
-        for (float v : {g.width, g.height, g.leftS, g.topT, g.rightS, g.bottomT}) {
-            int32_t bits;
-            std::memcpy(&bits, &v, 4);
-            PutI32(out, bits);
-        }
+        font.glyphs.push_back({g.width, g.height, g.leftS, g.topT, g.rightS, g.bottomT});
     }
-    out.append(texels.begin(), texels.end());
-    return out;
+    return Bytes(BuildGlf(font));
 }
 
 // Every printable glyph is a solid white square of one font unit.

@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/little_endian.h"
 #include "scenery/bmp.h"
 
 namespace {
-
-uint32_t Le(const uint8_t* p, int bytes) {
-    uint32_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= uint32_t(p[i]) << (8 * i);
-    return v;
-}
 
 void Check(bool ok) {
     if (!ok) std::abort();
@@ -32,14 +27,14 @@ uint8_t Widen(uint32_t field, int n) {
 
 // Pixel (x, row), row 0 at the bottom, straight from the file's bytes.
 void Expected(const uint8_t* data, const BmpImage& image, uint64_t x, uint64_t row, uint8_t rgb[3]) {
-    const uint32_t infoSize = Le(data + 14, 4);
+    const uint32_t infoSize = LeU32(data + 14);
     const bool core = infoSize == 12;
-    const uint32_t bits = Le(data + (core ? 24 : 28), 2);
-    const bool topDown = !core && int32_t(Le(data + 22, 4)) < 0;
-    const bool bitFields = !core && Le(data + 30, 4) == 3;
+    const uint32_t bits = LeU16(data + (core ? 24 : 28));
+    const bool topDown = !core && LeI32(data + 22) < 0;
+    const bool bitFields = !core && LeU32(data + 30) == 3;
     const uint64_t stride = (uint64_t(image.width) * bits + 31) / 32 * 4;
     const uint64_t stored = topDown ? uint64_t(image.height) - 1 - row : row;
-    const uint8_t* line = data + Le(data + 10, 4) + stored * stride;
+    const uint8_t* line = data + LeU32(data + 10) + stored * stride;
     const uint64_t bit = x * bits;
     if (bits <= 8) {
         const uint32_t index = (line[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
@@ -48,10 +43,10 @@ void Expected(const uint8_t* data, const BmpImage& image, uint64_t x, uint64_t r
     } else if (bits == 24) {
         rgb[0] = line[bit / 8 + 2], rgb[1] = line[bit / 8 + 1], rgb[2] = line[bit / 8];
     } else {
-        const uint32_t pixel = Le(line + bit / 8, int(bits / 8));
+        const uint32_t pixel = LeUnsigned(line + bit / 8, int(bits / 8));
         uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
         if (bitFields)
-            for (int c = 0; c < 3; ++c) masks[c] = Le(data + 54 + 4 * c, 4);
+            for (int c = 0; c < 3; ++c) masks[c] = LeU32(data + 54 + 4 * c);
         else if (bits == 16)
             masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
         for (int c = 0; c < 3; ++c) {

@@ -6,21 +6,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
+#include "core/little_endian.h"
 #include "monsters/md2.h"
 
 namespace {
 
 void Check(bool ok) {
     if (!ok) std::abort();
-}
-
-float F32(const uint8_t* p) {
-    uint32_t bits = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
 }
 
 }  // namespace
@@ -49,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(frame + 44 <= size);
     const uint8_t* b = data + frame + 40;
     const Vector3& v = model.vertices[40 * size_t(h.num_xyz)];
-    Check(v.x == float(b[0]) * F32(data + frame) + F32(data + frame + 12));
-    Check(v.y == float(b[2]) * F32(data + frame + 8) + F32(data + frame + 20));
-    Check(v.z == float(b[1]) * F32(data + frame + 4) + F32(data + frame + 16));
+    Check(v.x == float(b[0]) * LeF32(data + frame) + LeF32(data + frame + 12));
+    Check(v.y == float(b[2]) * LeF32(data + frame + 8) + LeF32(data + frame + 20));
+    Check(v.z == float(b[1]) * LeF32(data + frame + 4) + LeF32(data + frame + 16));
     return 0;
 }

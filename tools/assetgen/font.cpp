@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "assets.h"
 #include "common/bytes.h"
+#include "common/glf.h"
 
 #ifndef ORVANTHE_TTF_FONT
 #error "ORVANTHE_TTF_FONT must name the TrueType font to rasterise"
@@ -115,21 +117,11 @@ bool MakeFont(const std::string& dir) {
     }
 
     const double unitsPerPixel = kLineHeight / cellHeight;
-    std::vector<uint8_t> out;
-    PutI32(out, 0);  // texture name: the game supplies its own
-    PutI32(out, kAtlasSize);
-    PutI32(out, kAtlasSize);
-    PutI32(out, kFirstChar);
-    PutI32(out, kLastChar);
-    PutI32(out, 0);
-    for (const Glyph& g : glyphs) {
-        PutF32(out, float(g.advance * unitsPerPixel));
-        PutF32(out, float(kLineHeight));
-        PutF32(out, float(double(g.cellX) / kAtlasSize));
-        PutF32(out, float(double(g.cellY) / kAtlasSize));  // texture row 0 is t = 0
-        PutF32(out, float(double(g.cellX + g.advance) / kAtlasSize));
-        PutF32(out, float(double(g.cellY + cellHeight) / kAtlasSize));
-    }
-    out.insert(out.end(), texels.begin(), texels.end());
-    return WriteFile(dir + "/f.glf", out);
+    RawGlf font{0, kAtlasSize, kAtlasSize, kFirstChar, kLastChar, {}, std::move(texels)};  // the game names its texture
+    for (const Glyph& g : glyphs)
+        font.glyphs.push_back(
+            {float(g.advance * unitsPerPixel), float(kLineHeight), float(double(g.cellX) / kAtlasSize),
+             float(double(g.cellY) / kAtlasSize),  // texture row 0 is t = 0
+             float(double(g.cellX + g.advance) / kAtlasSize), float(double(g.cellY + cellHeight) / kAtlasSize)});
+    return WriteFile(dir + "/f.glf", BuildGlf(font));
 }

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <utility>
 
 #include "common/bytes.h"
+#include "common/md2.h"
 
 namespace {
 
@@ -49,24 +48,15 @@ std::vector<Vec3> NormalTable() {
 
 std::vector<uint8_t> EncodeMd2(const Md2Source& model) {
     const std::vector<Vec3> table = NormalTable();
-    const int numXyz = model.frames.empty() ? 0 : int(model.frames.front().vertices.size());
-    const int frameSize = 40 + 4 * numXyz;
+    RawMd2 raw;
+    raw.skinWidth = model.skinWidth;
+    raw.skinHeight = model.skinHeight;
+    raw.skins = {model.skinName};
+    for (const Md2Source::TexCoord& e : model.texCoords) raw.texCoords.push_back({int16_t(e.s), int16_t(e.t)});
+    for (const Md2Source::Triangle& t : model.triangles)
+        raw.triangles.push_back({{uint16_t(t.xyz[0]), uint16_t(t.xyz[1]), uint16_t(t.xyz[2])},
+                                 {uint16_t(t.st[0]), uint16_t(t.st[1]), uint16_t(t.st[2])}});
 
-    std::vector<uint8_t> skins(64, 0);
-    std::memcpy(skins.data(), model.skinName.data(), std::min<size_t>(model.skinName.size(), 63));
-
-    std::vector<uint8_t> st;
-    for (const Md2Source::TexCoord& e : model.texCoords) {
-        PutU16(st, uint16_t(int16_t(e.s)));
-        PutU16(st, uint16_t(int16_t(e.t)));
-    }
-    std::vector<uint8_t> triBytes;
-    for (const Md2Source::Triangle& t : model.triangles) {
-        for (int k = 0; k < 3; ++k) PutU16(triBytes, uint16_t(t.xyz[k]));
-        for (int k = 0; k < 3; ++k) PutU16(triBytes, uint16_t(t.st[k]));
-    }
-
-    std::vector<uint8_t> frames;
     for (const Md2Source::Frame& frame : model.frames) {
         const std::vector<Vec3>& pos = frame.vertices;
         std::vector<Vec3> nrm(pos.size());
@@ -75,6 +65,8 @@ std::vector<uint8_t> EncodeMd2(const Md2Source& model) {
             Vec3 f = Cross(c - a, b - a);
             for (int k = 0; k < 3; ++k) nrm[size_t(t.xyz[k])] = nrm[size_t(t.xyz[k])] + f;
         }
+        RawMd2::Frame& out = raw.frames.emplace_back();
+        out.name = frame.name;
         // File axes: 0 = x, 1 = z, 2 = y (up).
         auto fileAxis = [](Vec3 p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.z : p.y); };
         double lo[3], hi[3], scale[3];
@@ -85,55 +77,35 @@ std::vector<uint8_t> EncodeMd2(const Md2Source& model) {
                 hi[axis] = std::max(hi[axis], fileAxis(p, axis));
             }
             scale[axis] = hi[axis] > lo[axis] ? (hi[axis] - lo[axis]) / 255.0 : 1.0;
+            out.scale[axis] = float(scale[axis]);
+            out.translate[axis] = float(lo[axis]);
         }
-        for (int axis = 0; axis < 3; ++axis) PutF32(frames, float(scale[axis]));
-        for (int axis = 0; axis < 3; ++axis) PutF32(frames, float(lo[axis]));
-        char name[16] = {};
-        std::snprintf(name, sizeof name, "%s", frame.name.c_str());
-        frames.insert(frames.end(), name, name + 16);
         for (size_t i = 0; i < pos.size(); ++i) {
+            std::array<uint8_t, 4> v;
             for (int axis = 0; axis < 3; ++axis) {
                 long q = std::lround((fileAxis(pos[i], axis) - lo[axis]) / scale[axis]);
-                frames.push_back(uint8_t(std::min(255L, std::max(0L, q))));
+                v[size_t(axis)] = uint8_t(std::min(255L, std::max(0L, q)));
             }
             Vec3 n = Normalize(nrm[i]);
             Vec3 fileN{n.x, n.z, n.y};
             int best = 0;
             for (size_t j = 1; j < table.size(); ++j)
                 if (Dot(table[j], fileN) > Dot(table[size_t(best)], fileN)) best = int(j);
-            frames.push_back(uint8_t(best));
+            v[3] = uint8_t(best);
+            out.vertices.push_back(v);
         }
     }
 
     // GL commands: each strip as its vertex count (positive: a strip), then
     // s and t as fractions of the skin and the vertex index; 0 ends the list.
-    std::vector<uint8_t> gl;
-    int glWords = 0;
     for (const std::vector<Md2Source::Corner>& strip : model.strips) {
-        PutI32(gl, int(strip.size()));
-        ++glWords;
+        PutI32(raw.glCommands, int(strip.size()));
         for (const Md2Source::Corner& c : strip) {
-            PutF32(gl, float(model.texCoords[size_t(c.st)].s / double(model.skinWidth)));
-            PutF32(gl, float(model.texCoords[size_t(c.st)].t / double(model.skinHeight)));
-            PutI32(gl, c.xyz);
-            glWords += 3;
+            PutF32(raw.glCommands, float(model.texCoords[size_t(c.st)].s / double(model.skinWidth)));
+            PutF32(raw.glCommands, float(model.texCoords[size_t(c.st)].t / double(model.skinHeight)));
+            PutI32(raw.glCommands, c.xyz);
         }
     }
-    PutI32(gl, 0);
-    ++glWords;
-
-    const int ofsSkins = 68;
-    const int ofsSt = ofsSkins + int(skins.size());
-    const int ofsTris = ofsSt + int(st.size());
-    const int ofsFrames = ofsTris + int(triBytes.size());
-    const int ofsGl = ofsFrames + int(frames.size());
-    const int ofsEnd = ofsGl + int(gl.size());
-
-    std::vector<uint8_t> out = {'I', 'D', 'P', '2'};
-    for (int v : {8, model.skinWidth, model.skinHeight, frameSize, 1, numXyz, int(model.texCoords.size()),
-                  int(model.triangles.size()), glWords, int(model.frames.size()), ofsSkins, ofsSt, ofsTris,
-                  ofsFrames, ofsGl, ofsEnd})
-        PutI32(out, v);
-    for (const auto* part : {&skins, &st, &triBytes, &frames, &gl}) out.insert(out.end(), part->begin(), part->end());
-    return out;
+    PutI32(raw.glCommands, 0);
+    return BuildMd2(raw);
 }

@@ -1,5 +1,5 @@
-// Writing the MD2 keyframe model file (version 8) from plain arrays. Knows
-// the format and nothing of what the model is.
+// A keyframe model as MD2 bytes: vertices quantised per frame, normals
+// matched to the format's table, and the file laid out by common/md2.h.
 #pragma once
 
 #include <cstdint>

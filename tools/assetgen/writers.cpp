@@ -1,36 +1,16 @@
 #include "writers.h"
 
+#include "common/bmp.h"
+
 bool WriteBmp(const std::string& path, const Image& image) {
-    const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * uint32_t(image.height);
-    std::vector<uint8_t> out;
-    out.reserve(54 + imageBytes);
-    out.push_back('B');
-    out.push_back('M');
-    PutU32(out, 54 + imageBytes);  // bfSize
-    PutU32(out, 0);                // reserved
-    PutU32(out, 54);               // bfOffBits
-    PutU32(out, 40);               // biSize
-    PutI32(out, image.width);
-    PutI32(out, image.height);     // positive: bottom-up rows
-    PutU16(out, 1);                // planes
-    PutU16(out, 24);               // bits per pixel
-    PutU32(out, 0);                // BI_RGB
-    PutU32(out, imageBytes);
-    PutI32(out, 2835);             // 72 dpi
-    PutI32(out, 2835);
-    PutU32(out, 0);
-    PutU32(out, 0);
-    for (int y = image.height - 1; y >= 0; --y) {
-        for (int x = 0; x < image.width; ++x) {
-            const Rgb& p = image.At(x, y);
-            out.push_back(p.b);
-            out.push_back(p.g);
-            out.push_back(p.r);
-        }
-        for (uint32_t pad = uint32_t(image.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
-    }
-    return WriteFile(path, out);
+    RawBmp bmp;
+    bmp.width = image.width;
+    bmp.height = image.height;  // positive: bottom-up rows
+    bmp.bitCount = 24;
+    bmp.pixelsPerMetre = 2835;  // 72 dpi
+    bmp.rows =
+        Bmp24Rows(image.width, image.height, [&image](int x, int row) { return image.At(x, image.height - 1 - row); });
+    return WriteFile(path, BuildBmp(bmp));
 }
 
 bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int sampleRate) {
