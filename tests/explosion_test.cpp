@@ -1,7 +1,5 @@
-// Explosion particles: the burst's start values and per-frame motion, the
-// respawn's colour row for any index, and the one-call drawing with the
-// shared sprite (or none) leaving exactly the pixels of squares drawn one by
-// one. (The soak test counts the texture names bursts leave behind.)
+// Explosion particles: start values, per-frame motion, the respawn's colour row, and one-call drawing with the
+// shared sprite (or none) leaving exactly the pixels of squares drawn one by one.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -9,17 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "game_fixture.h"
 #include "scenery/texture.h"
 #include "scenery_fixture.h"
 #include "world/explosion.h"
 
 namespace {
 
-using ExplosionTest = GameTest;
+using ExplosionTest = DrawingTest;
 
-// How every burst was drawn before the sprite was shared: each square on its
-// own, with a sprite loaded for the burst.
+// How every burst was drawn before the sprite was shared: each square on its own, with a sprite for the burst.
 void DrawOneByOne(const std::vector<Particle>& particles, const Texture& sprite) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -35,26 +31,12 @@ void DrawOneByOne(const std::vector<Particle>& particles, const Texture& sprite)
         }
         glEnd();
     }
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-}
-
-// The frame and the current colour after `draw` on a cleared view.
-template <class F>
-std::pair<std::vector<uint8_t>, std::vector<float>> DrawnBy(F draw) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    draw();
-    return {ReadFrame(), Matrix(GL_CURRENT_COLOR)};
 }
 
 }  // namespace
 
 TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
-    script::SetTime(777);
     Explosion e(10, 20, 30);
-    EXPECT_EQ(e.startTick, 777u);
     // 50 steps of 3000 from `low`.
     const auto step = [](float v, float low) { return v >= low && v <= low + 147000 && std::fmod(v, 3000.0f) == 0; };
     std::vector<Particle> start(e.particles.get(), e.particles.get() + kParticleCount);
@@ -78,8 +60,7 @@ TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
         EXPECT_EQ(p.velocity.y, s.velocity.y - 0.8f) << "gravity after the move";
     }
 
-    // A faded particle respawns invisibly, in the colour table's row for any
-    // index: large and negative ones wrap.
+    // A faded particle respawns invisibly, in the colour table's row for any index: large and negative ones wrap.
     for (const auto& [index, row] : {std::pair{100, 4}, {-1, 11}}) {
         e.colourIndex = index;
         Particle& p = e.particles[0];
@@ -93,15 +74,9 @@ TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
 
 TEST_F(ExplosionTest, OneCallWithTheSharedSpriteOrNoneDrawsThePixelsOfSquaresDrawnOneByOne) {
     const std::string file = std::string(ORVANTHE_DATA_DIR) + "/particle.bmp";
-    Texture own;
-    Texture none;
+    Texture own, none;
     ASSERT_TRUE(own.Load(file) && g_particleTexture.Load(file));
-    // Texture name 0 holds the font in the game; a black image stands in for
-    // it here, which would hide a burst that sampled it.
-    const uint8_t black[4 * 4 * 3] = {};
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    FontInTextureZero({0, 0, 0});  // black: it would hide a burst that sampled it
     glClearColor(0.1f, 0.2f, 0.3f, 1.0f);
     for (const Texture* sprite : {&own, &none}) {
         SCOPED_TRACE(sprite == &own ? "shared sprite" : "no sprite: plain squares");
@@ -121,5 +96,4 @@ TEST_F(ExplosionTest, OneCallWithTheSharedSpriteOrNoneDrawsThePixelsOfSquaresDra
         }
         EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 }

@@ -1,27 +1,21 @@
-// The screen overlay: cut to its rectangles it leaves exactly the pixels of
-// two whole-window passes (the mask multiplying the frame, the picture adding
-// to it), upright over any viewport; the GL state left; missing images draw
-// nothing (not even the font in texture name 0); play frames draw it.
+// The screen overlay: cut to rectangles it leaves exactly the pixels of the two whole-window passes (the mask
+// multiplying the frame, the picture adding to it) at any size; missing images draw nothing; play draws it.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "game_fixture.h"
 #include "scenery/overlay.h"
 #include "scenery/skybox.h"
 #include "scenery_fixture.h"
-#include "text/glf_font.h"
 
 namespace {
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255}, kBlack{0, 0, 0};
 
-// 16 x 16 in four 8 x 8 quadrants. Stored rows go bottom-up, so rows 8..15
-// are the top of the image.
+// 16 x 16 in four quadrants. Stored rows go bottom-up, so rows 8..15 are the top of the image.
 std::vector<uint8_t> QuadrantBmp(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight) {
     return MakeBmp(16, 16, [=](int x, int row) {
         if (row >= 8) return x < 8 ? topLeft : topRight;
@@ -42,17 +36,16 @@ void DrawScene() {
     glLoadIdentity();
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_TRIANGLES);
-    for (const auto& c : {std::array{1.0f, 0.5f, 0.0f, -50.0f, -40.0f},
-                          {0.0f, 1.0f, 0.5f, 50.0f, -40.0f},
-                          {0.5f, 0.0f, 1.0f, 0.0f, 40.0f}}) {
-        glColor3fv(c.data());
-        glVertex3f(c[3], c[4], -100);
-    }
+    glColor3f(1, 0.5f, 0);
+    glVertex3f(-50, -40, -100);
+    glColor3f(0, 1, 0.5f);
+    glVertex3f(50, -40, -100);
+    glColor3f(0.5f, 0, 1);
+    glVertex3f(0, 40, -100);
     glEnd();
 }
 
-// The whole-window passes the overlay was drawn with before it was cut to
-// rectangles: what the cut must reproduce to the byte.
+// The whole-window passes the overlay was drawn with before it was cut to rectangles.
 void DrawWholeWindowPasses(const ScreenOverlay& overlay) {
     glColor4f(1, 1, 1, 1);
     const Screen2D pass(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
@@ -68,16 +61,12 @@ void DrawWholeWindowPasses(const ScreenOverlay& overlay) {
     }
 }
 
-class Overlay : public GameTest {
-protected:
-    ScratchDir dir_;
-};
+using Overlay = DrawingTest;
 
 }  // namespace
 
 TEST_F(Overlay, CutToRectanglesItLeavesTheWholeWindowPassesPixelsUprightOverAnyViewport) {
-    // The game's images; a picture everywhere (black mask) in quadrants; a
-    // black picture and white mask, which change nothing.
+    // The game's images; a picture in quadrants everywhere (black mask); a black picture and white mask.
     ScreenOverlay overlays[3];
     for (const char* name : {"va.bmp", "vb.bmp"})
         std::filesystem::copy_file(std::string(ORVANTHE_DATA_DIR) + "/" + name, std::string("data/") + name);
@@ -90,27 +79,18 @@ TEST_F(Overlay, CutToRectanglesItLeavesTheWholeWindowPassesPixelsUprightOverAnyV
     overlays[2].Load();
     for (const ScreenOverlay& o : overlays) ASSERT_TRUE(o.image.loaded && o.mask.loaded);
     // 4:3, the wide aspects, a tall one, and sizes that shrink the images.
-    for (const auto& [w, h] :
-         {std::pair{800, 600}, {1280, 720}, {1920, 1080}, {1000, 300}, {600, 800}, {200, 150}, {1366, 768}}) {
-        std::string error;
-        ASSERT_TRUE(platform::CreateMainWindow(kCaption, w, h, &error)) << error;
-        SetProjection(w, h);
+    for (const auto& [w, h] : {std::pair{800, 600}, {1280, 720}, {1000, 300}, {600, 800}, {200, 150}, {1366, 768}}) {
+        Reshape(w, h);
         for (int row = 0; row < 3; ++row) {
             SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " row " + std::to_string(row));
-            DrawScene();
-            DrawWholeWindowPasses(overlays[row]);
-            const std::vector<uint8_t> want = ReadFrame(w, h);
-            DrawScene();
-            overlays[row].Draw();
-            EXPECT_TRUE(ReadFrame(w, h) == want);
-            // The point of the cut: the game's passes fill about a tenth of
-            // the window, and nothing where nothing changes.
+            const auto want = DrawnBy([&] { DrawScene(), DrawWholeWindowPasses(overlays[row]); }, w, h);
+            EXPECT_TRUE(DrawnBy([&] { DrawScene(), overlays[row].Draw(); }, w, h) == want);
+            // The point of the cut: the game's passes fill about a tenth of the window, nothing where nothing changes.
             long area = 0;
             for (const OverlayRect& r : overlays[row].Rects(w, h)) area += long(r.width) * r.height;
             EXPECT_TRUE(row != 0 || area < long(w) * h / 5) << area;
             EXPECT_TRUE(row != 2 || area == 0) << area;
-            // Samples just either side of the middle tell whether the picture
-            // spans exactly the viewport: a wrong extent moves the seam.
+            // Samples either side of the middle: a picture not spanning exactly the viewport moves the seam.
             for (double fy : {0.05, 0.45, 0.55, 0.95})
                 for (double fx : {0.05, 0.45, 0.55, 0.95})
                     EXPECT_TRUE(row != 1 || Near(ReadAt(w, h, fx, fy),
@@ -124,14 +104,7 @@ TEST_F(Overlay, CutToRectanglesItLeavesTheWholeWindowPassesPixelsUprightOverAnyV
 }
 
 TEST_F(Overlay, MissingImagesDrawNothingThoughTheFontHoldsTextureZero) {
-    // A white 1 x 1 font image in name 0: binding an empty Texture would
-    // spread it over the whole view.
-    std::string glf(24 + 24 + 2, '\0');
-    glf[4] = glf[8] = 1;
-    glf[12] = glf[16] = 65;
-    glf[48] = glf[49] = char(255);
-    dir_.Write("data/f.glf", glf);
-    ASSERT_TRUE(g_font.Load("data/f.glf", 0));
+    FontInTextureZero(kWhite);  // binding an empty Texture would spread it over the whole view
 
     for (bool withMask : {false, true}) {
         SCOPED_TRACE(withMask ? "mask only" : "neither image");

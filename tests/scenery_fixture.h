@@ -48,6 +48,8 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
     ASSERT_TRUE(out.good()) << path;
 }
 
+#include "game_fixture.h"
+
 struct Pixel {
     int r, g, b;
 };
@@ -68,17 +70,47 @@ inline std::vector<float> Matrix(GLenum which) {
     glGetFloatv(which, m.data());
     return m;
 }
+inline GLint GlInt(GLenum which) {
+    GLint v = 0;
+    glGetIntegerv(which, &v);
+    return v;
+}
 
 const std::vector<float> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// What a drawing test may leave in the one GL context the tests share: a
-// bound texture, texturing, blending, a colour, a turned modelview.
+// The game's font lives in texture name 0: an image of `c` there shows wherever a pass samples it.
+inline void FontInTextureZero(Rgb c) {
+    const std::vector<Rgb> texels(16, c);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+}
+
+// Puts back what a drawing test may leave in the one GL context the tests share.
 inline void ResetDrawing() {
     glBindTexture(GL_TEXTURE_2D, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor3f(1, 1, 1);
     glLoadIdentity();
+}
+
+// A game fixture in a scratch directory that puts the drawing state back.
+class DrawingTest : public GameTest {
+protected:
+    void TearDown() override {
+        GameTest::TearDown();
+        ResetDrawing();
+    }
+    ScratchDir dir_;
+};
+
+// A drawable of the given size with the game's projection for it.
+inline void Reshape(int width, int height) {
+    script::ResizeWindow(width, height);
+    SetProjection(width, height);
 }
 
 // What `action` writes to stderr.
@@ -89,8 +121,7 @@ std::string Stderr(F action) {
     return testing::internal::GetCapturedStderr();
 }
 
-// Sets the opposite of what the 2D passes (title, overlay) must leave, so
-// RestoredState can tell whether each was put back.
+// Sets the opposite of what the 2D passes (title, overlay) must leave, to tell whether each was put back.
 struct SavedState {
     std::vector<float> projection;
     GLint stackDepth = 0;
@@ -103,23 +134,18 @@ inline SavedState UpsetState() {
     glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
     glMatrixMode(GL_PROJECTION);
     glTranslatef(1, 2, 3);
-    SavedState s{Matrix(GL_PROJECTION_MATRIX)};
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.stackDepth);
+    const SavedState s{Matrix(GL_PROJECTION_MATRIX), GlInt(GL_PROJECTION_STACK_DEPTH)};
     glMatrixMode(GL_MODELVIEW);
     glRotatef(30, 0, 1, 0);
     return s;
 }
-// Depth testing on, blending and texturing off, the given colour, the
-// projection as saved and the modelview (current) at identity.
+// Depth test on, blending and texturing off, the colour given, projection as saved, modelview current at identity.
 inline void ExpectRestoredState(const SavedState& s, std::vector<float> colour) {
     colour.resize(16);
     EXPECT_EQ(Matrix(GL_CURRENT_COLOR), colour);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_TEXTURE_2D));
-    GLint mode = 0, depth = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    EXPECT_EQ(depth, s.stackDepth);
+    EXPECT_EQ(GlInt(GL_MATRIX_MODE), GL_MODELVIEW);
+    EXPECT_EQ(GlInt(GL_PROJECTION_STACK_DEPTH), s.stackDepth);
     EXPECT_EQ(Matrix(GL_PROJECTION_MATRIX), s.projection);
     EXPECT_EQ(Matrix(GL_MODELVIEW_MATRIX), kIdentity);
 }
@@ -128,6 +154,15 @@ inline std::vector<uint8_t> ReadFrame(int width = 800, int height = 600) {
     std::vector<uint8_t> frame(size_t(width) * size_t(height) * 4);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     return frame;
+}
+
+// What `draw` leaves on a cleared view at identity: every byte of the frame, and the current colour.
+template <class F>
+std::pair<std::vector<uint8_t>, std::vector<float>> DrawnBy(F draw, int width = 800, int height = 600) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    draw();
+    return {ReadFrame(width, height), Matrix(GL_CURRENT_COLOR)};
 }
 
 // Window position of a world point under the current matrices.

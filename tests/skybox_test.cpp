@@ -1,39 +1,19 @@
-// The sky box in eye space: the current colour where its image is missing,
-// never the font in texture 0, and hiding what lies beyond its faces. What
-// the image shows where is the display tests' business, at every shape.
+// The sky box in eye space: the current colour where its image is missing, never the font, and hiding what lies
+// beyond its faces. What the image shows where is the display tests' business.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <utility>
-
-#include "game_fixture.h"
 #include "scenery/skybox.h"
 #include "scenery_fixture.h"
 
-namespace {
-
-class SkyBox : public GameTest {
-protected:
-    void TearDown() override {
-        GameTest::TearDown();
-        ResetDrawing();
-    }
-    ScratchDir dir;
-};
-
-}  // namespace
+using SkyBox = DrawingTest;
 
 TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZeroAndHidesWhatLiesBeyond) {
-    // The game's font lives in the default texture, name 0.
-    const uint8_t font[4 * 4 * 3] = {0, 255, 0};
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, font);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    FontInTextureZero({0, 255, 0});
     EXPECT_EQ(Stderr([] { EXPECT_FALSE(g_skyTexture.Load("data/no-sky.bmp")); }),
               "orvanthe: data/no-sky.bmp: cannot open (No such file or directory)\n");
     glColor3f(1.0f, 0.5f, 0.0f);
     ClearAndDrawSky();
-    glFinish();
     const auto frame = ReadFrame();
     for (size_t i = 0; i < frame.size(); i += 4)
         ASSERT_TRUE(Near({frame[i], frame[i + 1], frame[i + 2]}, {255, 128, 0}, 1)) << "pixel " << i / 4;
@@ -44,12 +24,10 @@ TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZeroAndHidesWhatLiesBe
     glDisable(GL_TEXTURE_2D);
     glColor3f(1, 0, 0);
     for (const float x : {-200.0f, 200.0f}) {
-        glBegin(GL_QUADS);
-        for (const auto& [dx, dy] : {std::pair{-20, -20}, {20, -20}, {20, 20}, {-20, 20}})
-            glVertex3f(x + dx, dy, x < 0 ? -1200.0f : -1400.0f);
-        glEnd();
+        glTranslatef(0, 0, x < 0 ? -1200.0f : -1400.0f);
+        glRectf(x - 20, -20, x + 20, 20);
+        glLoadIdentity();
     }
-    glFinish();
     EXPECT_TRUE(Near(ProjectedPixel(-200, 0, -1200), {255, 0, 0}, 0));
     EXPECT_TRUE(Near(ProjectedPixel(200, 0, -1400), {255, 128, 0}, 1)) << "sky, not the red quad";
 
@@ -57,5 +35,4 @@ TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZeroAndHidesWhatLiesBe
     glBindTexture(GL_TEXTURE_2D, 0);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
     EXPECT_EQ(wrap, GL_REPEAT) << "the font's texture is left alone";
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
 }
