@@ -3,6 +3,7 @@
 #include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/scripted/script.h"
+#include "scenery_fixture.h"
 #include "text/dialogs.h"
 
 TEST(DialogTest, EachDialogShowsItsOwnTextsAndOnlyTheSecondButtonQuits) {
@@ -28,13 +29,9 @@ TEST(DialogTest, EachDialogShowsItsOwnTextsAndOnlyTheSecondButtonQuits) {
 TEST(DialogTest, AFailedBoxOrAnUnknownTemplateIsReportedWithItsReason) {
     script::Reset();
     script::AnswerDialog(platform::kDialogFailed);
-    ::testing::internal::CaptureStderr();
-    ShowFellDialog();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "orvanthe: cannot show a dialog: the script refused the box\n");
+    EXPECT_EQ(Stderr(ShowFellDialog), "orvanthe: cannot show a dialog: the script refused the box\n");
     EXPECT_EQ(script::LogLines("messagebox"), std::vector<std::string>{"messagebox Error|Dialog failed!"});
-    ::testing::internal::CaptureStderr();
-    ShowGameDialog(55);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "orvanthe: cannot show a dialog: no dialog template 55\n");
+    EXPECT_EQ(Stderr([] { ShowGameDialog(55); }), "orvanthe: cannot show a dialog: no dialog template 55\n");
     EXPECT_EQ(script::CountLog("messagebox Error|Dialog failed!"), 2);
     EXPECT_EQ(script::CountLog("quit"), 0);
 }
