@@ -24,21 +24,14 @@ protected:
         StartPlay();
         script::ClearLog();
     }
-    void TearDown() override {
-        StopSound();
-        GameTest::TearDown();
-    }
     ScratchDir scratch_;
 };
 
 }  // namespace
 
-// A tap only arms the fire timer; the next press after it ran out fires
-// above the eye at once. (Held fire is in input_test.cpp.)
+// A tap only arms the fire timer; the next press after it ran out fires above the eye at once.
 TEST_F(Controls, ATapArmsTheTimerThenAPressFiresAboveTheEye) {
-    script::HoldKey(Key::Control, true);
-    PlayFor(200);
-    script::HoldKey(Key::Control, false);
+    Press({Key::Control}, 10);
     EXPECT_TRUE(g_bullets.empty());
     PlayFor(800);
     script::HoldKey(Key::Control, true);
@@ -52,12 +45,9 @@ TEST_F(Controls, ATapArmsTheTimerThenAPressFiresAboveTheEye) {
 }
 
 TEST_F(Controls, EscapeOpensThePauseDialogOncePerPressAndItsQuitPostsTheQuit) {
-    script::HoldKey(Key::Escape, true);
-    PlayFor(200);
+    Press({Key::Escape}, 10);
     EXPECT_EQ(script::CountLog("dialog"), 1);
-    EXPECT_EQ(script::CountLog("quit"), 0);
     EXPECT_FALSE(g_inTitle) << "Resume continues play";
-    script::HoldKey(Key::Escape, false);
     RunFrame();
     // Released while the dialog is up: the next frame's press pauses again.
     script::OnDialog([] { script::HoldKey(Key::Escape, false); });
@@ -66,35 +56,26 @@ TEST_F(Controls, EscapeOpensThePauseDialogOncePerPressAndItsQuitPostsTheQuit) {
         RunFrame();
         EXPECT_EQ(script::CountLog("dialog"), press);
     }
-    EXPECT_EQ(script::CountLog("quit"), 0);
     script::AnswerDialog(platform::kDialogSecondButton);
-    script::HoldKey(Key::Escape, true);
-    RunFrame();
+    Press({Key::Escape});
     EXPECT_EQ(script::LogLines("quit"), std::vector<std::string>{"quit 0"});
     EXPECT_EQ(script::Log().back(), "swap") << "the frame still runs to its end";
 }
 
 TEST_F(Controls, OpposingKeysCancelAndTurningKeepsWalkingAndBulletSpeed) {
     const Vector3 p = g_camera.position;
-    for (Key k : {Key::Up, Key::Down, Key::Left, Key::Right}) script::HoldKey(k, true);
-    RunFrame();
+    Press({Key::Up, Key::Down, Key::Left, Key::Right});
     const Vector3 w = g_camera.target - g_camera.position;
     EXPECT_FLOAT_EQ(g_camera.position.x, p.x);
     EXPECT_FLOAT_EQ(g_camera.position.z, p.z);
     EXPECT_NEAR(std::atan2(w.x, -w.z), 0.0, 1e-4);
-    script::ReleaseAllKeys();
 
-    // 262 frames of about 1.375 degrees: a little more than a full turn,
-    // with shots fired all the way round.
-    script::HoldKey(Key::Left, true);
-    script::HoldKey(Key::Control, true);
-    for (int frame = 0; frame < 262; ++frame) RunFrame();
+    // 262 frames of about 1.375 degrees, a little more than a full turn, firing all the way round.
+    Press({Key::Left, Key::Control}, 262);
     const Vector3 v = g_camera.target - g_camera.position;
     EXPECT_NEAR(std::atan2(-v.x, -v.z), 0.3 * M_PI / 180.0, 0.002);
-    script::ReleaseAllKeys();
-    script::HoldKey(Key::Up, true);
     const Vector3 eye = g_camera.position, shot = g_bullets.back()->position;
-    RunFrame();
+    Press({Key::Up});
     EXPECT_NEAR(std::hypot(g_camera.position.x - eye.x, g_camera.position.z - eye.z), 4.0, 0.002);
     EXPECT_NEAR(Magnitude(g_bullets.back()->position - shot), 10.0, 0.005);
 }
@@ -104,16 +85,14 @@ TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResetsToTheStartView) {
     int frames = 0;
     for (; script::CountLog("dialog") == 0 && frames < 200; ++frames) RunFrame();
     EXPECT_EQ(frames, 80) << "319 units at 4 a frame";
-    const auto log = script::Log();
-    const auto dialog =
-        std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("dialog", 0) == 0; });
-    ASSERT_NE(dialog, log.end());
-    EXPECT_NE(dialog->find("Opps you fell off the platform"), std::string::npos);
-    EXPECT_EQ(*(dialog - 1), "sound play data/ugh.wav") << "the ugh sound just before the box";
+    const auto& log = script::Log();
+    const auto ugh = std::find(log.begin(), log.end(), "sound play data/ugh.wav");
+    ASSERT_TRUE(ugh != log.end() && ugh + 1 != log.end());
+    EXPECT_EQ(ugh[1].rfind("dialog Orvanthe lev 0|&New Game|&Quit|Game Over|Opps", 0), 0u) << "ugh, then the box";
     EXPECT_TRUE(g_inTitle);
     const Camera& c = g_camera;
-    EXPECT_EQ((std::vector<float>{c.position.x, c.position.y, c.position.z, c.target.x, c.target.y, c.target.z,
-                                  c.up.x, c.up.y, c.up.z}),
+    EXPECT_EQ((std::vector<float>{c.position.x, c.position.y, c.position.z, c.target.x, c.target.y, c.target.z, c.up.x,
+                                  c.up.y, c.up.z}),
               (std::vector<float>{234, -155, -319, 234, -155, -320, 0, 1, 0}));
     // Back on the title the pointer is released on the next frame.
     script::ClearLog();
@@ -122,17 +101,14 @@ TEST_F(Controls, WalkingOffTheEdgeShowsTheFellDialogAndResetsToTheStartView) {
 }
 
 TEST_F(Controls, BulletsLeaveWhenOutsideThePlayBoxAndOnTheTitle) {
-    // Direction zero: they stay put. (2000, -2000) is exactly on the border:
-    // inside. Beyond 1982.5 above and 2155 below, 2005 from the highest and
-    // the lowest eye, nobody sees them any more.
+    // Standing still; (2000, -2000) is inside. Beyond 1982.5 above, 2155 below (2005 from any eye), unseen.
     const Vector3 at[] = {{2000.5f, 0, -100},   {-300, 0, -100},   {2000, 0, -2000},      {500, 0, 200.5f},
                           {100, 1982.5f, -100}, {100, 1983, -100}, {100, -2155.5f, -100}, {100, 0, -100}};
     for (const Vector3& p : at) StillBulletAt(p);
     RunFrame();
     ASSERT_EQ(g_bullets.size(), 3u);
-    EXPECT_EQ(g_bullets[0]->position.x, 2000.0f);
-    EXPECT_EQ(g_bullets[1]->position.y, 1982.5f);
-    EXPECT_EQ(g_bullets[2]->position.x, 100.0f);
+    EXPECT_EQ((std::vector<float>{g_bullets[0]->position.x, g_bullets[1]->position.y, g_bullets[2]->position.x}),
+              (std::vector<float>{2000, 1982.5f, 100}));
 
     g_inTitle = true;
     RunFrame();
@@ -153,6 +129,5 @@ TEST_F(Controls, ABulletIsALitRedSphere) {
     EXPECT_GT(rim.r, 20) << "still on the sphere";
     EXPECT_LT(rim.r, centre.r - 60) << "lit: the rim faces away from the light";
     EXPECT_TRUE(Near(ReadPixel(400 + 260, 300), {0, 0, 255})) << "the blue clear colour around it";
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_TEXTURE_2D));
 }

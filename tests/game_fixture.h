@@ -1,14 +1,12 @@
-// Shared set-up for tests that drive the game through the scripted backend:
-// a fresh script, a current headless GL context with the game's fixed
-// state, and the flow flags as at program start.
+// Tests driving the game through the scripted backend, on a current headless GL context as at program start.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 
@@ -17,6 +15,7 @@
 #include "app/startup.h"
 #include "camera/camera.h"
 #include "core/asset_file.h"
+#include "core/sound.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/scripted/script.h"
@@ -37,18 +36,14 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // Sounds for the scripted backend, which needs no more than a WAV header:
-    // 16-bit mono at 44.1 kHz with no samples.
+    // The scripted backend needs no more than a WAV header: 16-bit mono at 44.1 kHz, no samples.
     void WriteSounds(std::initializer_list<const char*> paths) {
         static const char kWav[] =
             "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\0\0\0\0";
         for (const char* p : paths) Write(p, std::string(kWav, sizeof kWav - 1));
     }
     void Write(const char* path, const std::string& bytes) {
-        FILE* f = std::fopen(path, "wb");
-        if (!f) std::abort();
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
+        if (!(std::ofstream(path, std::ios::binary) << bytes)) std::abort();
     }
     const std::string& path() const { return dir_; }
 
@@ -74,7 +69,10 @@ protected:
         script::ClearLog();
     }
     // While the context is current: explosions give back their textures.
-    void TearDown() override { ResetProgramState(); }
+    void TearDown() override {
+        StopSound();
+        ResetProgramState();
+    }
 
     // The first frame switches the title screen on.
     void ReachTitle() {
@@ -83,10 +81,14 @@ protected:
     }
     void StartPlay() {
         ReachTitle();
-        script::HoldKey(platform::Key::Enter, true);
-        RunFrame();
-        script::HoldKey(platform::Key::Enter, false);
+        Press({platform::Key::Enter});
         ASSERT_FALSE(g_inTitle);
+    }
+    // `keys` held together for `frames` frames, then let go.
+    void Press(std::initializer_list<platform::Key> keys, int frames = 1) {
+        for (platform::Key k : keys) script::HoldKey(k, true);
+        for (int i = 0; i < frames; ++i) RunFrame();
+        for (platform::Key k : keys) script::HoldKey(k, false);
     }
     // Frames until `ms` have passed, for tests that set a 20 ms frame cost.
     void PlayFor(uint32_t ms) {
