@@ -94,9 +94,8 @@ TEST_F(Animation, AMonsterInFrontShowsItsSkin) {
     monster_.Place(0, 0, -150);
     monster_.heading = 30;
     monster_.DrawAtPosition();
-    // The skin's bottom rows are t = 0: the lower half of the box.
     EXPECT_TRUE(Near(ReadPixel(400, 360), kSkinUpper));
-    EXPECT_TRUE(Near(ReadPixel(400, 240), kSkinLower));
+    EXPECT_TRUE(Near(ReadPixel(400, 240), kSkinLower)) << "the skin's bottom rows are t = 0: the box's lower half";
     EXPECT_TRUE(Near(ReadPixel(40, 40), {0, 0, 255})) << "the clear colour around it";
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE) << "texturing is left off";
 }

@@ -57,8 +57,7 @@ TEST_F(MouseLookTest, UpMotionPitchesAndCarriesPastStraightUp) {
     Vector3 v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.y, -v.z), 0.01, 3e-5);
 
-    // 0.005 rad short of straight up, then a 0.02 rad pitch: 0.015 past it.
-    const float a = float(M_PI / 2 - 0.005);
+    const float a = float(M_PI / 2 - 0.005);  // short of straight up, then a 0.02 rad pitch: 0.015 past it
     c.Place(0, 0, 0, 0, std::sin(a), -std::cos(a), 0, 1, 0);
     script::MoveMouse(0, -100);
     c.MouseLook();

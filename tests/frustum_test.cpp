@@ -45,8 +45,7 @@ TEST_F(FrustumTest, CubesInsideOutsideStraddlingContainingAndOfAZeroMatrix) {
     EXPECT_TRUE(f.CubeInside(0, 0, 0, 10)) << "a cube containing the frustum";
     EXPECT_FALSE(f.CubeInside(0, std::nanf(""), 0, 0.5f));
 
-    // Zero planes are left unscaled, not divided into NaN.
-    const float zero[16] = {0};
+    const float zero[16] = {0};  // zero planes are left unscaled, not divided into NaN
     const Frustum none = Extracted(zero);
     for (const auto& plane : none.planes)
         for (float v : plane) EXPECT_FALSE(std::isnan(v));

@@ -59,8 +59,7 @@ TEST_F(Monsters, InViewWakesAfterThreeSecondsThenChasesAndTurnsOutOfViewNever) {
     EXPECT_NEAR(M(0).position.x, before.x + 0.01f * (g_camera.position.x - before.x), 1e-3);
     EXPECT_NEAR(M(0).position.z, before.z + 0.01f * (g_camera.position.z - before.z), 1e-3);
 
-    // The model's +x, turned by the heading, points at the player.
-    PlayFor(1000);
+    PlayFor(1000);  // then the model's +x, turned by the heading, points at the player
     const float h = M(0).heading * 3.14159265f / 180.0f;
     Vector3 to = g_camera.position - M(0).position;
     EXPECT_GT((std::cos(h) * to.x - std::sin(h) * to.z) / std::hypot(to.x, to.z), 0.999f);
@@ -88,8 +87,7 @@ TEST_F(Monsters, ACatchPlaysUghShowsTheDialogResetsAndShowsTheTitle) {
     M(2).hitPoints = 3;
     PlaceAt(0, g_camera.position);
     PlaceAt(1, g_camera.position);
-    // Monster 0 aims at nothing, the others at 45 degrees: the reset must not turn them.
-    M(0).heading = 12.5f;
+    M(0).heading = 12.5f;  // monster 0 aims at nothing, the others at 45 degrees: the reset must not turn them
     for (int i : {1, 2}) M(i).toTarget = Vector3(1, 0, -1);
     RunFrame();
     EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 1);
@@ -137,9 +135,8 @@ TEST_F(Monsters, AnExplosionStartsAtTheHitAndLives800Ms) {
     RunFrame();
     ASSERT_EQ(g_explosions.size(), 1u);
     EXPECT_EQ(g_explosions[0]->startTick, hitAt);
-    const Particle& p = g_explosions[0]->particles[0];
     // Moved to m.x + 1 this frame, then 0.6 of the direction's x (1) toward the shooter.
-    EXPECT_FLOAT_EQ(p.position.x, m.x + 1.6f);
+    EXPECT_FLOAT_EQ(g_explosions[0]->particles[0].position.x, m.x + 1.6f);
     while (script::Now() - hitAt <= kExplosionLifeMs) {
         RunFrame();
         ASSERT_EQ(g_explosions.size(), 1u) << script::Now() - hitAt;

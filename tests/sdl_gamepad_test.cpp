@@ -29,8 +29,6 @@ protected:
         desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
         desc.naxes = SDL_CONTROLLER_AXIS_MAX;
         desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
-        desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
         index_ = SDL_JoystickAttachVirtualEx(&desc);
         ASSERT_GE(index_, 0) << SDL_GetError();
         joystick_ = SDL_JoystickOpen(index_);
@@ -61,7 +59,6 @@ protected:
 
 // Each button and axis reads through as its own; pulled out, the pad is closed and they read as let go.
 TEST_F(SdlGamepad, APadPluggedInWorksAndPulledOutLetsGo) {
-    EXPECT_FALSE(platform::IsKeyDown(Key::PadA));
     PlugIn();
     const std::pair<SDL_GameControllerButton, Key> buttons[] = {{SDL_CONTROLLER_BUTTON_A, Key::PadA},
                                                                 {SDL_CONTROLLER_BUTTON_B, Key::PadB},

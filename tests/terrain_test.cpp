@@ -17,8 +17,8 @@ uint8_t Red(int c, int row) { return c == 0 && row == 0 ? 200 : uint8_t(c * 5 + 
 class TerrainTest : public GameTest {
 protected:
     void WriteHeightmap(int width = 32, int height = 32) {
-        WriteBytes("data/t1.bmp", MakeBmp(width, height, [](int c, int row) {
-                       return Rgb{Red(c, row), uint8_t(255 - c), 0};
+        WriteBytes("data/t1.bmp", MakeBmp(width, height, [](int c, int r) {
+                       return Rgb{Red(c, r), uint8_t(255 - c), 0};
                    }));
     }
     // Clears to blue and draws the terrain looking straight down from (x, y, z), -z up the screen.
@@ -26,9 +26,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         gluLookAt(x, y, z, x, y - 1, z, 0, 0, -1);
-        glColor3f(1, 1, 1);
         terrain->Draw();
-        glFinish();
     }
     ScratchDir dir;
     std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>();
@@ -49,8 +47,7 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
             EXPECT_NEAR(p.shade, Red(c, r) / 255.0f * 2.5f, 1e-5f);
         }
 
-    // A wider heightmap is sampled along its own rows, not sheared.
-    WriteHeightmap(40, 33);
+    WriteHeightmap(40, 33);  // a wider heightmap is sampled along its own rows, not sheared
     auto wide = std::make_unique<Terrain>();
     ASSERT_TRUE(wide->Load("data/t1.bmp"));
     EXPECT_FLOAT_EQ(wide->grid[3][5].y, Red(3, 5) * 0.5f - 200.0f);
@@ -63,8 +60,7 @@ TEST_F(TerrainTest, SamplesTheRedChannelInStoredRowOrder) {
     };
     for (const auto& [x, z, c, r] : heights) EXPECT_EQ(terrain->Height(x, z), terrain->grid[c][r].y) << x << ", " << z;
 
-    // 961 quads; quad q covers row i = q / 31, column j = q % 31.
-    EXPECT_EQ(terrain->quadCount, 961);
+    EXPECT_EQ(terrain->quadCount, 961);  // quad q covers row i = q / 31, column j = q % 31
     const int cornerCol[4] = {1, 0, 0, 1}, cornerRow[4] = {0, 0, 1, 1};
     for (int q : {0, 1, 31, 500, 960})
         for (int k = 0; k < 4; ++k) {
@@ -87,9 +83,8 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingAndStayFlat) {
     ForgetReportedAssetProblems();
     EXPECT_TRUE(terrain->displayList == 0u && terrain->quadCount == 0);
 
-    // A heightmap too small to sample 32 x 32 points.
     WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
-    WriteBytes("data/small.bmp", SolidBmp(32, 31, {255, 0, 0}));
+    WriteBytes("data/small.bmp", SolidBmp(32, 31, {255, 0, 0}));  // too small to sample 32 x 32 points
     auto other = std::make_unique<Terrain>();
     EXPECT_EQ(Stderr([&] { EXPECT_FALSE(other->Load("data/small.bmp")); }),
               "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n"
