@@ -1,5 +1,4 @@
-// The view frustum: planes read back from real GL matrices, the cube test
-// at and across plane boundaries, and degenerate planes.
+// The view frustum: planes from real GL matrices, the cube test at plane boundaries, degenerate planes.
 #include <GL/gl.h>
 
 #include <cmath>
@@ -42,13 +41,11 @@ TEST_F(FrustumTest, CubesInsideOutsideStraddlingContainingAndOfAZeroMatrix) {
     EXPECT_TRUE(f.CubeInside(0, 0, 0, 0.5f));
     EXPECT_TRUE(f.CubeInside(1.4f, 0, 0, 0.5f)) << "one corner 0.1 inside";
     EXPECT_FALSE(f.CubeInside(1.5f, 0, 0, 0.5f)) << "touching corners are not inside";
-    EXPECT_FALSE(f.CubeInside(5, 0, 0, 0.5f));
     EXPECT_FALSE(f.CubeInside(0, 0, -5, 0.5f)) << "beyond the far plane";
     EXPECT_TRUE(f.CubeInside(0, 0, 0, 10)) << "a cube containing the frustum";
     EXPECT_FALSE(f.CubeInside(0, std::nanf(""), 0, 0.5f));
 
-    // Zero planes are left unscaled, not divided into NaN.
-    const float zero[16] = {0};
+    const float zero[16] = {0};  // zero planes are left unscaled, not divided into NaN
     const Frustum none = Extracted(zero);
     for (const auto& plane : none.planes)
         for (float v : plane) EXPECT_FALSE(std::isnan(v));

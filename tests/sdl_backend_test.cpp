@@ -1,9 +1,6 @@
-// The SDL backend itself, on a real X server (tests/e2e/sdl_backend.sh runs
-// this under Xvfb). SDL's key state changes only when it pumps X events, a
-// thing the scripted backend cannot show. Keys are pressed with XTest on
-// SDL's own display connection: once XSync returns, the key events wait in
-// that connection's queue, ahead of anything SDL reads later, so what SDL
-// has seen is decided by the game's pumping alone, not by timing.
+// The SDL backend on a real X server (tests/e2e/sdl_backend.sh runs this under Xvfb). Keys are pressed with
+// XTest on SDL's own connection: after XSync they wait in its queue, so only the game's pumping decides what
+// SDL has seen, not timing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,8 +20,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-// Without a window manager SDL gives the window the focus itself; keys and
-// pad presses reach it once SDL has seen that.
+// Without a window manager SDL focuses the window itself; keys and pad presses reach it once SDL has seen that.
 void OpenFocusedWindow() {
     ResetProgramState();
     std::string error;
@@ -65,9 +61,7 @@ protected:
 
 }  // namespace
 
-// UP is held and seen when the last monster dies; during the lap it is
-// released and DOWN pressed. The lap walks back: the release and the new
-// press both count.
+// UP is held when the last monster dies, released with DOWN pressed during the lap, which walks back.
 TEST_F(SdlBackend, KeysStayLiveDuringTheVictoryLap) {
     Press(XK_Up, true);
     platform::PumpInput();
