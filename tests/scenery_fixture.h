@@ -19,6 +19,7 @@
 
 #include "common/bmp.h"
 #include "common/bytes.h"
+#include "game_fixture.h"
 
 struct Rgb {
     uint8_t r, g, b;
@@ -47,8 +48,6 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
-
-#include "game_fixture.h"
 
 struct Pixel {
     int r, g, b;
