@@ -5,16 +5,12 @@
 // swapped, or mask fields widened to 8 bits); a refused one must leave the
 // result empty.
 #include <cstdint>
-#include <cstdlib>
 
 #include "core/little_endian.h"
+#include "fuzz_check.h"
 #include "scenery/bmp.h"
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 // An n-bit field widened to 8 bits, bit by bit: its bits repeated from the
 // top, or its top 8 bits when it is wider.

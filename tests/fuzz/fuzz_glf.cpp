@@ -3,18 +3,10 @@
 // per code with the file's bytes, and its texels wholly inside the input;
 // a refused one must leave the result empty.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "fuzz_check.h"
 #include "text/glf_file.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GlfFile file;

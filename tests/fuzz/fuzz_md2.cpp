@@ -5,18 +5,10 @@
 // third axis up; a refused one must leave the arrays empty.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 #include "core/little_endian.h"
+#include "fuzz_check.h"
 #include "monsters/md2.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Md2Model model;
