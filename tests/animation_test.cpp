@@ -30,12 +30,12 @@ protected:
         glLoadIdentity();
     }
 
-    // The x of each corner Draw sends, in order, to the nearest pixel.
-    std::vector<long> Corners() {
+    // The x of each corner Draw (or DrawAtPosition) sends, in order, to the nearest pixel.
+    std::vector<long> Corners(bool atPosition = false) {
         GLfloat buffer[256];
         glFeedbackBuffer(256, GL_3D, buffer);
         glRenderMode(GL_FEEDBACK);
-        monster_.Draw();
+        atPosition ? monster_.DrawAtPosition() : monster_.Draw();
         const GLint n = glRenderMode(GL_RENDER);
         std::vector<long> xs;
         for (GLint i = 0; i < n;) {
@@ -83,6 +83,19 @@ TEST_F(Animation, CornersGoZeroTwoOneAndOffsetsWrapAndCarryOver) {
     monster_.animFrame = 3;
     monster_.SetAnimation(kHuntingAnimation);
     EXPECT_EQ(DrawnKeyframe(), 43) << "a switch keeps the offset";
+}
+
+// Turned by 90 degrees, a corner 8 along the model's z stands 8 along x.
+TEST_F(Animation, TheHeadingTurnsTheModelAboutItsPosition) {
+    scratch_.Write("data/tris2.md2", Bytes(BuildMd2(Triangle({0, 8, 0}))));
+    ASSERT_TRUE(monster_.LoadModel("data/tris2.md2"));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kWindowWidth, 0, kWindowHeight, -10, 10);  // deep enough for the turned corners
+    glMatrixMode(GL_MODELVIEW);
+    monster_.Place(100, 300, 0);
+    monster_.heading = 90;
+    EXPECT_EQ(Corners(true).at(0), 108);
 }
 
 TEST_F(Animation, AMonsterInFrontShowsItsSkin) {

@@ -72,7 +72,7 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), Settings{true, 1.1f, true, 0, 35}}) {
+    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35}}) {
         back.musicVolume = 3;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);

@@ -47,7 +47,7 @@ TEST(BmpDecoder, ConvertsEveryUncompressedDepthAndHeaderKindToRgb) {
          {c2, c1, c3}},
         {"8-bit top-down; four colours, the table ends where the pixels begin",
          Raw(40, 2, -2, 8, table4, {3, 0, 0, 0, 1, 2, 0, 0}), {c1, c2, c3, c0}},
-        {"8-bit OS/2 header: three-byte colours", Raw(12, 2, 1, 8, core4, {2, 3, 0, 0}), {c2, c3}},
+        {"8-bit OS/2 header: three-byte colours", Raw(12, 2, 2, 8, core4, {2, 3, 0, 0, 1, 0, 0, 0}), {c2, c3, c1, c0}},
         {"16-bit 5-5-5, the top bit unused; 5-bit 1 is 8, 16 is 132",
          Raw(40, 4, 1, 16, {}, {0xFF, 0xFF, 0x00, 0x7C, 0x21, 0x04, 0x10, 0x42}),
          {{255, 255, 255}, {255, 0, 0}, {8, 8, 8}, {132, 132, 132}}},
