@@ -17,7 +17,10 @@
 #include "world/explosion.h"
 
 static std::atomic<long> g_news{0};
-static void* CountedMalloc(size_t n) noexcept { return ++g_news, std::malloc(n ? n : 1); }
+static void* CountedMalloc(size_t n) noexcept {
+    ++g_news;
+    return std::malloc(n ? n : 1);
+}
 static void* CountedNew(size_t n) {
     if (void* p = CountedMalloc(n)) return p;
     throw std::bad_alloc();
