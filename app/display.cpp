@@ -1,12 +1,12 @@
 #include "app/display.h"
 
-#include "text/dialog_ui.h"
-#include "text/dialogs.h"
-#include "text/glf_font.h"
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/input.h"
 #include "platform/window.h"
+#include "text/dialog_ui.h"
+#include "text/dialogs.h"
+#include "text/glf_font.h"
 
 bool ToggleFullscreen() {
     if (!platform::SetFullscreen(!platform::IsFullscreen())) return false;

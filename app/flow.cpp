@@ -6,7 +6,6 @@
 
 #include "app/display.h"
 #include "camera/camera.h"
-#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -15,6 +14,7 @@
 #include "platform/window.h"
 #include "scenery/sky_cache.h"
 #include "text/dialog_ui.h"
+#include "text/dialogs.h"
 #include "text/glf_font.h"
 #include "text/title.h"
 #include "world/bullet.h"

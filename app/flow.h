@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-
 constexpr const char* kCaption = "Orvanthe";
 // The platform square; a camera exactly on a border is still on it.
 constexpr float kPlatformMinX = 0.0f;

@@ -32,9 +32,7 @@ void SetProjection(int width, int height) {
 
 void WindowProc(const platform::Message& message) {
     switch (message.type) {
-    case platform::MessageType::Resize:
-        SetProjection(message.width, message.height);
-        break;
+    case platform::MessageType::Resize: SetProjection(message.width, message.height); break;
     case platform::MessageType::Close:
         // The context goes with the window: frames still run before the quit
         // request is taken, and shutdown, have no GL effect.
@@ -44,8 +42,7 @@ void WindowProc(const platform::Message& message) {
     case platform::MessageType::Focus:
         if (!message.focused) HandleFocusLost();
         break;
-    case platform::MessageType::Quit:
-        break;
+    case platform::MessageType::Quit: break;
     }
 }
 

@@ -52,10 +52,11 @@ void Report(int frame) {
     const Vector3 v = g_camera.target - g_camera.position;
     const double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
     const double step = 4.0 * std::hypot(double(v.x), double(v.z));
-    std::printf("%5.1f min  view %.4f  step %.3f  pitch %+6.1f deg  bullets %4zu  bursts %2zu  heap %8zu B  rss %7ld kB\n",
-                double(frame) / kFramesPerMinute, length, step,
-                std::atan2(double(v.y), std::hypot(double(v.x), double(v.z))) * 180.0 / M_PI, g_bullets.size(),
-                g_explosions.size(), size_t(mallinfo2().uordblks), ResidentKb());
+    std::printf(
+        "%5.1f min  view %.4f  step %.3f  pitch %+6.1f deg  bullets %4zu  bursts %2zu  heap %8zu B  rss %7ld kB\n",
+        double(frame) / kFramesPerMinute, length, step,
+        std::atan2(double(v.y), std::hypot(double(v.x), double(v.z))) * 180.0 / M_PI, g_bullets.size(),
+        g_explosions.size(), size_t(mallinfo2().uordblks), ResidentKb());
     std::fflush(stdout);
 }
 

@@ -32,4 +32,3 @@ constexpr float kStickLookPixels = 120.0f;
 
 // Where every game starts, looking one unit along -z.
 inline const Vector3 kCameraStart(234.0f, -155.0f, -319.0f);
-

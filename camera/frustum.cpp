@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-
 void Frustum::Extract() {
     float projection[16], modelview[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);

@@ -23,4 +23,3 @@ public:
     // (centre x, y, z, half-edge size) is strictly inside it.
     bool CubeInside(float x, float y, float z, float size) const;
 };
-

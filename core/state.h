@@ -63,9 +63,9 @@ extern uint32_t g_victoryStart;
 extern char g_windowTitle[256];
 
 // Fullscreen and focus.
-extern bool g_fullscreenKeyLatched;  // F11 or Alt+Enter must be let go first
-extern bool g_enterTakenByToggle;    // the ENTER of Alt+Enter, until let go
-extern TickTimer g_fullscreenSettle; // focus lost this soon after a toggle is the toggle's
+extern bool g_fullscreenKeyLatched;   // F11 or Alt+Enter must be let go first
+extern bool g_enterTakenByToggle;     // the ENTER of Alt+Enter, until let go
+extern TickTimer g_fullscreenSettle;  // focus lost this soon after a toggle is the toggle's
 
 // The player and the world of play.
 extern Camera g_camera;
@@ -73,9 +73,9 @@ extern Frustum g_frustum;
 // Live shots in firing order; removing an entry destroys the bullet.
 extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern std::vector<std::unique_ptr<Explosion>> g_explosions;
-extern TickTimer g_fireTimer;    // 700 ms between shots
-extern bool g_pauseKeyLatched;   // ESC must be let go before it pauses again
-extern TickTimer g_hitTimer;     // 500 ms between hits, armed at start
+extern TickTimer g_fireTimer;   // 700 ms between shots
+extern bool g_pauseKeyLatched;  // ESC must be let go before it pauses again
+extern TickTimer g_hitTimer;    // 500 ms between hits, armed at start
 
 // Always three after start-up, visited in the order 0, 1, 2.
 extern std::vector<std::unique_ptr<Monster>> g_monsters;
@@ -83,7 +83,7 @@ extern std::vector<std::unique_ptr<Monster>> g_monsters;
 // Scenery and text.
 extern Terrain* g_terrain;  // the heightmap platform; never null
 extern Texture g_skyTexture;
-extern SkyCache g_skyCache;  // the sky drawn once, copied after
+extern SkyCache g_skyCache;        // the sky drawn once, copied after
 extern Texture g_particleTexture;  // every burst's sprite
 extern ScreenOverlay g_overlay;
 extern GlfFont g_font;

@@ -20,9 +20,9 @@ bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && 
 Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
     if (size < kMd2HeaderBytes) return Md2Status::TruncatedHeader;
     Md2Header& h = model->header;
-    int32_t* fields[] = {&h.ident,      &h.version,    &h.skinwidth, &h.skinheight, &h.framesize, &h.num_skins,
-                         &h.num_xyz,    &h.num_st,     &h.num_tris,  &h.num_glcmds, &h.num_frames, &h.ofs_skins,
-                         &h.ofs_st,     &h.ofs_tris,   &h.ofs_frames, &h.ofs_glcmds, &h.ofs_end};
+    int32_t* fields[] = {&h.ident,   &h.version,  &h.skinwidth,  &h.skinheight, &h.framesize,  &h.num_skins,
+                         &h.num_xyz, &h.num_st,   &h.num_tris,   &h.num_glcmds, &h.num_frames, &h.ofs_skins,
+                         &h.ofs_st,  &h.ofs_tris, &h.ofs_frames, &h.ofs_glcmds, &h.ofs_end};
     for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) *fields[i] = LeI32(data + 4 * i);
 
     if (h.version != kMd2Version) return Md2Status::BadVersion;
@@ -69,8 +69,7 @@ Md2Status Decode(const uint8_t* data, size_t size, Md2Model* model) {
             out->x = float(v[0]) * scale[0] + translate[0];
             out->y = float(v[2]) * scale[2] + translate[2];
             out->z = float(v[1]) * scale[1] + translate[1];
-            if (!std::isfinite(out->x) || !std::isfinite(out->y) || !std::isfinite(out->z))
-                return Md2Status::BadVertex;
+            if (!std::isfinite(out->x) || !std::isfinite(out->y) || !std::isfinite(out->z)) return Md2Status::BadVertex;
         }
     }
     return Md2Status::Ok;

@@ -6,8 +6,8 @@
 
 namespace platform {
 
-uint32_t TickCount();    // game timers
-uint32_t PacingTime();   // the main loop's pacing
+uint32_t TickCount();   // game timers
+uint32_t PacingTime();  // the main loop's pacing
 void Sleep(uint32_t milliseconds);
 
 }  // namespace platform

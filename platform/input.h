@@ -4,7 +4,7 @@
 namespace platform {
 
 enum class Key {
-    Enter,    // either Return or keypad Enter
+    Enter,  // either Return or keypad Enter
     Escape,
     Control,  // either CONTROL key
     Left,
@@ -25,9 +25,9 @@ enum class Key {
     PadB,
     PadStart,
     PadBack,
-    F11,      // fullscreen toggle
-    Alt,      // either Alt key; Alt+Enter also toggles fullscreen
-    Tab,      // moves a dialog's focus
+    F11,  // fullscreen toggle
+    Alt,  // either Alt key; Alt+Enter also toggles fullscreen
+    Tab,  // moves a dialog's focus
 };
 // How many keys there are: Tab must stay the last.
 constexpr int kKeyCount = int(Key::Tab) + 1;

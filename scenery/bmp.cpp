@@ -54,8 +54,14 @@ BmpStatus ReadHeader(const uint8_t* data, size_t size, Header* h) {
     if (size < kFileHeaderSize + 4) return BmpStatus::TruncatedHeader;
     h->infoSize = LeU32(data + kFileHeaderSize);
     switch (h->infoSize) {
-    case 12: case 40: case 52: case 56: case 108: case 124: break;
-    case 16: case 64: return BmpStatus::Os2v2Header;
+    case 12:
+    case 40:
+    case 52:
+    case 56:
+    case 108:
+    case 124: break;
+    case 16:
+    case 64: return BmpStatus::Os2v2Header;
     default: return BmpStatus::UnknownHeaderSize;
     }
     h->end = kFileHeaderSize + h->infoSize;
@@ -73,7 +79,8 @@ BmpStatus ReadHeader(const uint8_t* data, size_t size, Header* h) {
 
 BmpStatus CheckFormat(const Header& h) {
     switch (h.compression) {
-    case kBiRgb: case kBiBitFields: break;
+    case kBiRgb:
+    case kBiBitFields: break;
     case kBiRle8: return BmpStatus::Rle8;
     case kBiRle4: return BmpStatus::Rle4;
     case kBiJpeg: return BmpStatus::Jpeg;
@@ -81,7 +88,12 @@ BmpStatus CheckFormat(const Header& h) {
     default: return BmpStatus::OtherCompression;
     }
     switch (h.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: return BmpStatus::BadBitCount;
     }
     if (h.compression == kBiBitFields && h.bitCount != 16 && h.bitCount != 32) return BmpStatus::MasksOnWrongDepth;

@@ -36,7 +36,7 @@ private:
     void PutBack() const;
 
     Key key_{};
-    Key last_{};  // the state of the frame before
+    Key last_{};          // the state of the frame before
     bool tried_ = false;  // key_ was drawn and a copy attempted
     bool kept_ = false;   // and the copy holds its colour and depth
     bool fromCopy_ = false;

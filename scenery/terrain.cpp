@@ -1,7 +1,7 @@
 // Heightmap terrain: sampling the heightmap into the grid, the quad arrays,
 // the display list, and the height query.
-#include "gl/gl_state.h"
 #include "scenery/terrain.h"
+#include "gl/gl_state.h"
 
 #include <GL/gl.h>
 

@@ -56,8 +56,8 @@ bool Texture::Load(const std::string& path) {
     GLint error = 0;
     {
         const UnpaddedRows unpadded;
-        error = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE,
-                                  buffer.get());
+        error =
+            gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, buffer.get());
     }
     if (error != 0) {
         const GLubyte* text = gluErrorString(GLenum(error));

@@ -38,4 +38,3 @@ public:
 // Reads and decodes a BMP file. On failure returns false and sets *reason to
 // a short description, e.g. "cannot open (No such file or directory)".
 bool ReadBmp(const std::string& path, BmpImage* image, std::string* reason);
-

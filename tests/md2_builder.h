@@ -15,8 +15,16 @@
 
 // Byte offsets of header fields, for patching.
 enum Md2Field {
-    kIdentAt = 0, kVersionAt = 4, kFrameSizeAt = 16, kNumXyzAt = 24, kNumStAt = 28, kNumTrisAt = 32,
-    kNumFramesAt = 40, kOfsStAt = 48, kOfsTrisAt = 52, kOfsFramesAt = 56,
+    kIdentAt = 0,
+    kVersionAt = 4,
+    kFrameSizeAt = 16,
+    kNumXyzAt = 24,
+    kNumStAt = 28,
+    kNumTrisAt = 32,
+    kNumFramesAt = 40,
+    kOfsStAt = 48,
+    kOfsTrisAt = 52,
+    kOfsFramesAt = 56,
 };
 
 struct Md2Spec {

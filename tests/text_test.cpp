@@ -173,7 +173,16 @@ TEST_F(Text, GlyphQuadsHangBelowThePenWhichAdvancesByEachWidthSkippingUnknownByt
 
     // Bytes below the range, above it, and negative as a signed char draw nothing and do not move the pen.
     const std::vector<uint8_t> expected = ReadFrame();
-    for (const char* text : {"\x01" "AB", "A~B", "AB" "\xc1", "\x1f" "A" "\x7f" "\xff" "B"}) {
+    for (const char* text : {"\x01"
+                             "AB",
+                             "A~B",
+                             "AB"
+                             "\xc1",
+                             "\x1f"
+                             "A"
+                             "\x7f"
+                             "\xff"
+                             "B"}) {
         SCOPED_TRACE(text);
         glClear(GL_COLOR_BUFFER_BIT);
         Draw2D(font, text, 100, 300);

@@ -41,12 +41,15 @@ TEST(BmpDecoder, ConvertsEveryUncompressedDepthAndHeaderKindToRgb) {
     table4.insert(table4.end(), {0xAA, 0xBB, 0xCC, 0, 0xFF, 0, 0x80, 0});
     const std::vector<uint8_t> core4 = {0x10, 0x20, 0x30, 1, 2, 3, 0xAA, 0xBB, 0xCC, 0xFF, 0, 0x80};
     const std::tuple<const char*, RawBmp, std::vector<Rgb>> cases[] = {
-        {"1-bit, 9 wide: two bytes and fill a row", Raw(40, 9, 2, 1, table2, {0xB0, 0x80, 0, 0, 0x41, 0x00, 0, 0}),
+        {"1-bit, 9 wide: two bytes and fill a row",
+         Raw(40, 9, 2, 1, table2, {0xB0, 0x80, 0, 0, 0x41, 0x00, 0, 0}),
          {c1, c0, c1, c1, c0, c0, c0, c0, c1, c0, c1, c0, c0, c0, c0, c0, c1, c0}},
-        {"4-bit, odd width: the last pixel in a high nibble", Raw(40, 3, 1, 4, table4, {0x21, 0x30, 0, 0}, 0, {}, 4),
+        {"4-bit, odd width: the last pixel in a high nibble",
+         Raw(40, 3, 1, 4, table4, {0x21, 0x30, 0, 0}, 0, {}, 4),
          {c2, c1, c3}},
         {"8-bit top-down; four colours, the table ends where the pixels begin",
-         Raw(40, 2, -2, 8, table4, {3, 0, 0, 0, 1, 2, 0, 0}), {c1, c2, c3, c0}},
+         Raw(40, 2, -2, 8, table4, {3, 0, 0, 0, 1, 2, 0, 0}),
+         {c1, c2, c3, c0}},
         {"8-bit OS/2 header: three-byte colours", Raw(12, 2, 2, 8, core4, {2, 3, 0, 0, 1, 0, 0, 0}), {c2, c3, c1, c0}},
         {"16-bit 5-5-5, the top bit unused; 5-bit 1 is 8, 16 is 132",
          Raw(40, 4, 1, 16, {}, {0xFF, 0xFF, 0x00, 0x7C, 0x21, 0x04, 0x10, 0x42}),
@@ -55,11 +58,14 @@ TEST(BmpDecoder, ConvertsEveryUncompressedDepthAndHeaderKindToRgb) {
          Raw(40, 3, 1, 16, {}, {0x00, 0xF8, 0xE0, 0x07, 0x20, 0x04, 0, 0}, 3, {0xF800, 0x07E0, 0x001F}),
          {{255, 0, 0}, {0, 255, 0}, {0, 134, 0}}},
         {"16-bit 4-4-4 masks inside a 124-byte header, alpha ignored",
-         Raw(124, 1, 1, 16, {}, {0x8F, 0xF1, 0, 0}, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}), {{0x11, 0x88, 0xFF}}},
-        {"32-bit B, G, R and an ignored byte", Raw(40, 2, 1, 32, {}, {1, 2, 3, 0xFF, 0x10, 0x20, 0x30, 0}),
+         Raw(124, 1, 1, 16, {}, {0x8F, 0xF1, 0, 0}, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}),
+         {{0x11, 0x88, 0xFF}}},
+        {"32-bit B, G, R and an ignored byte",
+         Raw(40, 2, 1, 32, {}, {1, 2, 3, 0xFF, 0x10, 0x20, 0x30, 0}),
          {{3, 2, 1}, {0x30, 0x20, 0x10}}},
         {"32-bit 10-bit masks keep the top 8 bits",
-         Raw(40, 1, 1, 32, {}, {0x03, 0x00, 0xF8, 0x3F}, 3, {0x3FF00000, 0x000FFC00, 0x000003FF}), {{255, 128, 0}}},
+         Raw(40, 1, 1, 32, {}, {0x03, 0x00, 0xF8, 0x3F}, 3, {0x3FF00000, 0x000FFC00, 0x000003FF}),
+         {{255, 128, 0}}},
         {"the last row's fill may be missing", Raw(40, 1, 1, 1, table2, {0x80}), {c1}},
     };
     for (const auto& [what, file, pixels] : cases) {
@@ -101,8 +107,8 @@ TEST(BmpDecoder, RefusesHostileFilesAndLeavesTheResultEmpty) {
     for (const auto& [at, value] : {std::pair{kWidth, 0u}, {kHeight, 0u}, {kWidth, 8193u}, {kHeight, 0x80000000u}})
         with("size out of range", S::BadSize, {{at, value}}, good);
     for (uint32_t bits : {0, 2, 64}) with("bit depth", S::BadBitCount, {{kBitCount, bits}}, good);
-    const std::pair<uint32_t, S> compressions[] = {{1, S::Rle8}, {2, S::Rle4}, {4, S::Jpeg}, {5, S::Png},
-                                                   {6, S::OtherCompression}, {11, S::OtherCompression}};
+    const std::pair<uint32_t, S> compressions[] = {
+        {1, S::Rle8}, {2, S::Rle4}, {4, S::Jpeg}, {5, S::Png}, {6, S::OtherCompression}, {11, S::OtherCompression}};
     for (const auto& [value, status] : compressions) with("compressed", status, {{kCompression, value}}, good);
 
     // Palette and mask images, built whole; both are good as they stand.

@@ -23,20 +23,18 @@ void ShowGameDialog(int resource) {
         // The pause opens as a frame begins; the ends of a game after one.
         const DialogBackdrop behind =
             resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
-        result = CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text, behind) : platform::ShowModalDialog(text, &error);
+        result =
+            CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text, behind) : platform::ShowModalDialog(text, &error);
     }
     switch (result) {
-    case platform::kDialogSecondButton:
-        platform::PostQuit(0);
-        break;
+    case platform::kDialogSecondButton: platform::PostQuit(0); break;
     case platform::kDialogFailed:
         // The error box may fail for the same reason: the terminal still
         // learns why. Play carries on as after the first button.
         std::fprintf(stderr, "orvanthe: cannot show a dialog: %s\n", error.c_str());
         platform::ShowMessageBox("Error", "Dialog failed!");
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

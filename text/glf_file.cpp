@@ -8,18 +8,12 @@
 
 const char* GlfStatusText(GlfStatus status) {
     switch (status) {
-    case GlfStatus::Ok:
-        return "ok";
-    case GlfStatus::TruncatedHeader:
-        return "truncated header";
-    case GlfStatus::BadTextureSize:
-        return "bad texture size";
-    case GlfStatus::BadCharRange:
-        return "bad character range";
-    case GlfStatus::TruncatedGlyphs:
-        return "truncated glyph table";
-    case GlfStatus::TruncatedTexels:
-        return "truncated texture data";
+    case GlfStatus::Ok: return "ok";
+    case GlfStatus::TruncatedHeader: return "truncated header";
+    case GlfStatus::BadTextureSize: return "bad texture size";
+    case GlfStatus::BadCharRange: return "bad character range";
+    case GlfStatus::TruncatedGlyphs: return "truncated glyph table";
+    case GlfStatus::TruncatedTexels: return "truncated texture data";
     }
     return "unknown error";
 }

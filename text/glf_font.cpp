@@ -11,11 +11,10 @@
 #include "core/state.h"
 #include "gl/gl_state.h"
 
-
 namespace {
 
-constexpr size_t kMaxGlfBytes = kGlfHeaderBytes + 256 * kGlfGlyphBytes +
-                                size_t(kGlfMaxTextureSide) * size_t(kGlfMaxTextureSide) * 2;
+constexpr size_t kMaxGlfBytes =
+    kGlfHeaderBytes + 256 * kGlfGlyphBytes + size_t(kGlfMaxTextureSide) * size_t(kGlfMaxTextureSide) * 2;
 
 }  // namespace
 
@@ -54,8 +53,8 @@ bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     {
         // Rows are 2 * width bytes, unpadded.
         const UnpaddedRows unpadded;
-        glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA,
-                     GL_UNSIGNED_BYTE, parsed.texels);
+        glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                     parsed.texels);
     }
     // A GL 1.1 driver refuses sizes that are not powers of two.
     if (glGetError() != GL_NO_ERROR) {

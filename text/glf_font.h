@@ -33,4 +33,3 @@ public:
     // Frees the glyph table; the GL texture stays with the context.
     void Release();
 };
-

@@ -16,10 +16,8 @@ struct TitleLine {
 };
 
 const TitleLine kLines[] = {
-    {"Quillmarr", 10.0f, 13.0f, 53.0f},
-    {"Orvanthe    lev 0", 25.0f, 5.0f, 20.0f},
-    {"ENTER to begin", 7.0f, 80.0f, 10.0f},
-    {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
+    {"Quillmarr", 10.0f, 13.0f, 53.0f},          {"Orvanthe    lev 0", 25.0f, 5.0f, 20.0f},
+    {"ENTER to begin", 7.0f, 80.0f, 10.0f},      {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
     {"Stay in the platform", 7.0f, 80.0f, 4.0f},
 };
 

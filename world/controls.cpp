@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "camera/camera.h"
-#include "text/dialogs.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "platform/input.h"
+#include "text/dialogs.h"
 #include "world/bullet.h"
 
 namespace {

@@ -56,8 +56,7 @@ void DrawAndAdvanceExplosions() {
 void HitMonsters() {
     for (auto& monster : g_monsters) {
         for (auto& bullet : g_bullets) {
-            if (!monster->Overlaps(bullet->position, int32_t(bullet->halfWidth), int32_t(bullet->halfHeight)))
-                continue;
+            if (!monster->Overlaps(bullet->position, int32_t(bullet->halfWidth), int32_t(bullet->halfHeight))) continue;
             g_hitTimer.Arm();
             if (g_hitTimer.RunOut(kDamageIntervalMs)) {
                 PlaySound(g_explodeSample);

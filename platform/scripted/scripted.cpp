@@ -342,9 +342,9 @@ void DestroyMainWindow() {
 bool IsKeyDown(Key key) { return S().keys.count(key) != 0 && S().latched.count(key) == 0; }
 
 void LatchHeldKeys() {
-    static const char* const kNames[] = {"Enter", "Escape", "Control", "Left",     "Right", "Up",    "Down",
-                                         "W",     "A",      "S",       "D",        "M",     "MouseLeft",
-                                         "PadA",  "PadB",   "PadStart", "PadBack", "F11",   "Alt",   "Tab"};
+    static const char* const kNames[] = {"Enter", "Escape",   "Control", "Left", "Right", "Up",        "Down",
+                                         "W",     "A",        "S",       "D",    "M",     "MouseLeft", "PadA",
+                                         "PadB",  "PadStart", "PadBack", "F11",  "Alt",   "Tab"};
     static_assert(sizeof kNames / sizeof *kNames == size_t(kKeyCount), "a name for every key");
     State& s = S();
     std::string line = "latch";
@@ -460,9 +460,7 @@ void WaitForInput(unsigned timeoutMs) {
     }
 }
 
-void ShowMessageBox(const char* caption, const char* text) {
-    Log(std::string("messagebox ") + caption + "|" + text);
-}
+void ShowMessageBox(const char* caption, const char* text) { Log(std::string("messagebox ") + caption + "|" + text); }
 
 // ---------------------------------------------------------------- sound
 bool SoundInit(int mixRate, int channels) {

@@ -43,27 +43,27 @@ bool latched[kLatchSlots] = {};
 bool RawKeyDown(Key key) {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     switch (key) {
-        case Key::Enter: return Held(keys, SDL_SCANCODE_RETURN) || Held(keys, SDL_SCANCODE_KP_ENTER);
-        case Key::Escape: return Held(keys, SDL_SCANCODE_ESCAPE);
-        case Key::Control: return Held(keys, SDL_SCANCODE_LCTRL) || Held(keys, SDL_SCANCODE_RCTRL);
-        case Key::Left: return Held(keys, SDL_SCANCODE_LEFT);
-        case Key::Right: return Held(keys, SDL_SCANCODE_RIGHT);
-        case Key::Up: return Held(keys, SDL_SCANCODE_UP);
-        case Key::Down: return Held(keys, SDL_SCANCODE_DOWN);
-        // Walking keys by position; M by its label, wherever the layout has it.
-        case Key::W: return Held(keys, SDL_SCANCODE_W);
-        case Key::A: return Held(keys, SDL_SCANCODE_A);
-        case Key::S: return Held(keys, SDL_SCANCODE_S);
-        case Key::D: return Held(keys, SDL_SCANCODE_D);
-        case Key::M: return Held(keys, SDL_GetScancodeFromKey(SDLK_m));
-        case Key::MouseLeft: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
-        case Key::PadA: return PadHeld(SDL_CONTROLLER_BUTTON_A);
-        case Key::PadB: return PadHeld(SDL_CONTROLLER_BUTTON_B);
-        case Key::PadStart: return PadHeld(SDL_CONTROLLER_BUTTON_START);
-        case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
-        case Key::F11: return Held(keys, SDL_SCANCODE_F11);
-        case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
-        case Key::Tab: return Held(keys, SDL_SCANCODE_TAB);
+    case Key::Enter: return Held(keys, SDL_SCANCODE_RETURN) || Held(keys, SDL_SCANCODE_KP_ENTER);
+    case Key::Escape: return Held(keys, SDL_SCANCODE_ESCAPE);
+    case Key::Control: return Held(keys, SDL_SCANCODE_LCTRL) || Held(keys, SDL_SCANCODE_RCTRL);
+    case Key::Left: return Held(keys, SDL_SCANCODE_LEFT);
+    case Key::Right: return Held(keys, SDL_SCANCODE_RIGHT);
+    case Key::Up: return Held(keys, SDL_SCANCODE_UP);
+    case Key::Down: return Held(keys, SDL_SCANCODE_DOWN);
+    // Walking keys by position; M by its label, wherever the layout has it.
+    case Key::W: return Held(keys, SDL_SCANCODE_W);
+    case Key::A: return Held(keys, SDL_SCANCODE_A);
+    case Key::S: return Held(keys, SDL_SCANCODE_S);
+    case Key::D: return Held(keys, SDL_SCANCODE_D);
+    case Key::M: return Held(keys, SDL_GetScancodeFromKey(SDLK_m));
+    case Key::MouseLeft: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
+    case Key::PadA: return PadHeld(SDL_CONTROLLER_BUTTON_A);
+    case Key::PadB: return PadHeld(SDL_CONTROLLER_BUTTON_B);
+    case Key::PadStart: return PadHeld(SDL_CONTROLLER_BUTTON_START);
+    case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
+    case Key::F11: return Held(keys, SDL_SCANCODE_F11);
+    case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
+    case Key::Tab: return Held(keys, SDL_SCANCODE_TAB);
     }
     return false;
 }

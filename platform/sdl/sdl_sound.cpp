@@ -67,8 +67,8 @@ MusicStream* SoundOpenStream(const char*, std::vector<uint8_t> wav, std::string*
     // The mixer streams from these bytes while the music plays, so they move
     // into the handle before it is made.
     auto* stream = new MusicStream{nullptr, std::move(wav)};
-    SDL_RWops* rw = stream->wav.size() <= INT_MAX ? SDL_RWFromConstMem(stream->wav.data(), int(stream->wav.size()))
-                                                  : nullptr;
+    SDL_RWops* rw =
+        stream->wav.size() <= INT_MAX ? SDL_RWFromConstMem(stream->wav.data(), int(stream->wav.size())) : nullptr;
     // WAV only: a damaged file must not be tried by every other decoder.
     stream->music = rw ? Mix_LoadMUSType_RW(rw, MUS_WAV, 1) : nullptr;
     if (!stream->music) {

@@ -99,20 +99,11 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     sdl::State& s = sdl::GetState();
     if (event.windowID != SDL_GetWindowID(s.window)) return;
     switch (event.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            QueueClose();
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            QueueResizeIfChanged();
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            QueueFocus(true);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            QueueFocus(false);
-            break;
-        default:
-            break;
+    case SDL_WINDOWEVENT_CLOSE: QueueClose(); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: QueueResizeIfChanged(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: QueueFocus(true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: QueueFocus(false); break;
+    default: break;
     }
 }
 
@@ -189,8 +180,7 @@ bool CreateMainWindow(const char* caption, int width, int height, std::string* e
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     for (int depth : {24, 16}) {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
-        s.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    width, height, flags);
+        s.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
         if (!s.window) {
             *error = std::string("cannot open a window: ") + SDL_GetError();
             continue;

@@ -43,14 +43,13 @@ bool Check(const std::string& path, const std::vector<uint8_t>& bytes, std::stri
         const Md2Status status = DecodeMd2(bytes.data(), bytes.size(), &model);
         if (status != Md2Status::Ok) return *reason = Md2StatusText(status), false;
         const Md2Header& h = model.header;
-        std::snprintf(text, sizeof text, "%d frames, %d vertices, %d triangles", h.num_frames, h.num_xyz,
-                      h.num_tris);
+        std::snprintf(text, sizeof text, "%d frames, %d vertices, %d triangles", h.num_frames, h.num_xyz, h.num_tris);
     } else if (ending == "glf") {
         GlfFile font;
         const GlfStatus status = ParseGlf(bytes.data(), bytes.size(), &font);
         if (status != GlfStatus::Ok) return *reason = GlfStatusText(status), false;
-        std::snprintf(text, sizeof text, "%dx%d texture, codes %d to %d", font.texWidth, font.texHeight,
-                      font.firstChar, font.lastChar);
+        std::snprintf(text, sizeof text, "%dx%d texture, codes %d to %d", font.texWidth, font.texHeight, font.firstChar,
+                      font.lastChar);
     } else {
         return *reason = "not a .bmp, .md2 or .glf name", false;
     }

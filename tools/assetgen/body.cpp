@@ -214,16 +214,18 @@ Model BuildCreature() {
         t.startAt = {0.3, -3.6, 0};
         t.endPole = true;
         t.endAt = {1.6, 24.6, 0};
-        AddTube(m, NewChart(m), {
-            {{0.2, -2.2, 0}, 3.8, 5.0, kPelvis},
-            {{0.0, 1.5, 0}, 4.6, 6.5, kPelvis},
-            {{0.4, 6.0, 0}, 4.3, 5.6, kSpine},
-            {{0.7, 10.5, 0}, 5.3, 7.2, kSpine, kChest, 0.5},
-            {{0.5, 15.0, 0}, 5.9, 8.6, kChest},
-            {{-0.6, 18.7, 0}, 5.0, 9.2, kChest},
-            {{0.2, 21.0, 0}, 3.3, 4.6, kChest, kNeck, 0.4},
-            {{1.1, 23.6, 0}, 2.6, 3.4, kNeck},
-        }, t, false);
+        AddTube(m, NewChart(m),
+                {
+                    {{0.2, -2.2, 0}, 3.8, 5.0, kPelvis},
+                    {{0.0, 1.5, 0}, 4.6, 6.5, kPelvis},
+                    {{0.4, 6.0, 0}, 4.3, 5.6, kSpine},
+                    {{0.7, 10.5, 0}, 5.3, 7.2, kSpine, kChest, 0.5},
+                    {{0.5, 15.0, 0}, 5.9, 8.6, kChest},
+                    {{-0.6, 18.7, 0}, 5.0, 9.2, kChest},
+                    {{0.2, 21.0, 0}, 3.3, 4.6, kChest, kNeck, 0.4},
+                    {{1.1, 23.6, 0}, 2.6, 3.4, kNeck},
+                },
+                t, false);
     }
     // Skull, from the back of the head to the muzzle.
     {
@@ -232,13 +234,15 @@ Model BuildCreature() {
         t.startAt = {-3.0, 26.1, 0};
         t.endPole = true;
         t.endAt = {8.4, 24.9, 0};
-        AddTube(m, NewChart(m, 1.6), {
-            {{-2.2, 26.3, 0}, 2.4, 2.6, kHead},
-            {{0.3, 26.6, 0}, 3.4, 3.5, kHead},
-            {{2.7, 26.4, 0}, 2.9, 3.3, kHead},
-            {{5.3, 25.4, 0}, 2.0, 2.3, kHead},
-            {{7.5, 25.0, 0}, 1.4, 1.7, kHead},
-        }, t, false);
+        AddTube(m, NewChart(m, 1.6),
+                {
+                    {{-2.2, 26.3, 0}, 2.4, 2.6, kHead},
+                    {{0.3, 26.6, 0}, 3.4, 3.5, kHead},
+                    {{2.7, 26.4, 0}, 2.9, 3.3, kHead},
+                    {{5.3, 25.4, 0}, 2.0, 2.3, kHead},
+                    {{7.5, 25.0, 0}, 1.4, 1.7, kHead},
+                },
+                t, false);
     }
     // Lower jaw, hinged below the ears; its top side is the mouth.
     {
@@ -247,11 +251,13 @@ Model BuildCreature() {
         t.startAt = {-0.3, 24.2, 0};
         t.endPole = true;
         t.endAt = {7.6, 23.9, 0};
-        AddTube(m, NewChart(m, 1.4), {
-            {{0.8, 24.0, 0}, 1.2, 2.6, kJaw},
-            {{4.0, 23.5, 0}, 1.0, 2.1, kJaw},
-            {{6.8, 23.7, 0}, 0.7, 1.4, kJaw},
-        }, t, false);
+        AddTube(m, NewChart(m, 1.4),
+                {
+                    {{0.8, 24.0, 0}, 1.2, 2.6, kJaw},
+                    {{4.0, 23.5, 0}, 1.0, 2.1, kJaw},
+                    {{6.8, 23.7, 0}, 0.7, 1.4, kJaw},
+                },
+                t, false);
     }
     // Glowing eyes: low pyramids standing out of the sockets.
     {
@@ -267,12 +273,14 @@ Model BuildCreature() {
         t.endPole = true;
         t.endAt = {-5.2, 32.6, -5.6};
         t.material = kHorn;
-        AddPair(m, NewChart(m, 1.5), {
-            {{0.9, 28.4, -2.2}, 1.15, 1.15, kHead},
-            {{0.2, 30.6, -3.6}, 0.9, 0.9, kHead},
-            {{-1.4, 32.3, -4.8}, 0.65, 0.65, kHead},
-            {{-3.4, 32.9, -5.4}, 0.4, 0.4, kHead},
-        }, t);
+        AddPair(m, NewChart(m, 1.5),
+                {
+                    {{0.9, 28.4, -2.2}, 1.15, 1.15, kHead},
+                    {{0.2, 30.6, -3.6}, 0.9, 0.9, kHead},
+                    {{-1.4, 32.3, -4.8}, 0.65, 0.65, kHead},
+                    {{-3.4, 32.9, -5.4}, 0.4, 0.4, kHead},
+                },
+                t);
     }
     int fangs = NewChart(m, 2);
     AddSpike(m, fangs, {6.2, 24.1, -1.2}, {6.5, 22.3, -1.1}, 0.38, kHead, true);
@@ -289,15 +297,17 @@ Model BuildCreature() {
         t.startAt = {0, 20.2, -9.4};
         t.endPole = true;
         t.endAt = {1.0, -8.6, -11.6};
-        AddPair(m, NewChart(m), {
-            {{0, 17.2, -10.2}, 3.1, 3.2, kUpperArmL, kChest, 0.8},
-            {{0.3, 12.5, -10.8}, 2.7, 2.8, kUpperArmL},
-            {{0, 7.5, -11.0}, 2.5, 2.5, kUpperArmL, kForearmL, 0.5},
-            {{0.5, 4.0, -11.2}, 2.8, 3.1, kForearmL},
-            {{0.5, -2.3, -11.5}, 1.9, 2.0, kForearmL, kHandL, 0.6},
-            {{0.7, -5.0, -11.6}, 1.3, 2.7, kHandL},
-            {{0.9, -7.6, -11.6}, 1.2, 2.4, kHandL},
-        }, t);
+        AddPair(m, NewChart(m),
+                {
+                    {{0, 17.2, -10.2}, 3.1, 3.2, kUpperArmL, kChest, 0.8},
+                    {{0.3, 12.5, -10.8}, 2.7, 2.8, kUpperArmL},
+                    {{0, 7.5, -11.0}, 2.5, 2.5, kUpperArmL, kForearmL, 0.5},
+                    {{0.5, 4.0, -11.2}, 2.8, 3.1, kForearmL},
+                    {{0.5, -2.3, -11.5}, 1.9, 2.0, kForearmL, kHandL, 0.6},
+                    {{0.7, -5.0, -11.6}, 1.3, 2.7, kHandL},
+                    {{0.9, -7.6, -11.6}, 1.2, 2.4, kHandL},
+                },
+                t);
     }
     int claws = NewChart(m, 2);
     for (int i = 0; i < 3; ++i) {
@@ -311,13 +321,15 @@ Model BuildCreature() {
         t.startAt = {0.0, 2.2, -4.5};
         t.endPole = true;
         t.endAt = {-0.6, -21.6, -5.4};
-        AddPair(m, NewChart(m), {
-            {{0.3, -0.8, -5.0}, 3.8, 3.5, kThighL, kPelvis, 0.7},
-            {{0.8, -7.0, -5.1}, 3.1, 2.9, kThighL},
-            {{0.6, -11.0, -5.2}, 2.6, 2.6, kThighL, kShinL, 0.5},
-            {{-0.3, -14.0, -5.3}, 2.7, 2.9, kShinL},
-            {{-0.6, -20.2, -5.4}, 1.7, 1.8, kShinL, kFootL, 0.7},
-        }, t);
+        AddPair(m, NewChart(m),
+                {
+                    {{0.3, -0.8, -5.0}, 3.8, 3.5, kThighL, kPelvis, 0.7},
+                    {{0.8, -7.0, -5.1}, 3.1, 2.9, kThighL},
+                    {{0.6, -11.0, -5.2}, 2.6, 2.6, kThighL, kShinL, 0.5},
+                    {{-0.3, -14.0, -5.3}, 2.7, 2.9, kShinL},
+                    {{-0.6, -20.2, -5.4}, 1.7, 1.8, kShinL, kFootL, 0.7},
+                },
+                t);
     }
     {
         Tube t = MakeTube(down, 6);
@@ -325,11 +337,13 @@ Model BuildCreature() {
         t.startAt = {-3.0, -21.8, -5.4};
         t.endPole = true;
         t.endAt = {6.6, -22.5, -5.4};
-        AddPair(m, NewChart(m), {
-            {{-2.0, -21.6, -5.4}, 1.4, 1.8, kFootL},
-            {{1.6, -21.8, -5.5}, 1.2, 2.3, kFootL},
-            {{5.4, -22.2, -5.5}, 0.8, 2.1, kFootL},
-        }, t);
+        AddPair(m, NewChart(m),
+                {
+                    {{-2.0, -21.6, -5.4}, 1.4, 1.8, kFootL},
+                    {{1.6, -21.8, -5.5}, 1.2, 2.3, kFootL},
+                    {{5.4, -22.2, -5.5}, 0.8, 2.1, kFootL},
+                },
+                t);
     }
     for (int i = 0; i < 3; ++i) {
         double z = -5.5 + (i - 1) * 1.3;
@@ -340,12 +354,14 @@ Model BuildCreature() {
         Tube t = MakeTube(down, 6);
         t.endPole = true;
         t.endAt = {-17.8, -13.0, 0};
-        AddTube(m, NewChart(m), {
-            {{-3.2, 0.6, 0}, 2.4, 2.6, kTail1, kPelvis, 0.5},
-            {{-8.5, -2.5, 0}, 1.7, 1.8, kTail1, kTail2, 0.5},
-            {{-12.5, -6.5, 0}, 1.1, 1.2, kTail2, kTail3, 0.5},
-            {{-15.8, -10.6, 0}, 0.6, 0.6, kTail3},
-        }, t, false);
+        AddTube(m, NewChart(m),
+                {
+                    {{-3.2, 0.6, 0}, 2.4, 2.6, kTail1, kPelvis, 0.5},
+                    {{-8.5, -2.5, 0}, 1.7, 1.8, kTail1, kTail2, 0.5},
+                    {{-12.5, -6.5, 0}, 1.1, 1.2, kTail2, kTail3, 0.5},
+                    {{-15.8, -10.6, 0}, 0.6, 0.6, kTail3},
+                },
+                t, false);
     }
     return m;
 }

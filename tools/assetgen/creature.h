@@ -21,10 +21,28 @@ constexpr double kGroundY = -23.0;  // the game keeps the origin 23 units above 
 // ---------------------------------------------------------------- skeleton
 
 enum Bone {
-    kPelvis, kSpine, kChest, kNeck, kHead, kJaw,
-    kUpperArmL, kForearmL, kHandL, kUpperArmR, kForearmR, kHandR,
-    kThighL, kShinL, kFootL, kThighR, kShinR, kFootR,
-    kTail1, kTail2, kTail3, kBoneCount
+    kPelvis,
+    kSpine,
+    kChest,
+    kNeck,
+    kHead,
+    kJaw,
+    kUpperArmL,
+    kForearmL,
+    kHandL,
+    kUpperArmR,
+    kForearmR,
+    kHandR,
+    kThighL,
+    kShinL,
+    kFootL,
+    kThighR,
+    kShinR,
+    kFootR,
+    kTail1,
+    kTail2,
+    kTail3,
+    kBoneCount
 };
 
 // The same bone on the other side; a bone on the middle line is its own twin.

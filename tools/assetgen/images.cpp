@@ -65,8 +65,7 @@ bool MakeGrass(const std::string& dir) {
         Colour stone{shade * 1.05, shade, shade * 0.9};
         for (double oy = -radius; oy <= radius; oy += 0.5)
             for (double ox = -radius; ox <= radius; ox += 0.5)
-                if (ox * ox + oy * oy <= radius * radius)
-                    SplatWrapped(buf, n, x + ox, y + oy, stone, 0.35);
+                if (ox * ox + oy * oy <= radius * radius) SplatWrapped(buf, n, x + ox, y + oy, stone, 0.35);
     }
 
     // Blades: short tapered strokes, darker at the root and sunlit at the tip.
@@ -114,13 +113,9 @@ bool MakeHeightmap(const std::string& dir) {
     // start points. Grid column c is world x = 60c, row r is z = -60r.
     const Bump bumps[] = {
         {16.0, 11.5, 5.6, 165},  // the big central hill
-        {21.5, 21.0, 3.6, 100},
-        {5.5, 24.5, 3.8, 95},
-        {12.0, 26.5, 2.6, 55},
-        {28.0, 12.5, 2.4, 50},
-        {5.5, 14.5, 2.4, -55},  // hollows
-        {25.5, 17.5, 2.4, -45},
-        {15.5, 21.5, 1.8, -30},
+        {21.5, 21.0, 3.6, 100}, {5.5, 24.5, 3.8, 95},   {12.0, 26.5, 2.6, 55},
+        {28.0, 12.5, 2.4, 50},  {5.5, 14.5, 2.4, -55},  // hollows
+        {25.5, 17.5, 2.4, -45}, {15.5, 21.5, 1.8, -30},
     };
     std::vector<double> h(size_t(n) * n);
     for (int r = 0; r < n; ++r) {
@@ -254,8 +249,8 @@ double RoundBox(Vec3 p, Vec3 half, double radius) {
 double CylinderZ(Vec3 p, double radius, double halfLength) {
     double dr = std::sqrt(p.x * p.x + p.y * p.y) - radius;
     double dz = std::fabs(p.z) - halfLength;
-    return std::min(std::max(dr, dz), 0.0) + std::sqrt(std::max(dr, 0.0) * std::max(dr, 0.0) +
-                                                      std::max(dz, 0.0) * std::max(dz, 0.0));
+    return std::min(std::max(dr, dz), 0.0) +
+           std::sqrt(std::max(dr, 0.0) * std::max(dr, 0.0) + std::max(dz, 0.0) * std::max(dz, 0.0));
 }
 
 double TorusZ(Vec3 p, double major, double minor) {

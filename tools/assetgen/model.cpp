@@ -25,8 +25,7 @@ bool MakeModel(const std::string& dir) {
     md2.skinName = "model.bmp";
     md2.skinWidth = md2.skinHeight = kSkinSize;
     for (const StEntry& e : m.sts) md2.texCoords.push_back({e.s, e.t});
-    for (const Tri& t : tris)
-        md2.triangles.push_back({{t.xyz[0], t.xyz[1], t.xyz[2]}, {t.st[0], t.st[1], t.st[2]}});
+    for (const Tri& t : tris) md2.triangles.push_back({{t.xyz[0], t.xyz[1], t.xyz[2]}, {t.st[0], t.st[1], t.st[2]}});
     for (const Keyframe& key : Keyframes()) md2.frames.push_back({key.name, PoseVertices(m, key.pose)});
     for (const Prim& p : m.prims) {
         md2.strips.emplace_back();

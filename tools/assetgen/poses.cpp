@@ -26,27 +26,13 @@ struct BoneDef {
 
 // Parents come before children. Left limbs sit at negative z.
 const BoneDef kBones[kBoneCount] = {
-    {-1, {0, 0, 0}},
-    {kPelvis, {0, 3, 0}},
-    {kSpine, {0, 11, 0}},
-    {kChest, {0.5, 20.5, 0}},
-    {kNeck, {1.0, 23.5, 0}},
-    {kHead, {0.6, 24.6, 0}},
-    {kChest, {0, 18, -9.6}},
-    {kUpperArmL, {0, 7.5, -11.0}},
-    {kForearmL, {0.5, -2.5, -11.5}},
-    {kChest, {0, 18, 9.6}},
-    {kUpperArmR, {0, 7.5, 11.0}},
-    {kForearmR, {0.5, -2.5, 11.5}},
-    {kPelvis, {0, 0, -4.8}},
-    {kThighL, {0.6, -11, -5.2}},
-    {kShinL, {-0.6, -20.5, -5.4}},
-    {kPelvis, {0, 0, 4.8}},
-    {kThighR, {0.6, -11, 5.2}},
-    {kShinR, {-0.6, -20.5, 5.4}},
-    {kPelvis, {-3.5, 0.5, 0}},
-    {kTail1, {-8.5, -2.5, 0}},
-    {kTail2, {-12.5, -6.5, 0}},
+    {-1, {0, 0, 0}},           {kPelvis, {0, 3, 0}},          {kSpine, {0, 11, 0}},
+    {kChest, {0.5, 20.5, 0}},  {kNeck, {1.0, 23.5, 0}},       {kHead, {0.6, 24.6, 0}},
+    {kChest, {0, 18, -9.6}},   {kUpperArmL, {0, 7.5, -11.0}}, {kForearmL, {0.5, -2.5, -11.5}},
+    {kChest, {0, 18, 9.6}},    {kUpperArmR, {0, 7.5, 11.0}},  {kForearmR, {0.5, -2.5, 11.5}},
+    {kPelvis, {0, 0, -4.8}},   {kThighL, {0.6, -11, -5.2}},   {kShinL, {-0.6, -20.5, -5.4}},
+    {kPelvis, {0, 0, 4.8}},    {kThighR, {0.6, -11, 5.2}},    {kShinR, {-0.6, -20.5, 5.4}},
+    {kPelvis, {-3.5, 0.5, 0}}, {kTail1, {-8.5, -2.5, 0}},     {kTail2, {-12.5, -6.5, 0}},
 };
 
 void SetBone(Pose& p, int leftBone, bool right, double pitch, double roll = 0, double yaw = 0) {
@@ -226,13 +212,13 @@ std::vector<Keyframe> Keyframes() {
     std::vector<Keyframe> k;
     auto add = [&](const std::string& base, int i, const Pose& p) { k.push_back({base + std::to_string(i), p}); };
     k.push_back({"base", Stance()});
-    for (int i = 0; i < 6; ++i) add("idle", i + 1, Idle(i / 6.0));       // 1..6
-    for (int i = 0; i < 12; ++i) add("look", i + 1, Look(i / 12.0));     // 7..18
-    for (int i = 0; i < 12; ++i) add("roar", i + 1, Roar(i / 12.0));     // 19..30
-    for (int i = 0; i < 9; ++i)                                          // 31..39
+    for (int i = 0; i < 6; ++i) add("idle", i + 1, Idle(i / 6.0));    // 1..6
+    for (int i = 0; i < 12; ++i) add("look", i + 1, Look(i / 12.0));  // 7..18
+    for (int i = 0; i < 12; ++i) add("roar", i + 1, Roar(i / 12.0));  // 19..30
+    for (int i = 0; i < 9; ++i)                                       // 31..39
         add("crouch", i + 1, Blend(Idle(0), Run(0.5 / 6.0), SmoothStep(0, 1, (i + 1) / 10.0)));
-    for (int i = 0; i < 6; ++i) add("run", i + 1, Run((i + 0.5) / 6.0));         // 40..45
-    for (int i = 0; i < 6; ++i) add("attack", i + 1, Attack(i / 6.0));   // 46..51
+    for (int i = 0; i < 6; ++i) add("run", i + 1, Run((i + 0.5) / 6.0));  // 40..45
+    for (int i = 0; i < 6; ++i) add("attack", i + 1, Attack(i / 6.0));    // 46..51
     return k;
 }
 

@@ -114,7 +114,8 @@ Colour PaintHide(const Texel& x) {
             double lip = -n.y;
             if (lip > 0.45) c = Mix(c, Colour{84, 28, 26}, SmoothStep(0.45, 0.7, lip));
             double tooth = std::fabs(std::fmod(p.x * 1.7 + 10, 1.0) - 0.5) * 2;
-            if (lip > 0.05 && lip < 0.45 && tooth < 1 - (lip - 0.05) / 0.4) c = Colour{226, 214, 176} * (0.8 + 0.2 * lip);
+            if (lip > 0.05 && lip < 0.45 && tooth < 1 - (lip - 0.05) / 0.4)
+                c = Colour{226, 214, 176} * (0.8 + 0.2 * lip);
         }
     }
     if (x.bone == kJaw && n.y > 0.1) {

@@ -22,13 +22,13 @@ bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int 
     PutU32(out, 36 + dataBytes);
     const char* wavefmt = "WAVEfmt ";
     out.insert(out.end(), wavefmt, wavefmt + 8);
-    PutU32(out, 16);                       // fmt chunk size
-    PutU16(out, 1);                        // PCM
-    PutU16(out, 1);                        // mono
+    PutU32(out, 16);  // fmt chunk size
+    PutU16(out, 1);   // PCM
+    PutU16(out, 1);   // mono
     PutU32(out, uint32_t(sampleRate));
-    PutU32(out, uint32_t(sampleRate) * 2); // byte rate
-    PutU16(out, 2);                        // block align
-    PutU16(out, 16);                       // bits per sample
+    PutU32(out, uint32_t(sampleRate) * 2);  // byte rate
+    PutU16(out, 2);                         // block align
+    PutU16(out, 16);                        // bits per sample
     const char* data = "data";
     out.insert(out.end(), data, data + 4);
     PutU32(out, dataBytes);

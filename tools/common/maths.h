@@ -52,8 +52,7 @@ inline Mat3 Mul(const Mat3& a, const Mat3& b) {
     return r;
 }
 inline Vec3 Apply(const Mat3& a, Vec3 v) {
-    return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z,
-            a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
+    return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z, a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
             a.m[2][0] * v.x + a.m[2][1] * v.y + a.m[2][2] * v.z};
 }
 constexpr Mat3 kIdentity = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};

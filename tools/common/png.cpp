@@ -60,7 +60,7 @@ std::vector<uint8_t> EncodePng(int width, int height, int channels, const std::v
     std::vector<uint8_t> header;
     PutU32BigEndian(header, uint32_t(width));
     PutU32BigEndian(header, uint32_t(height));
-    const uint8_t colourType = channels == 4 ? 6 : 2;  // RGBA or RGB
+    const uint8_t colourType = channels == 4 ? 6 : 2;       // RGBA or RGB
     header.insert(header.end(), {8, colourType, 0, 0, 0});  // 8 bits a sample, no interlace
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", z);

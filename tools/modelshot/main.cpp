@@ -63,7 +63,9 @@ std::vector<uint8_t> ReadPicture(int size) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: orvanthe-modelshot MD2 SKIN OUTDIR [--frames 1,4,40] [--yaw DEG] [--size PX] [--dist D] [--cull]\n");
+        std::fprintf(stderr,
+                     "usage: orvanthe-modelshot MD2 SKIN OUTDIR [--frames 1,4,40] [--yaw DEG] [--size PX] [--dist D] "
+                     "[--cull]\n");
         return 2;
     }
     std::vector<int> frames = {1, 4, 40, 42, 44};
@@ -77,8 +79,10 @@ int main(int argc, char** argv) {
             frames.clear();
             for (char* p = argv[++i]; *p;) {
                 frames.push_back(int(std::strtol(p, &p, 10)));
-                if (*p == ',') ++p;
-                else if (*p) break;
+                if (*p == ',')
+                    ++p;
+                else if (*p)
+                    break;
             }
         } else if (a == "--yaw" && i + 1 < argc) {
             yaw = std::atof(argv[++i]);
