@@ -43,14 +43,25 @@ void Camera::MouseLook() {
     float pitch = (float(kMouseLookY - my) - stickY) * sensitivity / 5000.0f;
     if (g_settings.invertY) pitch = -pitch;
 
-    Vector3 axis = Cross(target - position, up);
-    Normalize(axis);
-    TurnView(pitch, axis);
+    // Looking exactly straight up or down (which a step within a float's
+    // rounding of the vertical lands on) the view and up give no pitch
+    // axis; turning about none would lock the view there for good.
+    Vector3 axis;
+    if (PitchAxis(&axis)) pitchAxis_ = axis;
+    TurnView(pitch, pitchAxis_);
     TurnView(yaw, Vector3(0.0f, 1.0f, 0.0f));
 }
 
-void Camera::TurnView(float angle, const Vector3& axis) {
-    const Vector3 v = target - position;
+bool Camera::PitchAxis(Vector3* axis) const {
+    *axis = Cross(target - position, up);
+    Normalize(*axis);
+    // Normalize leaves a zero vector zero; a unit one passes with room to spare.
+    return Magnitude(*axis) > 0.5f;
+}
+
+namespace {
+
+Vector3 Rotated(const Vector3& v, float angle, const Vector3& axis) {
     const float c = float(std::cos(double(angle)));
     const float s = float(std::sin(double(angle)));
     const float k = 1.0f - c;
@@ -60,7 +71,22 @@ void Camera::TurnView(float angle, const Vector3& axis) {
     n.x = (c + k * x * x) * v.x + (k * x * y - z * s) * v.y + (k * x * z + y * s) * v.z;
     n.y = (k * x * y + z * s) * v.x + (c + k * y * y) * v.y + (k * y * z - x * s) * v.z;
     n.z = (k * x * z - y * s) * v.x + (k * y * z + x * s) * v.y + (c + k * z * z) * v.z;
-    target = position + n;
+    return n;
+}
+
+}  // namespace
+
+void Camera::TurnView(float angle, const Vector3& axisGiven) {
+    const Vector3 axis = axisGiven;  // it may be pitchAxis_ itself, turned below
+    // A turn of a vertical view shows as nothing, but it is the heading the
+    // player comes down facing: it turns the remembered pitch axis instead.
+    Vector3 unused;
+    if (!PitchAxis(&unused)) {
+        Vector3 turned = Rotated(pitchAxis_, angle, axis);
+        Normalize(turned);
+        if (Magnitude(turned) > 0.5f) pitchAxis_ = turned;
+    }
+    target = position + Rotated(target - position, angle, axis);
 }
 
 void Camera::Move(float speed) {

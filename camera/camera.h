@@ -21,6 +21,15 @@ public:
     void TurnView(float angle, const Vector3& axis);
     // Walks along the horizontal part of the view vector times speed.
     void Move(float speed);
+
+private:
+    // The axis to the viewer's right, from the view and up; false where
+    // there is none (the view parallel to up).
+    bool PitchAxis(Vector3* axis) const;
+
+    // The last pitch axis there was, for a view that has landed exactly
+    // vertical: the start view's until the mouse first looks.
+    Vector3 pitchAxis_{1.0f, 0.0f, 0.0f};
 };
 
 // A stick nearer its centre than this counts as centred: worn sticks rest

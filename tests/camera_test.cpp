@@ -64,3 +64,30 @@ TEST_F(MouseLookTest, UpMotionPitchesAndCarriesPastStraightUp) {
     v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.z, v.y), 0.015, 1e-4);  // now facing back over the head
 }
+
+// A step that lands the view exactly vertical (the horizontal part rounds away against the position) must not lock
+// it: the mouse still pitches it on over the top, and a key turn up there is the heading the player comes down facing.
+TEST_F(MouseLookTest, AViewLandedExactlyVerticalStillTurns) {
+    const Vector3 keyTurnAxis(0, 0.8f, 0);
+    for (const int keyTurns : {0, 20}) {
+        SCOPED_TRACE(keyTurns);
+        c.Place(234, -155, -319, 234, -154, -319.002f, 0, 1, 0);
+        script::MoveMouse(0, -10);
+        c.MouseLook();
+        ASSERT_EQ(c.target.x, c.position.x);
+        ASSERT_EQ(c.target.z, c.position.z) << "the step was meant to land exactly vertical";
+
+        for (int i = 0; i < keyTurns; ++i) c.TurnView(0.03f, keyTurnAxis);
+        script::MoveMouse(0, keyTurns ? 50 : -50);  // down again, or on over the top
+        c.MouseLook();
+        const Vector3 v = c.target - c.position;
+        if (keyTurns == 0) {
+            EXPECT_NEAR(std::atan2(v.z, v.y), 0.01, 1e-3) << "carried over the top, facing back";
+            EXPECT_NEAR(v.x, 0, 1e-6);
+        } else {
+            const double turned = keyTurns * std::atan2(0.8 * std::sin(0.03), std::cos(0.03));
+            EXPECT_NEAR(std::atan2(-v.x, -v.z), turned, 1e-3) << "comes down facing where the keys turned";
+            EXPECT_NEAR(std::atan2(std::hypot(v.x, v.z), v.y), 0.01, 1e-3);
+        }
+    }
+}
