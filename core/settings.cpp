@@ -22,6 +22,7 @@ constexpr size_t kMaxSettingsBytes = 64 * 1024;
 std::string g_path;
 Settings g_onDisk;
 bool g_writable = true;
+bool g_toldNotSaved = false;  // a save that can never succeed this run was reported
 
 struct ParseState {
     Settings* settings = nullptr;
@@ -157,6 +158,7 @@ void LoadSettings(const std::string& path) {
     g_settings = Settings();
     g_onDisk = Settings();
     g_writable = true;
+    g_toldNotSaved = false;
     if (path.empty() || platform::NothingAt(path)) return;
     std::vector<uint8_t> bytes;
     std::string problem;
@@ -171,10 +173,24 @@ void LoadSettings(const std::string& path) {
 
 bool SaveSettings() {
     if (g_settings == g_onDisk) return true;
-    if (!g_writable || g_path.empty()) return false;
+    // The player must hear that a choice will not outlast the run; a file
+    // kept for them to fix was named at start-up, so it is said only once.
+    if (g_path.empty()) {
+        if (!g_toldNotSaved)
+            std::fprintf(stderr, "orvanthe: settings not saved (neither XDG_CONFIG_HOME nor HOME names a folder)\n");
+        g_toldNotSaved = true;
+        return false;
+    }
+    if (!g_writable) {
+        if (!g_toldNotSaved)
+            std::fprintf(stderr, "orvanthe: %s: not saved (the file has a mistake and is left for you to fix)\n",
+                         g_path.c_str());
+        g_toldNotSaved = true;
+        return false;
+    }
     std::string reason;
     if (!platform::WriteFileAtomically(g_path, FormatSettings(g_settings), &reason)) {
-        std::fprintf(stderr, "orvanthe: cannot save the settings to %s: %s\n", g_path.c_str(), reason.c_str());
+        std::fprintf(stderr, "orvanthe: %s: not saved (%s)\n", g_path.c_str(), reason.c_str());
         return false;
     }
     g_onDisk = g_settings;

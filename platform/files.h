@@ -36,7 +36,8 @@ std::string ConfigHome();
 // it, flushed to disk and renamed over it, so a reader (or a crash) sees the
 // old file or the new one, never a part. Missing folders on the way are made
 // (private to the user). On failure the old file is untouched, no temporary
-// file is left, and *reason says why.
+// file is left, and *reason says why in the system's words ("No space left
+// on device"), naming a folder only when the folder is the problem.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* reason);
 
 }  // namespace platform

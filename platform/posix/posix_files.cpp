@@ -107,7 +107,7 @@ bool MakeFolders(const std::string& dir, std::string* reason) {
             return false;
         }
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            *reason = WithErrno(("cannot make " + part).c_str(), errno);
+            *reason = part + ": " + std::strerror(errno);
             return false;
         }
     }
@@ -147,7 +147,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     std::string temp = path + ".XXXXXX";
     const int fd = mkstemp(&temp[0]);
     if (fd < 0) {
-        *reason = WithErrno("cannot create a temporary file", errno);
+        *reason = std::strerror(errno);
         return false;
     }
     bool ok = WriteAll(fd, bytes);
@@ -161,10 +161,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = errno;
     }
     if (!ok) {
-        *reason = WithErrno("cannot write", error);
+        *reason = std::strerror(error);
     } else if (rename(temp.c_str(), path.c_str()) != 0) {
         ok = false;
-        *reason = WithErrno("cannot replace the file", errno);
+        *reason = std::strerror(errno);
     }
     if (!ok) unlink(temp.c_str());
     return ok;
