@@ -25,6 +25,8 @@ test_packages=(
   openbox              # a window manager with decorations for the window-size test
   libxtst-dev          # real key events for the SDL backend's own tests
   lintian appstream groff-base man-db   # checks on the package, its metainfo and manual page
+  clang-format-14      # the code's layout is checked
+  fontconfig           # fc-cache: a window manager maps nothing while it builds a cold font cache
 )
 
 wanted=("${play_packages[@]}")
