@@ -93,16 +93,32 @@ start_xvfb() {
 
 # Starts openbox, with a configuration of its own, and waits until it
 # manages the screen: windows then get decorations and frame extents.
+# Owning the screen is not yet mapping windows: openbox first loads its
+# fonts, which on a machine with an empty font cache takes minutes while
+# every new window stays unmapped. So the font cache is brought up to date
+# first, and a probe window must be mapped before the manager counts as up.
 start_wm() {
+    fc-cache >"$E2E_OUT/fc-cache.log" 2>&1 || fail "fc-cache failed (see fc-cache.log)"
     XDG_CONFIG_HOME=$E2E_TMP XDG_CACHE_HOME=$E2E_TMP openbox --sm-disable >"$E2E_OUT/wm.log" 2>&1 &
     E2E_WM_PID=$!
-    local deadline=$(( $(now_ms) + 10000 ))
+    local deadline=$(( $(now_ms) + $(patient 10000) ))
     until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
         kill -0 "$E2E_WM_PID" 2>/dev/null || fail "openbox did not start (see wm.log)"
-        (( $(now_ms) < deadline )) || fail "openbox manages nothing after 10 s"
+        (( $(now_ms) < deadline )) || fail "openbox manages nothing after $(patient 10000) ms"
         sleep 0.05
     done
+    xmessage -title wm-probe probe >/dev/null 2>&1 &
+    local probe=$! probeWindow
+    probeWindow=$(timeout "$(( $(patient 10000) / 1000 ))" xdotool search --sync --name '^wm-probe$' | head -n 1) || true
+    [[ -n $probeWindow ]] || { kill "$probe"; fail "the window manager's probe window was never created"; }
+    within 10000 viewable "$probeWindow" ||
+        { kill "$probe"; fail "openbox maps no window: a probe window is still unmapped (see wm.log)"; }
+    kill "$probe"
+    wait "$probe" 2>/dev/null || true
 }
+
+# The window is mapped and every ancestor too: it can be read and seen.
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 
 # Runs the game in the background; arguments are extra VAR=value settings,
 # GAME_ARGS the game's own. Sound goes to the dummy driver and the settings
@@ -142,22 +158,35 @@ measure_window() {
     framed=$(( left + right + top + bottom > 0 ))
 }
 
-# Number of distinct colours in a window's pixels.
-window_colours() {
-    import -window "$1" png:- 2>/dev/null | convert png:- -format '%k' info:
+# Sets $measured to a number that ImageMagick's format $2 says of window
+# $1's pixels. A window that cannot be read (unmapped, gone) fails the test
+# at once with import's own words. (Not printed for $(...): a failure in a
+# command substitution would end only the subshell, and the caller would
+# compare an empty string.)
+measured=
+window_measure() {
+    local shot=$E2E_TMP/measure.png
+    import -window "$1" "png:$shot" 2>"$E2E_TMP/import.err" ||
+        fail "cannot read window $1: $(head -c 300 "$E2E_TMP/import.err")"
+    measured=$(convert "$shot" -format "$2" info: 2>"$E2E_TMP/convert.err") ||
+        fail "cannot measure window $1's image: $(head -c 300 "$E2E_TMP/convert.err")"
+    [[ $measured =~ ^[0-9]+$ ]] || fail "window $1 measured '$measured', not a number"
 }
 
-# Largest channel value in a window's pixels: 0 while it is all black.
-window_brightest() {
-    import -window "$1" png:- 2>/dev/null | convert png:- -format '%[max]' info:
-}
+# Number of distinct colours in a window's pixels, in $measured.
+window_colours() { window_measure "$1" '%k'; }
 
-# Waits until the window is no longer all black, i.e. the game has swapped a
-# frame (the root is black, see start_xvfb), so keys held afterwards reach a
-# running frame loop rather than loading.
+# Largest channel value in a window's pixels, in $measured: 0 while it is
+# all black.
+window_brightest() { window_measure "$1" '%[max]'; }
+
+# Waits until the window is mapped and no longer all black, i.e. the game
+# has swapped a frame (the root is black, see start_xvfb), so keys held
+# afterwards reach a running frame loop rather than loading.
 wait_drawn() {
+    within "${2:-10000}" viewable "$1" || fail "window $1 is never mapped"
     local deadline=$(( $(now_ms) + $(patient "${2:-10000}") ))
-    until (( $(window_brightest "$1") > 0 )); do
+    while window_brightest "$1"; (( measured == 0 )); do
         (( $(now_ms) < deadline )) || fail "window $1 stays black: no frame drawn"
         sleep 0.1
     done

@@ -9,8 +9,8 @@ info=$(xwininfo -id "$GAME_WINDOW")
 width=$(awk '/^ *Width:/ {print $2}' <<<"$info")
 height=$(awk '/^ *Height:/ {print $2}' <<<"$info")
 [[ $width == 800 && $height == 600 ]] || fail "client area ${width}x${height}, expected 800x600"
-deadline=$(( $(now_ms) + 5000 ))
-until (( $(window_colours "$GAME_WINDOW") > 1 )); do
+deadline=$(( $(now_ms) + $(patient 5000) ))
+while window_colours "$GAME_WINDOW"; (( measured <= 1 )); do
     (( $(now_ms) < deadline )) || { screenshot title; fail "one flat colour: no title screen drawn"; }
     sleep 0.1
 done
