@@ -30,6 +30,12 @@ struct State {
     bool captureActive = false;  // relative mode really on
     bool dialogOpen = false;
 
+    // Fullscreen the backend made itself, on an X server with no window
+    // manager to grant SDL's request, and the window's own place and size
+    // to go back to.
+    bool coversScreen = false;
+    SDL_Rect windowedPlace{};
+
     // The drawable size last reported in a Resize message.
     int reportedWidth = 0;
     int reportedHeight = 0;
