@@ -86,4 +86,8 @@ bool TakeQuitSignal();
 // Around every message box, so a signal can end the box's process.
 void WatchDialogChild(bool open);
 
+// False only on an X server with no window manager that would act on a
+// borderless fullscreen request (sdl_x11.cpp).
+bool DesktopGrantsFullscreen(SDL_Window* window);
+
 }  // namespace platform::sdl

@@ -7,14 +7,8 @@
 #include "platform/window.h"
 
 #include <GL/gl.h>
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <dlfcn.h>
-
-#include <algorithm>
 #include <array>
 #include <deque>
-#include <vector>
 
 #include "platform/sdl/sdl_state.h"
 
@@ -254,67 +248,6 @@ bool WindowFocused() { return sdl::GetState().focused; }
 
 namespace {
 
-// The Xlib calls that reading the root window's properties takes, from the
-// libX11 SDL's x11 driver has loaded: the game links no X library itself.
-struct Xlib {
-    decltype(&XInternAtom) internAtom = nullptr;
-    decltype(&XGetWindowProperty) getProperty = nullptr;
-    decltype(&XFree) free = nullptr;
-};
-
-// A list of 32-bit items (atoms, window ids) set on the root window; empty
-// where the property is missing or of another type.
-std::vector<unsigned long> RootList(const Xlib& x, Display* display, const char* name, Atom type) {
-    std::vector<unsigned long> items;
-    // An atom nobody has made yet is a property nobody has set.
-    const Atom property = x.internAtom(display, name, True);
-    if (property == None) return items;
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status = x.getProperty(display, DefaultRootWindow(display), property, 0, 1024, False, type, &actualType,
-                                     &format, &count, &after, &data);
-    if (status == Success && data && actualType == type && format == 32) {
-        // Xlib hands 32-bit items over as longs.
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        items.assign(values, values + count);
-    }
-    if (data) x.free(data);
-    return items;
-}
-
-// SDL's borderless fullscreen is, on X11, a request to the window manager
-// (_NET_WM_STATE_FULLSCREEN). On a bare X server (a kiosk, plain Xvfb)
-// nobody reads it: the window stays as it was while SDL reports it
-// fullscreen at the screen's size. A window manager that will act on it
-// announces itself on the root window and lists that state as supported.
-// Other drivers hand the request to a compositor, which answers it.
-bool DesktopGrantsFullscreen(SDL_Window* window) {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || SDL_strcmp(driver, "x11") != 0) return true;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
-    void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    if (!library) return true;
-    Xlib x;
-    x.internAtom = reinterpret_cast<decltype(&XInternAtom)>(dlsym(library, "XInternAtom"));
-    x.getProperty = reinterpret_cast<decltype(&XGetWindowProperty)>(dlsym(library, "XGetWindowProperty"));
-    x.free = reinterpret_cast<decltype(&XFree)>(dlsym(library, "XFree"));
-    // Where Xlib cannot be asked, SDL's way is left as it always was.
-    bool grants = true;
-    if (x.internAtom && x.getProperty && x.free) {
-        Display* display = info.info.x11.display;
-        const bool managed = !RootList(x, display, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty();
-        const std::vector<unsigned long> supported = RootList(x, display, "_NET_SUPPORTED", XA_ATOM);
-        const Atom state = x.internAtom(display, "_NET_WM_STATE_FULLSCREEN", True);
-        grants = managed && state != None && std::find(supported.begin(), supported.end(), state) != supported.end();
-    }
-    dlclose(library);
-    return grants;
-}
-
 // With nobody between the game and the screen the window is simply laid
 // over all of it, and put back where it was afterwards. The size change
 // comes back from the server as for any resize, and with it the Resize
@@ -350,7 +283,7 @@ bool SetFullscreen(bool fullscreen) {
         return true;
     }
     const bool sdlFullscreen = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) != 0;
-    if (fullscreen && !sdlFullscreen && !DesktopGrantsFullscreen(s.window)) return CoverScreen();
+    if (fullscreen && !sdlFullscreen && !sdl::DesktopGrantsFullscreen(s.window)) return CoverScreen();
     return SDL_SetWindowFullscreen(s.window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
 }
 
