@@ -19,19 +19,12 @@ bool ToggleFullscreen() {
 }
 
 void HandleFullscreenKeys() {
-    using platform::IsKeyDown;
     using platform::Key;
-    const bool altEnter = IsKeyDown(Key::Alt) && IsKeyDown(Key::Enter);
-    const bool pressed = IsKeyDown(Key::F11) || altEnter;
-    if (pressed && !g_fullscreenKeyLatched) {
-        ToggleFullscreen();
-        if (altEnter) g_enterTakenByToggle = true;
-    }
-    g_fullscreenKeyLatched = pressed;
-    if (!IsKeyDown(Key::Enter)) g_enterTakenByToggle = false;
+    // Two presses between frames are there and back again: the window need
+    // not flash through the other mode.
+    const int toggles = g_presses.Of(Key::F11) + g_presses.WithAlt(Key::Enter);
+    if (toggles % 2 == 1) ToggleFullscreen();
 }
-
-bool EnterIsTheToggles() { return g_enterTakenByToggle; }
 
 void HandleFocusLost() {
     if (g_inTitle || platform::WindowFocused()) return;

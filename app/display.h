@@ -12,11 +12,9 @@ constexpr uint32_t kFullscreenSettleMs = 1000;
 // the game.
 bool ToggleFullscreen();
 
-// Called by the frame driver every frame before it reads ENTER: F11 or
-// Alt+Enter toggles, once per press. The ENTER of an Alt+Enter is the
-// toggle's until it is let go (see EnterIsTheToggles).
+// Called by the frame driver every frame: each press of F11 or Alt+Enter
+// since the last frame toggles. The ENTER of an Alt+Enter is no ENTER press.
 void HandleFullscreenKeys();
-bool EnterIsTheToggles();
 
 // The window lost the keyboard focus: during play the pause dialog opens,
 // as ESC would, unless the focus is already back or the loss came from the

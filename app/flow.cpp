@@ -90,6 +90,7 @@ void RunVictoryLap() {
         // Keys stay live for the lap's walking and shooting, though no
         // window message is taken.
         platform::PumpInput();
+        g_presses = platform::TakePresses();
         KeepFrameForPause();
         ClearAndDrawSky();
         UpdateWorld();
@@ -98,6 +99,9 @@ void RunVictoryLap() {
 }
 
 void RunFrame() {
+    // Every press since the last frame, however short: a tap between two
+    // looks at the keyboard still acts.
+    g_presses = platform::TakePresses();
     KeepFrameForPause();
     ClearAndDrawSky();
 
@@ -106,16 +110,18 @@ void RunFrame() {
         g_inTitle = true;
     }
     HandleFullscreenKeys();
-    // ENTER is tested first: with both keys down, play starts and nobody quits.
-    if (platform::IsKeyDown(platform::Key::Enter) && !EnterIsTheToggles() && g_inTitle) g_inTitle = false;
-    if (platform::IsKeyDown(platform::Key::Escape) && g_inTitle) platform::PostQuit(0);
-    // A gamepad's Start is ENTER here and Back is ESC. Start still held in
-    // play must not pause at once: it is latched as a pause key is.
-    if (platform::IsKeyDown(platform::Key::PadStart) && g_inTitle) {
+    using platform::Key;
+    // ENTER is tested first: with both keys pressed, play starts and nobody
+    // quits.
+    if (g_presses.WithoutAlt(Key::Enter) > 0 && g_inTitle) g_inTitle = false;
+    if (g_presses.Of(Key::Escape) > 0 && g_inTitle) platform::PostQuit(0);
+    // A gamepad's Start is ENTER here and Back is ESC. The Start that began
+    // play is spent: it must not also pause.
+    if (g_presses.Of(Key::PadStart) > 0 && g_inTitle) {
         g_inTitle = false;
-        g_pauseKeyLatched = true;
+        g_presses.count[int(Key::PadStart)] = 0;
     }
-    if (platform::IsKeyDown(platform::Key::PadBack) && g_inTitle) platform::PostQuit(0);
+    if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
     HandleMuteKey();
 
     // The pointer belongs to the game only during play.

@@ -20,8 +20,7 @@ bool g_firstFrame = false;
 uint32_t g_victoryStart = 0;
 char g_windowTitle[256] = "";
 
-bool g_fullscreenKeyLatched = false;
-bool g_enterTakenByToggle = false;
+platform::Presses g_presses;
 TickTimer g_fullscreenSettle;
 
 Camera g_camera;
@@ -29,7 +28,6 @@ Frustum g_frustum;
 std::vector<std::unique_ptr<Bullet>> g_bullets;
 std::vector<std::unique_ptr<Explosion>> g_explosions;
 TickTimer g_fireTimer;
-bool g_pauseKeyLatched = false;
 TickTimer g_hitTimer{true, 0};
 
 std::vector<std::unique_ptr<Monster>> g_monsters;
@@ -48,7 +46,6 @@ platform::SoundSample* g_explodeSample = nullptr;
 platform::SoundSample* g_ughSample = nullptr;
 platform::MusicStream* g_musicStream = nullptr;
 bool g_muted = false;
-bool g_muteKeyLatched = false;
 
 Settings g_settings;
 
@@ -60,8 +57,7 @@ void ResetProgramState() {
     g_victoryStart = 0;
     g_windowTitle[0] = '\0';
 
-    g_fullscreenKeyLatched = false;
-    g_enterTakenByToggle = false;
+    g_presses = platform::Presses();
     g_fullscreenSettle = TickTimer();
 
     g_camera = Camera();
@@ -70,7 +66,6 @@ void ResetProgramState() {
     g_explosions.clear();
     ForgetPresentedFrame();
     g_fireTimer = TickTimer();
-    g_pauseKeyLatched = false;
     g_hitTimer = TickTimer{true, 0};
 
     g_monsters.clear();
@@ -87,5 +82,4 @@ void ResetProgramState() {
     g_explodeSample = nullptr;
     g_ughSample = nullptr;
     g_musicStream = nullptr;
-    g_muteKeyLatched = false;
 }

@@ -95,10 +95,8 @@ void ApplySoundVolume() {
 }
 
 void HandleMuteKey() {
-    const bool held = platform::IsKeyDown(platform::Key::M);
-    if (held && !g_muteKeyLatched) {
-        g_muted = !g_muted;
-        ApplySoundVolume();
-    }
-    g_muteKeyLatched = held;
+    // Two presses between frames are off and on again.
+    if (g_presses.Of(platform::Key::M) % 2 == 0) return;
+    g_muted = !g_muted;
+    ApplySoundVolume();
 }

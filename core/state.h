@@ -8,15 +8,13 @@
 // | g_inTitle, g_firstFrame    | app/flow (frame driver)     | run                           |
 // | g_victoryStart             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
-// | g_fullscreenKeyLatched,    | app/display (F11, Alt+Enter)| run                           |
-// |   g_enterTakenByToggle     |                             |                               |
+// | g_presses                  | app/flow (taken each frame) | run; read by the frame's rules|
 // | g_fullscreenSettle         | app/display (focus churn)   | run; armed by every toggle    |
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
 // | g_frustum                  | world (each frame of play)  | run                           |
 // | g_bullets                  | world/controls, world       | run; the title screen clears  |
 // | g_explosions               | world (hits)                | run; each ends after 2 s      |
 // | g_fireTimer                | world/controls              | run                           |
-// | g_pauseKeyLatched          | world/controls              | run                           |
 // | g_hitTimer                 | world (hits)                | run                           |
 // | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
 // | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
@@ -26,7 +24,6 @@
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
 // | g_whiteTexture             | gl (SetFixedGlState)        | one per GL context            |
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
-// | g_muteKeyLatched           | core/sound (M)              | run                           |
 // | g_settings                 | core/settings, app (options)| run; read before the window   |
 // | g_muted                    | core/sound (M), app (--mute)| run; set before the window    |
 //
@@ -42,6 +39,7 @@
 #include <vector>
 
 #include "core/tick_timer.h"
+#include "platform/input.h"
 #include "platform/sound.h"
 
 class Bullet;
@@ -61,10 +59,10 @@ extern bool g_inTitle;
 extern bool g_firstFrame;
 extern uint32_t g_victoryStart;
 extern char g_windowTitle[256];
+// The presses since the last frame (or frame of the victory lap).
+extern platform::Presses g_presses;
 
 // Fullscreen and focus.
-extern bool g_fullscreenKeyLatched;   // F11 or Alt+Enter must be let go first
-extern bool g_enterTakenByToggle;     // the ENTER of Alt+Enter, until let go
 extern TickTimer g_fullscreenSettle;  // focus lost this soon after a toggle is the toggle's
 
 // The player and the world of play.
@@ -73,9 +71,8 @@ extern Frustum g_frustum;
 // Live shots in firing order; removing an entry destroys the bullet.
 extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern std::vector<std::unique_ptr<Explosion>> g_explosions;
-extern TickTimer g_fireTimer;   // 700 ms between shots
-extern bool g_pauseKeyLatched;  // ESC must be let go before it pauses again
-extern TickTimer g_hitTimer;    // 500 ms between hits, armed at start
+extern TickTimer g_fireTimer;  // 700 ms between shots
+extern TickTimer g_hitTimer;   // 500 ms between hits, armed at start
 
 // Always three after start-up, visited in the order 0, 1, 2.
 extern std::vector<std::unique_ptr<Monster>> g_monsters;
@@ -95,8 +92,7 @@ extern platform::SoundSample* g_bulletFireSample;
 extern platform::SoundSample* g_explodeSample;
 extern platform::SoundSample* g_ughSample;
 extern platform::MusicStream* g_musicStream;
-extern bool g_muted;           // all sound silent (M, --mute)
-extern bool g_muteKeyLatched;  // M must be let go before it toggles again
+extern bool g_muted;  // all sound silent (M, --mute)
 
 // The player's settings (core/settings.h).
 extern Settings g_settings;

@@ -1,4 +1,5 @@
-// Keys sampled once a frame and the cursor used for mouse look.
+// Keys: held ones sampled once a frame, presses counted as they come; and
+// the cursor used for mouse look.
 #pragma once
 
 namespace platform {
@@ -47,8 +48,22 @@ PadAxes GetPadAxes();
 // True while the key is held right now.
 bool IsKeyDown(Key key);
 
-// Every key held right now reads as up until it has been let go, so a key
-// that answered a dialog does not also act on the frame after it.
+// Presses taken from the event queue, so a tap shorter than a frame still
+// counts, and so does each of several: a key going down (its repeats while
+// held are no presses), a mouse button, a gamepad button.
+struct Presses {
+    int count[kKeyCount] = {};
+    int withAlt[kKeyCount] = {};  // of those, made while Alt was held
+    int Of(Key key) const { return count[int(key)]; }
+    int WithAlt(Key key) const { return withAlt[int(key)]; }
+    int WithoutAlt(Key key) const { return count[int(key)] - withAlt[int(key)]; }
+};
+// The presses since the last call, and starts counting afresh.
+Presses TakePresses();
+
+// Every key held right now reads as up until it has been let go, and the
+// presses not yet taken are dropped, so a key that answered a dialog does
+// not also act on the frame after it.
 void LatchHeldKeys();
 
 // Brings held keys and mouse motion up to date without taking a window

@@ -143,6 +143,9 @@ TEST_F(DrawnDialog, KeysCloseBoxAndClicksChooseAsAPushButtonDialogDoes) {
         {"a quit asked for meanwhile", {[] { platform::PostQuit(3); }}, {}, 3},
         {"click on Quit", {pointAt(1)}, {K::MouseLeft}, 1},
         {"click on the first", {pointAt(0)}, {K::MouseLeft}, 0},
+        // Down and up again while the dialog waited: the press is counted all the same.
+        {"ESC tapped between two looks", {[] { script::TapKey(K::Escape); }}, {}, 1},
+        {"a click come and gone on Quit", {pointAt(1), [] { script::TapKey(K::MouseLeft); }}, {}, 1},
         // Pressed on Quit and let go outside: the press moved the focus to Quit.
         {"press on Quit, ENTER", {pointAt(1), Down(K::MouseLeft), PointAt(5, 5), Up(K::MouseLeft)}, {K::Enter}, 1},
         {"the ESC that paused still held, ENTER", {Down(K::Escape), Up(K::Escape)}, {K::Enter}, 0, Down(K::Escape)}};

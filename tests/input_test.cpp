@@ -174,3 +174,31 @@ TEST_F(Input, MTogglesAllSoundOncePerPress) {
               (std::vector<std::string>{"sound volume 0 0", "sound volume 60 80", "sound volume 0 0"}));
     EXPECT_TRUE(g_muted);
 }
+
+// A press and release between two frames (a quick finger on a slow frame) acts once: ENTER on the title, M, F11, ESC
+// in play; two taps of a toggle between frames are there and back.
+TEST_F(Input, ATapBetweenTwoFramesActsOnce) {
+    ReachTitle();
+    script::ClearLog();
+    script::TapKey(Key::Enter);
+    RunFrame();
+    EXPECT_FALSE(g_inTitle) << "ENTER tapped on the title";
+
+    script::TapKey(Key::M);
+    RunFrame();
+    RunFrame();
+    EXPECT_EQ(script::LogLines("sound volume"), std::vector<std::string>{"sound volume 0 0"});
+
+    script::TapKey(Key::F11);
+    RunFrame();
+    script::TapKey(Key::F11);
+    script::TapKey(Key::F11);
+    RunFrame();
+    EXPECT_EQ(script::LogLines("fullscreen"), std::vector<std::string>{"fullscreen on"});
+    EXPECT_TRUE(platform::IsFullscreen());
+
+    script::TapKey(Key::Escape);
+    RunFrame();
+    RunFrame();
+    EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume"), 1) << "ESC tapped in play pauses once";
+}

@@ -247,18 +247,6 @@ void DrawDialog(const DialogView& v) {
     }
 }
 
-// A key that went down since the last look.
-struct KeyEdge {
-    platform::Key key;
-    bool wasDown = false;
-    bool Pressed() {
-        const bool down = platform::IsKeyDown(key);
-        const bool pressed = down && !wasDown;
-        wasDown = down;
-        return pressed;
-    }
-};
-
 }  // namespace
 
 bool DialogRect::Contains(int px, int py) const {
@@ -336,9 +324,7 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
         behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width && kept.height == height;
     const FrozenImage& shown = useKept ? kept : inProgress;
 
-    // Gamepad A chooses the focused button as ENTER does, B quits as ESC does.
-    KeyEdge enter{Key::Enter}, escape{Key::Escape}, left{Key::Left}, right{Key::Right}, tab{Key::Tab},
-        mouse{Key::MouseLeft}, padA{Key::PadA}, padB{Key::PadB};
+    bool mouseWasDown = false;
     DialogView view{&font, &text, &shown, width, height, 0, -1};
     platform::Message resize;
     bool resized = false;
@@ -373,11 +359,15 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
             }
         }
         if (result != 0) break;
-        if (enter.Pressed() | padA.Pressed()) result = view.focus + 1;
-        if (escape.Pressed() | padB.Pressed()) result = platform::kDialogSecondButton;
+        // Presses, not held keys: a tap that came and went while the loop
+        // waited still answers. Gamepad A chooses the focused button as
+        // ENTER does, B quits as ESC does.
+        const platform::Presses presses = platform::TakePresses();
+        if (presses.Of(Key::Enter) + presses.Of(Key::PadA) > 0) result = view.focus + 1;
+        if (presses.Of(Key::Escape) + presses.Of(Key::PadB) > 0) result = platform::kDialogSecondButton;
         if (result != 0) break;
         // Each of the three moves to the other button: there are two.
-        if (left.Pressed() | right.Pressed() | tab.Pressed()) {
+        if ((presses.Of(Key::Left) + presses.Of(Key::Right) + presses.Of(Key::Tab)) % 2 == 1) {
             view.focus = 1 - view.focus;
             dirty = true;
         }
@@ -389,17 +379,20 @@ int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, Dialog
                 if (l.buttons[i].Contains(px, py)) over = i;
         }
         // A push button acts when the button goes up over the one it went
-        // down on.
-        const bool wasDown = mouse.wasDown;
-        if (mouse.Pressed()) {
+        // down on; a click that came and went while the loop waited is both.
+        const bool mouseDown = platform::IsKeyDown(Key::MouseLeft);
+        const bool clicked = presses.Of(Key::MouseLeft) > 0;
+        if (clicked) {
             view.armed = over;
             if (over >= 0) view.focus = over;
             dirty = true;
-        } else if (wasDown && !mouse.wasDown) {
+        }
+        if ((mouseWasDown || clicked) && !mouseDown) {
             if (view.armed >= 0 && view.armed == over) result = view.armed + 1;
             view.armed = -1;
             dirty = true;
         }
+        mouseWasDown = mouseDown;
     }
 
     // Put back the frame that was being drawn, at the size it was drawn at.

@@ -33,15 +33,13 @@ void Fire() {
     }
 }
 
-// Start pauses as ESC does, under the same latch.
-bool PauseKeyHeld() {
-    using platform::Key;
-    return platform::IsKeyDown(Key::Escape) || platform::IsKeyDown(Key::PadStart);
-}
-
 }  // namespace
 
-bool PauseKeyWaiting() { return PauseKeyHeld() && !g_pauseKeyLatched; }
+// Start pauses as ESC does.
+bool PauseKeyWaiting() {
+    using platform::Key;
+    return g_presses.Of(Key::Escape) + g_presses.Of(Key::PadStart) > 0;
+}
 
 void HandlePlayerInput() {
     using platform::IsKeyDown;
@@ -59,10 +57,9 @@ void HandlePlayerInput() {
     if (forward) g_camera.Move(kWalkSpeed);
     if (PauseKeyWaiting()) {
         ShowPauseDialog();
-        g_pauseKeyLatched = true;
+        // The presses that paused are spent; the dialog dropped any others.
+        g_presses = platform::Presses();
     }
-    // Polled again: the key may have been let go while the dialog was open.
-    if (!PauseKeyHeld()) g_pauseKeyLatched = false;
     if (IsKeyDown(Key::Control) || IsKeyDown(Key::MouseLeft) || IsKeyDown(Key::PadA) ||
         pad.rightTrigger >= kTriggerPressed)
         Fire();

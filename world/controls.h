@@ -4,6 +4,6 @@
 #pragma once
 
 void HandlePlayerInput();
-// Whether the next HandlePlayerInput opens the pause: a pause key is down
-// and has been let go since the last pause.
+// Whether the next HandlePlayerInput opens the pause: ESC or Start was
+// pressed since the last frame.
 bool PauseKeyWaiting();

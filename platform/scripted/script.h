@@ -27,7 +27,11 @@ uint32_t Now();
 // Every buffer swap advances the clocks by this much: the cost of a frame.
 void SetFrameCost(uint32_t milliseconds);
 
+// Holding a key that was up is also a press of it.
 void HoldKey(platform::Key key, bool down);
+// A press and release between two looks at the keys: only the press count
+// sees it.
+void TapKey(platform::Key key);
 void ReleaseAllKeys();
 void MoveMouse(int dx, int dy);
 // The gamepad's sticks and trigger until set again; Reset centres them.

@@ -33,6 +33,7 @@ struct State {
     int quitCode = 0;
     std::set<platform::Key> keys;
     std::set<platform::Key> latched;
+    platform::Presses presses;
     int pointerX = -1, pointerY = -1;
     void (*waitHook)(int) = nullptr;
     int waits = 0;
@@ -117,6 +118,7 @@ void Reset(uint32_t now) {
     s.quitCode = 0;
     s.keys.clear();
     s.latched.clear();
+    s.presses = platform::Presses();
     s.pointerX = s.pointerY = -1;
     s.waitHook = nullptr;
     s.waits = 0;
@@ -146,14 +148,24 @@ void AdvanceTime(uint32_t milliseconds) { S().now += milliseconds; }
 uint32_t Now() { return S().now; }
 void SetFrameCost(uint32_t milliseconds) { S().frameCost = milliseconds; }
 
+namespace {
+void CountPress(platform::Key key) {
+    State& s = S();
+    ++s.presses.count[int(key)];
+    if (s.keys.count(platform::Key::Alt)) ++s.presses.withAlt[int(key)];
+}
+}  // namespace
+
 void HoldKey(platform::Key key, bool down) {
     if (down) {
+        if (!S().keys.count(key)) CountPress(key);
         S().keys.insert(key);
     } else {
         S().keys.erase(key);
         S().latched.erase(key);
     }
 }
+void TapKey(platform::Key key) { CountPress(key); }
 void ReleaseAllKeys() {
     S().keys.clear();
     S().latched.clear();
@@ -347,6 +359,7 @@ void LatchHeldKeys() {
                                          "PadB",  "PadStart", "PadBack", "F11",  "Alt",   "Tab"};
     static_assert(sizeof kNames / sizeof *kNames == size_t(kKeyCount), "a name for every key");
     State& s = S();
+    s.presses = Presses();
     std::string line = "latch";
     for (Key key : s.keys) {
         s.latched.insert(key);
@@ -354,6 +367,12 @@ void LatchHeldKeys() {
         line += std::string(" ") + (i < sizeof kNames / sizeof *kNames ? kNames[i] : "?");
     }
     Log(line);
+}
+
+Presses TakePresses() {
+    Presses taken = S().presses;
+    S().presses = Presses();
+    return taken;
 }
 
 bool GetPointerPos(int* x, int* y) {

@@ -40,6 +40,54 @@ SDL_JoystickID InstanceOf(SDL_GameController* pad) {
 constexpr int kLatchSlots = 64;
 bool latched[kLatchSlots] = {};
 
+// Presses counted as the events come, until TakePresses.
+Presses presses;
+
+void CountPress(Key key, bool withAlt) {
+    ++presses.count[int(key)];
+    if (withAlt) ++presses.withAlt[int(key)];
+}
+
+// The game's keys a key event stands for, as RawKeyDown reads them.
+void CountKeyPress(const SDL_KeyboardEvent& key) {
+    if (key.repeat) return;
+    const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+    const SDL_Scancode code = key.keysym.scancode;
+    switch (code) {
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: CountPress(Key::Enter, alt); return;
+    case SDL_SCANCODE_ESCAPE: CountPress(Key::Escape, alt); return;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: CountPress(Key::Control, alt); return;
+    case SDL_SCANCODE_LEFT: CountPress(Key::Left, alt); return;
+    case SDL_SCANCODE_RIGHT: CountPress(Key::Right, alt); return;
+    case SDL_SCANCODE_UP: CountPress(Key::Up, alt); return;
+    case SDL_SCANCODE_DOWN: CountPress(Key::Down, alt); return;
+    case SDL_SCANCODE_W: CountPress(Key::W, alt); break;
+    case SDL_SCANCODE_A: CountPress(Key::A, alt); break;
+    case SDL_SCANCODE_S: CountPress(Key::S, alt); break;
+    case SDL_SCANCODE_D: CountPress(Key::D, alt); break;
+    case SDL_SCANCODE_F11: CountPress(Key::F11, alt); return;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: CountPress(Key::Alt, false); return;
+    case SDL_SCANCODE_TAB: CountPress(Key::Tab, alt); return;
+    default: break;
+    }
+    // M by its label: on some layouts it shares a position with W, A, S or D.
+    if (code == SDL_GetScancodeFromKey(SDLK_m)) CountPress(Key::M, alt);
+}
+
+void CountPadPress(Uint8 button) {
+    const bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: CountPress(Key::PadA, alt); break;
+    case SDL_CONTROLLER_BUTTON_B: CountPress(Key::PadB, alt); break;
+    case SDL_CONTROLLER_BUTTON_START: CountPress(Key::PadStart, alt); break;
+    case SDL_CONTROLLER_BUTTON_BACK: CountPress(Key::PadBack, alt); break;
+    default: break;
+    }
+}
+
 bool RawKeyDown(Key key) {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     switch (key) {
@@ -93,6 +141,13 @@ bool IsKeyDown(Key key) {
 void LatchHeldKeys() {
     for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
         if (RawKeyDown(Key(slot))) latched[slot] = true;
+    presses = Presses();
+}
+
+Presses TakePresses() {
+    const Presses taken = presses;
+    presses = Presses();
+    return taken;
 }
 
 bool GetPointerPos(int* x, int* y) {
@@ -162,6 +217,12 @@ void HandleInputEvent(const SDL_Event& event) {
     if (event.type == SDL_MOUSEMOTION && s.captureActive) {
         s.motionX += event.motion.xrel;
         s.motionY += event.motion.yrel;
+    } else if (event.type == SDL_KEYDOWN) {
+        CountKeyPress(event.key);
+    } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+        if (event.button.button == SDL_BUTTON_LEFT) CountPress(Key::MouseLeft, (SDL_GetModState() & KMOD_ALT) != 0);
+    } else if (event.type == SDL_CONTROLLERBUTTONDOWN) {
+        CountPadPress(event.cbutton.button);
     } else if (event.type == SDL_CONTROLLERDEVICEADDED) {
         // Pads present at start are announced this way too. which: a device index.
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(event.cdevice.which);
