@@ -76,3 +76,40 @@ TEST_F(SdlBackend, KeysStayLiveDuringTheVictoryLap) {
     EXPECT_TRUE(platform::IsKeyDown(platform::Key::Down));
     EXPECT_GT(g_camera.position.z, kCameraStart.z) << "the lap walked forward on a released UP";
 }
+
+// Real key events: a press and release pumped together count one press though the key reads up; Alt+Enter is an
+// ENTER with Alt; a latch drops what was not yet taken.
+TEST_F(SdlBackend, PressesAreCountedFromTheEventQueue) {
+    using platform::Key;
+    platform::TakePresses();
+    Press(XK_Return, true);
+    Press(XK_Return, false);
+    Press(XK_Escape, true);
+    Press(XK_Escape, false);
+    // SDL takes a release and press in the same millisecond for key repeat.
+    platform::PumpInput();
+    Press(XK_Escape, true);
+    Press(XK_Escape, false);
+    platform::PumpInput();
+    EXPECT_FALSE(platform::IsKeyDown(Key::Enter));
+    platform::Presses p = platform::TakePresses();
+    EXPECT_EQ(p.Of(Key::Enter), 1);
+    EXPECT_EQ(p.WithAlt(Key::Enter), 0);
+    EXPECT_EQ(p.Of(Key::Escape), 2);
+    EXPECT_EQ(platform::TakePresses().Of(Key::Escape), 0) << "taken once";
+
+    Press(XK_Alt_L, true);
+    Press(XK_Return, true);
+    Press(XK_Return, false);
+    Press(XK_Alt_L, false);
+    platform::PumpInput();
+    p = platform::TakePresses();
+    EXPECT_EQ(p.WithAlt(Key::Enter), 1);
+    EXPECT_EQ(p.WithoutAlt(Key::Enter), 0);
+
+    Press(XK_F11, true);
+    Press(XK_F11, false);
+    platform::PumpInput();
+    platform::LatchHeldKeys();
+    EXPECT_EQ(platform::TakePresses().Of(Key::F11), 0);
+}
