@@ -8,6 +8,13 @@
 #include "text/dialogs.h"
 #include "text/glf_font.h"
 
+namespace {
+// Focus lost this soon after a toggle is the toggle's doing.
+TickTimer g_fullscreenSettle;
+}  // namespace
+
+void ForgetFullscreenToggle() { g_fullscreenSettle = TickTimer(); }
+
 bool ToggleFullscreen() {
     if (!platform::SetFullscreen(!platform::IsFullscreen())) return false;
     g_fullscreenSettle.Disarm();

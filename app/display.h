@@ -11,6 +11,8 @@ constexpr uint32_t kFullscreenSettleMs = 1000;
 // the window changed. Focus lost for a moment afterwards does not pause
 // the game.
 bool ToggleFullscreen();
+// Program start: no toggle has been made.
+void ForgetFullscreenToggle();
 
 // Called by the frame driver every frame: each press of F11 or Alt+Enter
 // since the last frame toggles. The ENTER of an Alt+Enter is no ENTER press.

@@ -49,6 +49,18 @@ void ApplyCatchRule() {
     }
 }
 
+namespace {
+
+// M, on any screen: mutes or unmutes all sound, once per press; two
+// presses between frames are off and on again.
+void HandleMuteKey() {
+    if (g_presses.Of(platform::Key::M) % 2 == 0) return;
+    g_muted = !g_muted;
+    ApplySoundVolume();
+}
+
+}  // namespace
+
 void TitleFrame() {
     DrawTitle(g_font);
     g_bullets.clear();

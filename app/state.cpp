@@ -1,6 +1,7 @@
 // The definitions of core/state.h, and the one reset.
 #include "core/state.h"
 
+#include "app/display.h"
 #include "camera/camera.h"
 #include "camera/frustum.h"
 #include "core/asset_file.h"
@@ -21,7 +22,6 @@ uint32_t g_victoryStart = 0;
 char g_windowTitle[256] = "";
 
 platform::Presses g_presses;
-TickTimer g_fullscreenSettle;
 
 Camera g_camera;
 Frustum g_frustum;
@@ -39,7 +39,6 @@ Texture g_particleTexture;
 ScreenOverlay g_overlay;
 GlfFont g_font;
 const GlfFont* g_currentFont = nullptr;
-uint32_t g_whiteTexture = 0;
 
 platform::SoundSample* g_bulletFireSample = nullptr;
 platform::SoundSample* g_explodeSample = nullptr;
@@ -58,7 +57,7 @@ void ResetProgramState() {
     g_windowTitle[0] = '\0';
 
     g_presses = platform::Presses();
-    g_fullscreenSettle = TickTimer();
+    ForgetFullscreenToggle();
 
     g_camera = Camera();
     g_frustum = Frustum();

@@ -93,10 +93,3 @@ void ApplySoundVolume() {
         platform::SoundSetVolume(g_settings.musicVolume, g_settings.effectsVolume);
     }
 }
-
-void HandleMuteKey() {
-    // Two presses between frames are off and on again.
-    if (g_presses.Of(platform::Key::M) % 2 == 0) return;
-    g_muted = !g_muted;
-    ApplySoundVolume();
-}

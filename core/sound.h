@@ -14,5 +14,3 @@ void PlaySound(platform::SoundSample* sample);
 
 // The settings' music and effects volume, or silence while g_muted.
 void ApplySoundVolume();
-// M, on any screen: mutes or unmutes all sound, once per press.
-void HandleMuteKey();

@@ -9,7 +9,6 @@
 // | g_victoryStart             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
 // | g_presses                  | app/flow (taken each frame) | run; read by the frame's rules|
-// | g_fullscreenSettle         | app/display (focus churn)   | run; armed by every toggle    |
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
 // | g_frustum                  | world (each frame of play)  | run                           |
 // | g_bullets                  | world/controls, world       | run; the title screen clears  |
@@ -22,16 +21,15 @@
 // | g_skyCache                 | scenery (the sky's copy)    | first sky .. ShutdownGame     |
 // | g_particleTexture          | world/explosion (sprite)    | InitGame .. ShutdownGame      |
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
-// | g_whiteTexture             | gl (SetFixedGlState)        | one per GL context            |
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
 // | g_settings                 | core/settings, app (options)| run; read before the window   |
-// | g_muted                    | core/sound (M), app (--mute)| run; set before the window    |
+// | g_muted                    | app (M, --mute)             | run; set before the window    |
 //
 // ResetProgramState() empties the asset objects without touching GL or the
 // mixer: release them first (ShutdownGame, StopSound) where that matters.
-// g_whiteTexture belongs to the context, not the game, and is left alone;
-// so are g_settings and g_muted, which belong to the player and this run and
-// are settled before start-up runs the reset.
+// g_settings and g_muted belong to the player and this run, are settled
+// before start-up runs the reset, and are left alone. State that one file
+// alone uses lives in that file; the reset calls its Forget... function.
 #pragma once
 
 #include <cstdint>
@@ -62,9 +60,6 @@ extern char g_windowTitle[256];
 // The presses since the last frame (or frame of the victory lap).
 extern platform::Presses g_presses;
 
-// Fullscreen and focus.
-extern TickTimer g_fullscreenSettle;  // focus lost this soon after a toggle is the toggle's
-
 // The player and the world of play.
 extern Camera g_camera;
 extern Frustum g_frustum;
@@ -85,7 +80,6 @@ extern Texture g_particleTexture;  // every burst's sprite
 extern ScreenOverlay g_overlay;
 extern GlfFont g_font;
 extern const GlfFont* g_currentFont;  // between Begin and End
-extern uint32_t g_whiteTexture;       // the current context's white default
 
 // Sounds; null when missing or without a device (then silent).
 extern platform::SoundSample* g_bulletFireSample;

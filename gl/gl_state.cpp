@@ -1,6 +1,9 @@
 #include "gl/gl_state.h"
 
-#include "core/state.h"
+namespace {
+// The current context's white default; a new context makes its own.
+GLuint g_whiteTexture = 0;
+}  // namespace
 
 void SetFixedGlState() {
     glClearColor(0.0f, 0.0f, 1.0f, 0.0f);

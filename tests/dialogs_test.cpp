@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/dialog_templates.h"
 #include "platform/dialog.h"
 #include "platform/scripted/script.h"
 #include "scenery_fixture.h"
+#include "text/dialog_templates.h"
 #include "text/dialogs.h"
 
 TEST(DialogTest, EachDialogShowsItsOwnTextsAndOnlyTheSecondButtonQuits) {

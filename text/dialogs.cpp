@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "core/dialog_templates.h"
 #include "core/state.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "text/dialog_templates.h"
 #include "text/dialog_ui.h"
 
 void ShowGameDialog(int resource) {
