@@ -67,9 +67,8 @@ void TitleFrame() {
 }
 
 float SkyWidening() {
-    GLint viewport[4] = {0, 0, 4, 3};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const long width = viewport[2], height = viewport[3];
+    const long width = g_viewportWidth, height = g_viewportHeight;
+    if (width <= 0 || height <= 0) return 1.0f;
     if (width * 3 <= height * 4) return 1.0f;
     return float(width * 3) / float(height * 4);
 }

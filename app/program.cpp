@@ -1,7 +1,6 @@
 #include "app/program.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdio>
 #include <string>
@@ -9,6 +8,7 @@
 #include "app/display.h"
 #include "app/flow.h"
 #include "app/startup.h"
+#include "camera/matrices.h"
 #include "core/settings.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
@@ -23,9 +23,11 @@ constexpr double kFarPlane = 2000.0;
 void SetProjection(int width, int height) {
     if (height == 0) height = 1;  // minimised windows report 0
     glViewport(0, 0, width, height);
+    g_viewportWidth = width;
+    g_viewportHeight = height;
+    g_projection = PerspectiveMatrix(kFieldOfView, double(width) / double(height), kNearPlane, kFarPlane);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFieldOfView, double(width) / double(height), kNearPlane, kFarPlane);
+    glLoadMatrixf(g_projection.m);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

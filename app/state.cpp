@@ -4,6 +4,7 @@
 #include "app/display.h"
 #include "camera/camera.h"
 #include "camera/frustum.h"
+#include "camera/matrices.h"
 #include "core/asset_file.h"
 #include "core/settings.h"
 #include "monsters/monster.h"
@@ -45,6 +46,10 @@ platform::SoundSample* g_explodeSample = nullptr;
 platform::SoundSample* g_ughSample = nullptr;
 platform::MusicStream* g_musicStream = nullptr;
 bool g_muted = false;
+
+Matrix4 g_projection;
+int g_viewportWidth = 0;
+int g_viewportHeight = 0;
 
 Settings g_settings;
 

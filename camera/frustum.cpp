@@ -2,16 +2,7 @@
 // the cube test against the six planes.
 #include "camera/frustum.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
-
-void Frustum::Extract() {
-    float projection[16], modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    ExtractFrom(projection, modelview);
-}
 
 void Frustum::ExtractFrom(const float proj[16], const float modl[16]) {
     // clip = Projection x Modelview, column-major; clip[3], [7], [11], [15]

@@ -1,5 +1,5 @@
-// The view frustum: six planes in world coordinates taken from the GL
-// projection and modelview matrices, so the monster pass can skip what the
+// The view frustum: six planes in world coordinates taken from the
+// projection and view matrices, so the monster pass can skip what the
 // camera cannot see.
 #pragma once
 
@@ -11,10 +11,8 @@ public:
     // a, b, c, d: a point is inside a plane when a*x + b*y + c*z + d > 0.
     float planes[6][4] = {};
 
-    // Reads the current GL matrices; call after the view is set on an
-    // identity modelview so the planes come out in world coordinates.
-    void Extract();
-    // The same from matrices in GL's column-major order.
+    // From the projection and the view (a world-to-eye modelview, so the
+    // planes come out in world coordinates), in GL's column-major order.
     void ExtractFrom(const float projection[16], const float modelview[16]);
     // Scales the plane to a unit normal; a plane with a zero normal (only
     // degenerate matrices make one) is left as it is.

@@ -22,13 +22,16 @@
 // | g_particleTexture          | world/explosion (sprite)    | InitGame .. ShutdownGame      |
 // | g_font, g_currentFont      | text                        | InitGame .. ShutdownGame      |
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
+// | g_projection,              | app (SetProjection)         | the window's: set with its    |
+// |   g_viewportWidth, ..Height|                             |   size, not by the reset      |
 // | g_settings                 | core/settings, app (options)| run; read before the window   |
 // | g_muted                    | app (M, --mute)             | run; set before the window    |
 //
 // ResetProgramState() empties the asset objects without touching GL or the
 // mixer: release them first (ShutdownGame, StopSound) where that matters.
 // g_settings and g_muted belong to the player and this run, are settled
-// before start-up runs the reset, and are left alone. State that one file
+// before start-up runs the reset, and are left alone; so are the projection
+// and viewport, which belong to the window. State that one file
 // alone uses lives in that file; the reset calls its Forget... function.
 #pragma once
 
@@ -44,6 +47,7 @@ class Bullet;
 class Camera;
 class Explosion;
 class Frustum;
+struct Matrix4;
 class GlfFont;
 class Monster;
 class ScreenOverlay;
@@ -87,6 +91,12 @@ extern platform::SoundSample* g_explodeSample;
 extern platform::SoundSample* g_ughSample;
 extern platform::MusicStream* g_musicStream;
 extern bool g_muted;  // all sound silent (M, --mute)
+
+// The projection GL draws with and the rules' frustum is cut from, and the
+// viewport it was made for (camera/matrices.h).
+extern Matrix4 g_projection;
+extern int g_viewportWidth;
+extern int g_viewportHeight;
 
 // The player's settings (core/settings.h).
 extern Settings g_settings;

@@ -1,10 +1,10 @@
 #include "world/world.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include "camera/camera.h"
 #include "camera/frustum.h"
+#include "camera/matrices.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -17,10 +17,12 @@
 
 namespace {
 
-// The view is set on the identity the frame driver loaded, after the sky.
-void SetView() {
-    const Camera& c = g_camera;
-    gluLookAt(c.position.x, c.position.y, c.position.z, c.target.x, c.target.y, c.target.z, c.up.x, c.up.y, c.up.z);
+// The view replaces the identity the frame driver loaded for the sky; the
+// rules' frustum is cut from the same values GL draws with.
+void SetViewAndFrustum() {
+    const Matrix4 view = ViewMatrix(g_camera);
+    glLoadMatrixf(view.m);
+    g_frustum.ExtractFrom(g_projection.m, view.m);
 }
 
 // Tested on the position before this frame's step, so a bullet is drawn
@@ -98,8 +100,7 @@ void AimMonsters() {
 void UpdateWorld() {
     HandlePlayerInput();
     g_camera.MouseLook();
-    SetView();
-    g_frustum.Extract();
+    SetViewAndFrustum();
     DrawAndAdvanceExplosions();
     UpdateAndDrawBullets();
     UpdateMonsters();
