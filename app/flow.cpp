@@ -114,12 +114,12 @@ void RunFrame() {
     // looks at the keyboard still acts.
     g_presses = platform::TakePresses();
     KeepFrameForPause();
-    ClearAndDrawSky();
 
     if (!g_firstFrame) {
         g_firstFrame = true;
         g_inTitle = true;
     }
+    const bool wasTitle = g_inTitle;
     HandleFullscreenKeys();
     using platform::Key;
     // ENTER is tested first: with both keys pressed, play starts and nobody
@@ -134,6 +134,15 @@ void RunFrame() {
     }
     if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
     HandleMuteKey();
+
+    // The first frame of play shows what every later one does: the eye
+    // already on the ground (the start point lies below it) and the sky in
+    // its own colours, not tinted by the title's letters.
+    if (wasTitle && !g_inTitle) {
+        FollowTerrain();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    ClearAndDrawSky();
 
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);

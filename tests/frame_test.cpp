@@ -235,3 +235,25 @@ TEST_F(Frame, LosingTheFocusPausesOverTheSameFrameAsEscape) {
     }
     EXPECT_EQ(hashes[0], hashes[1]);
 }
+
+// The frame that starts play shows what the next one does: not the start point under the ground, upside down, over
+// a sky still tinted by the title's red. Only the monsters' poses may differ between the two.
+TEST_F(Frame, TheFirstFrameOfPlayLooksLikeTheNext) {
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        ReachTitle();
+        RunFrame();  // the title's red left for the next sky
+        StartPlay();
+        const std::vector<uint8_t> first = ReadFrame(800, 600);
+        RunFrame();
+        const std::vector<uint8_t> second = ReadFrame(800, 600);
+        size_t differing = 0;
+        for (size_t i = 0; i < first.size(); i += 4)
+            differing += std::abs(int(first[i]) - int(second[i])) + std::abs(int(first[i + 1]) - int(second[i + 1])) +
+                             std::abs(int(first[i + 2]) - int(second[i + 2])) >
+                         24;
+        EXPECT_LT(differing, first.size() / 4 / 100) << "pixels that differ from the next frame: " << differing;
+        NewGame();
+        g_inTitle = true;
+    }
+}

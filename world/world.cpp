@@ -80,15 +80,6 @@ void ParkDeadMonsters() {
         if (monster->hitPoints <= 0) monster->Place(kMonsterParking.x, kMonsterParking.y, kMonsterParking.z);
 }
 
-// The eye stands 50 above the ground under it; the target moves by the same
-// amount, so the view keeps its pitch. Seen on screen from the next pass.
-void FollowTerrain() {
-    const Vector3 p = g_camera.position;
-    const Vector3 t = g_camera.target;
-    const float eye = g_terrain->Height(p.x, p.z) + kEyeHeight;
-    g_camera.Place(p.x, eye, p.z, t.x, t.y + (eye - p.y), t.z, 0.0f, 1.0f, 0.0f);
-}
-
 void AimMonsters() {
     for (auto& monster : g_monsters)
         if (monster->hunting) monster->AimAt(g_camera.position);
@@ -96,6 +87,13 @@ void AimMonsters() {
 }
 
 }  // namespace
+
+void FollowTerrain() {
+    const Vector3 p = g_camera.position;
+    const Vector3 t = g_camera.target;
+    const float eye = g_terrain->Height(p.x, p.z) + kEyeHeight;
+    g_camera.Place(p.x, eye, p.z, t.x, t.y + (eye - p.y), t.z, 0.0f, 1.0f, 0.0f);
+}
 
 void UpdateWorld() {
     HandlePlayerInput();
