@@ -52,8 +52,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended"
 # Another window takes the focus: the pause box opens.
 xmessage -title other-program -center "another program" &
 other=$!
-other_window=$(timeout 10 xdotool search --sync --name '^other-program$' | head -n 1) || true
-[[ -n $other_window ]] || { kill "$other"; fail "the other window did not appear"; }
+other_window=$(find_window '^other-program$' 10000) || { kill "$other"; fail "the other window did not appear"; }
 xdotool windowactivate --sync "$other_window" 2>/dev/null || xdotool windowfocus "$other_window"
 find_box "Orvanthe lev 0" >/dev/null || { kill "$other"; screenshot no-pause; fail "losing the focus during play opened no pause box"; }
 screenshot focus-lost

@@ -109,8 +109,8 @@ start_wm() {
     done
     xmessage -title wm-probe probe >/dev/null 2>&1 &
     local probe=$! probeWindow
-    probeWindow=$(timeout "$(( $(patient 10000) / 1000 ))" xdotool search --sync --name '^wm-probe$' | head -n 1) || true
-    [[ -n $probeWindow ]] || { kill "$probe"; fail "the window manager's probe window was never created"; }
+    probeWindow=$(find_window '^wm-probe$' 10000) ||
+        { kill "$probe"; fail "the window manager's probe window was never created"; }
     within 10000 viewable "$probeWindow" ||
         { kill "$probe"; fail "openbox maps no window: a probe window is still unmapped (see wm.log)"; }
     kill "$probe"
@@ -133,10 +133,24 @@ start_game() {
     GAME_PID=$!
 }
 
+# Prints the id of a window whose name matches the pattern $1, waiting a
+# patient bound from $2 ms; returns 1 if none came. Each look is a fresh
+# xdotool: one that walks the window tree while a window goes (SDL makes
+# and drops a window of its own at start) dies of X's BadWindow, and
+# search --sync would die with it.
+find_window() {
+    local deadline=$(( $(now_ms) + $(patient "${2:-10000}") )) id
+    while :; do
+        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1) || true
+        [[ -n $id ]] && { echo "$id"; return 0; }
+        (( $(now_ms) < deadline )) || return 1
+        sleep 0.05
+    done
+}
+
 # Sets GAME_WINDOW to the game's top-level window.
 find_game_window() {
-    GAME_WINDOW=$(timeout 10 xdotool search --sync --name '^Orvanthe$' | head -n 1) || true
-    [[ -n $GAME_WINDOW ]] || fail "no window titled Orvanthe within 10 s"
+    GAME_WINDOW=$(find_window '^Orvanthe$' 10000) || fail "no window titled Orvanthe within $(patient 10000) ms"
 }
 
 # Measures the game window: geometry "XxY+WxH" of the client, client "WxH",
