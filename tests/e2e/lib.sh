@@ -206,7 +206,14 @@ wait_drawn() {
     done
 }
 
-focus() { xdotool windowfocus --sync "$1"; }
+# Gives window $1 the keyboard focus. X refuses the focus to a window that
+# is not viewable (BadMatch): one a window manager has not mapped yet, or
+# has unmapped for a moment while it switches fullscreen. So the window
+# must be viewable first, and a refused try is made again within a bound.
+focus() {
+    within 10000 viewable "$1" || fail "window $1 is never mapped, so it cannot take the focus"
+    within 5000 timeout 10 xdotool windowfocus --sync "$1" 2>/dev/null || fail "window $1 does not take the focus"
+}
 
 # Holds a key long enough for a once-a-frame sample to see it, also when a
 # loaded machine draws only a few frames a second.
