@@ -112,9 +112,18 @@ start_wm() {
     probeWindow=$(find_window '^wm-probe$' 10000) ||
         { kill "$probe"; fail "the window manager's probe window was never created"; }
     within 10000 viewable "$probeWindow" ||
-        { kill "$probe"; fail "openbox maps no window: a probe window is still unmapped (see wm.log)"; }
+        { kill "$probe"; fail "openbox maps no window: a probe window is still unmapped (openbox $(wm_state); see wm.log)"; }
     kill "$probe"
     wait "$probe" 2>/dev/null || true
+}
+
+# What the window manager's process is doing, for a failure message: its
+# state (R running, S sleeping, D in the disk) and the kernel call it waits in.
+wm_state() {
+    local state wchan
+    state=$(awk '/^State:/ {print $2}' "/proc/$E2E_WM_PID/status" 2>/dev/null) || true
+    wchan=$(cat "/proc/$E2E_WM_PID/wchan" 2>/dev/null) || true
+    echo "state ${state:-unknown}, waiting in ${wchan:-unknown}"
 }
 
 # The window is mapped and every ancestor too: it can be read and seen.
