@@ -37,18 +37,6 @@ void NewGame() {
     PlaceCameraAtStart();
 }
 
-// Every monster in index order, whatever its hit points; after a catch the
-// others stand at their starts again and no longer catch.
-void ApplyCatchRule() {
-    for (auto& monster : g_monsters) {
-        if (!monster->Overlaps(g_camera.position, kCatchHalfSize, kCatchHalfSize)) continue;
-        PlaySound(g_ughSample);
-        ShowCaughtDialog();
-        NewGame();
-        g_inTitle = true;
-    }
-}
-
 namespace {
 
 // M, on any screen: mutes or unmutes all sound, once per press; two
@@ -60,11 +48,6 @@ void HandleMuteKey() {
 }
 
 }  // namespace
-
-void TitleFrame() {
-    DrawTitle(g_font);
-    g_bullets.clear();
-}
 
 float SkyWidening() {
     const long width = g_viewportWidth, height = g_viewportHeight;
@@ -84,6 +67,8 @@ void ClearAndDrawSky() {
     g_skyCache.ClearAndDraw({234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f});
 }
 
+namespace {
+
 // The pause shows the frame the player last saw. Where a swap leaves it in
 // the buffer drawn into, it is kept only when the pause is about to open,
 // before the sky covers it; elsewhere every play frame is kept as it is
@@ -93,33 +78,13 @@ void KeepFrameForPause() {
         KeepPresentedFrame();
 }
 
-// Unpaced frames of play, with no messages and no rules, for the three
-// seconds after the last monster died. The first is drawn at once.
-void RunVictoryLap() {
-    g_victoryStart = platform::TickCount();
-    while (platform::TickCount() - g_victoryStart < kVictoryLapMs) {
-        // Keys stay live for the lap's walking and shooting, though no
-        // window message is taken.
-        platform::PumpInput();
-        g_presses = platform::TakePresses();
-        KeepFrameForPause();
-        ClearAndDrawSky();
-        UpdateWorld();
-        platform::SwapWindowBuffers();
-    }
-}
+// How a tick of play ended the game; said to the player once its picture is
+// drawn, so the box stands over the frame that ended it.
+enum class GameEnd { None, Caught, Fell, Won };
 
-void RunFrame() {
-    // Every press since the last frame, however short: a tap between two
-    // looks at the keyboard still acts.
-    g_presses = platform::TakePresses();
-    KeepFrameForPause();
-
-    if (!g_firstFrame) {
-        g_firstFrame = true;
-        g_inTitle = true;
-    }
-    const bool wasTitle = g_inTitle;
+// The title screen's keys, F11 and Alt+Enter, and M, from the presses
+// since the last tick.
+void HandleScreenKeys() {
     HandleFullscreenKeys();
     using platform::Key;
     // ENTER is tested first: with both keys pressed, play starts and nobody
@@ -134,37 +99,82 @@ void RunFrame() {
     }
     if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
     HandleMuteKey();
+}
 
-    // The first frame of play shows what every later one does: the eye
-    // already on the ground (the start point lies below it) and the sky in
-    // its own colours, not tinted by the title's letters.
-    if (wasTitle && !g_inTitle) {
-        FollowTerrain();
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+// One tick of the game: the screen's keys, then the title or a step of
+// the world and the rules that end a game. The victory lap's ticks walk and
+// shoot on without those rules, and its last one ends the game as won.
+GameEnd TickGame() {
+    if (!g_firstFrame) {
+        g_firstFrame = true;
+        g_inTitle = true;
     }
-    ClearAndDrawSky();
-
-    // The pointer belongs to the game only during play.
-    platform::SetMouseCaptured(!g_inTitle);
+    const bool wasTitle = g_inTitle;
+    HandleScreenKeys();
+    // The first tick of play starts with the eye on the ground (the start
+    // point lies below it), as every later one does.
+    if (wasTitle && !g_inTitle) FollowTerrain();
     if (g_inTitle) {
-        TitleFrame();
-    } else {
-        UpdateWorld();
+        g_bullets.clear();
+        return GameEnd::None;
     }
+    TickWorld();
+    if (g_lapTicksLeft > 0) return --g_lapTicksLeft == 0 ? GameEnd::Won : GameEnd::None;
+    if (CaughtByAMonster()) return GameEnd::Caught;
+    if (CameraLeftPlatform()) return GameEnd::Fell;
+    if (AllMonstersDefeated()) g_lapTicksLeft = kVictoryLapTicks;
+    return GameEnd::None;
+}
 
-    ApplyCatchRule();
-    if (CameraLeftPlatform()) {
+// The sky, then the title or what the last tick of play left.
+void DrawGame(bool playJustStarted) {
+    // The first frame of play shows the sky in its own colours, not tinted
+    // by the title's letters.
+    if (playJustStarted) glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    ClearAndDrawSky();
+    if (g_inTitle) {
+        DrawTitle(g_font);
+    } else {
+        DrawWorld();
+    }
+}
+
+void EndGame(GameEnd end) {
+    switch (end) {
+    case GameEnd::None: return;
+    case GameEnd::Caught:
+        PlaySound(g_ughSample);
+        ShowCaughtDialog();
+        break;
+    case GameEnd::Fell:
         PlaySound(g_ughSample);
         ShowFellDialog();
-        g_inTitle = true;
-        NewGame();
+        break;
+    case GameEnd::Won: ShowWinDialog(); break;
     }
-    if (AllMonstersDefeated()) {
-        RunVictoryLap();
-        ShowWinDialog();
-        NewGame();
-        g_inTitle = true;
-    }
+    NewGame();
+    g_inTitle = true;
+}
+
+}  // namespace
+
+bool CaughtByAMonster() {
+    for (auto& monster : g_monsters)
+        if (monster->Overlaps(g_camera.position, kCatchHalfSize, kCatchHalfSize)) return true;
+    return false;
+}
+
+void RunFrame() {
+    // Every press since the last frame, however short: a tap between two
+    // looks at the keyboard still acts.
+    g_presses = platform::TakePresses();
+    KeepFrameForPause();
+    const bool wasTitle = g_inTitle || !g_firstFrame;
+    const GameEnd end = TickGame();
+    // The pointer belongs to the game only during play.
+    platform::SetMouseCaptured(!g_inTitle);
+    DrawGame(wasTitle && !g_inTitle);
+    EndGame(end);
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);

@@ -19,7 +19,7 @@
 
 bool g_inTitle = false;
 bool g_firstFrame = false;
-uint32_t g_victoryStart = 0;
+int g_lapTicksLeft = 0;
 char g_windowTitle[256] = "";
 
 platform::Presses g_presses;
@@ -30,6 +30,8 @@ std::vector<std::unique_ptr<Bullet>> g_bullets;
 std::vector<std::unique_ptr<Explosion>> g_explosions;
 TickTimer g_fireTimer;
 TickTimer g_hitTimer{true, 0};
+Random g_random;
+Camera g_shownView;
 
 std::vector<std::unique_ptr<Monster>> g_monsters;
 
@@ -58,7 +60,7 @@ void ResetProgramState() {
     ForgetReportedAssetProblems();
     g_inTitle = false;
     g_firstFrame = false;
-    g_victoryStart = 0;
+    g_lapTicksLeft = 0;
     g_windowTitle[0] = '\0';
 
     g_presses = platform::Presses();
@@ -71,6 +73,8 @@ void ResetProgramState() {
     ForgetPresentedFrame();
     g_fireTimer = TickTimer();
     g_hitTimer = TickTimer{true, 0};
+    g_random = Random();
+    g_shownView = Camera();
 
     g_monsters.clear();
 

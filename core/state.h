@@ -6,7 +6,7 @@
 // | object                     | owner (who changes it)      | lifetime, who refills it      |
 // |----------------------------|-----------------------------|-------------------------------|
 // | g_inTitle, g_firstFrame    | app/flow (frame driver)     | run                           |
-// | g_victoryStart             | app/flow (victory lap)      | run                           |
+// | g_lapTicksLeft             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
 // | g_presses                  | app/flow (taken each frame) | run; read by the frame's rules|
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
@@ -15,6 +15,8 @@
 // | g_explosions               | world (hits)                | run; each ends after 2 s      |
 // | g_fireTimer                | world/controls              | run                           |
 // | g_hitTimer                 | world (hits)                | run                           |
+// | g_random                   | world/explosion             | run; seeded as at start       |
+// | g_shownView                | world (each tick of play)   | run                           |
 // | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
 // | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
 // | g_skyTexture, g_overlay    | scenery                     | InitGame .. ShutdownGame      |
@@ -39,6 +41,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/random.h"
 #include "core/tick_timer.h"
 #include "platform/input.h"
 #include "platform/sound.h"
@@ -59,7 +62,7 @@ class Texture;
 // The frame driver.
 extern bool g_inTitle;
 extern bool g_firstFrame;
-extern uint32_t g_victoryStart;
+extern int g_lapTicksLeft;  // ticks of the victory lap still to run; 0 outside it
 extern char g_windowTitle[256];
 // The presses since the last frame (or frame of the victory lap).
 extern platform::Presses g_presses;
@@ -72,6 +75,11 @@ extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern std::vector<std::unique_ptr<Explosion>> g_explosions;
 extern TickTimer g_fireTimer;  // 700 ms between shots
 extern TickTimer g_hitTimer;   // 500 ms between hits, armed at start
+// Every random number the world draws; seeded 1 at start.
+extern Random g_random;
+// The view as the last tick's rules saw it, after turning and before the eye
+// follows the ground: what that tick's picture shows.
+extern Camera g_shownView;
 
 // Always three after start-up, visited in the order 0, 1, 2.
 extern std::vector<std::unique_ptr<Monster>> g_monsters;

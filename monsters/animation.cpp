@@ -1,6 +1,6 @@
 // Keyframe animation and drawing of a monster: six keyframes per animation,
-// shown as they are (no interpolation) in immediate mode, stepped by a
-// per-monster 60 ms tick timer.
+// stepped by a per-monster 60 ms timer in the tick and shown as they are
+// (no blending between keyframes) in immediate mode.
 #include <GL/gl.h>
 
 #include "gl/gl_state.h"
@@ -12,12 +12,17 @@ bool Monster::AnimationTimerTick(uint32_t intervalMs) {
     return false;
 }
 
-void Monster::Draw() {
-    if (!HasModel()) return;
+int32_t Monster::StepAnimation() {
     if (animFrame > kAnimationLength - 1) animFrame = 0;
     const int32_t keyframe = animStart + animFrame;
+    if (AnimationTimerTick(kAnimationIntervalMs)) ++animFrame;
+    return keyframe;
+}
+
+void Monster::DrawKeyframe(int32_t keyframe) const {
+    if (!HasModel()) return;
     // Only reachable if a caller picks an animation the model lacks.
-    if (keyframe < 0 || keyframe >= header.num_frames || animFrame < 0) return;
+    if (keyframe < 0 || keyframe >= header.num_frames) return;
 
     glPushName(1);
     glEnable(GL_TEXTURE_2D);
@@ -36,16 +41,15 @@ void Monster::Draw() {
         }
     }
     glEnd();
-    if (AnimationTimerTick(kAnimationIntervalMs)) ++animFrame;
     glDisable(GL_TEXTURE_2D);
     glPopName();
 }
 
-void Monster::DrawAtPosition() {
+void Monster::DrawShown() const {
     if (!HasModel()) return;
     glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
-    glRotatef(heading, 0.0f, 1.0f, 0.0f);
-    Draw();
+    glTranslatef(shownPosition.x, shownPosition.y, shownPosition.z);
+    glRotatef(shownHeading, 0.0f, 1.0f, 0.0f);
+    DrawKeyframe(shownKeyframe);
     glPopMatrix();
 }

@@ -1,6 +1,6 @@
 // Monster behaviour: waking three seconds after first being seen, chasing
-// the camera a hundredth of the gap per frame in view, turning toward it,
-// the collision box test, and the per-frame monster pass.
+// the camera a hundredth of the gap per tick in view, turning toward it,
+// the collision box test, and the tick's monster pass.
 #include <cmath>
 
 #include "camera/camera.h"
@@ -103,6 +103,7 @@ bool AllMonstersDefeated() {
 void UpdateMonsters() {
     for (auto& owned : g_monsters) {
         Monster& m = *owned;
+        m.shownInView = false;
         // Parked monsters are skipped too, so the terrain is never asked
         // about the parking spot.
         if (!m.InGame()) continue;
@@ -117,6 +118,14 @@ void UpdateMonsters() {
         } else {
             m.SetAnimation(kIdleAnimation);
         }
-        m.DrawAtPosition();
+        m.shownInView = true;
+        m.shownPosition = m.position;
+        m.shownHeading = m.heading;
+        m.shownKeyframe = m.StepAnimation();
     }
+}
+
+void DrawMonsters() {
+    for (const auto& m : g_monsters)
+        if (m->shownInView) m->DrawShown();
 }

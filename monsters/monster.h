@@ -69,13 +69,24 @@ public:
     // Still playing: has a model and at least one hit point.
     bool InGame() const { return HasModel() && hitPoints >= 1; }
 
+    // What the last tick left to be drawn: whether the monster was in view
+    // then, where it stood, which way it faced and the keyframe it showed.
+    bool shownInView = false;
+    Vector3 shownPosition;
+    float shownHeading = 90.0f;
+    int32_t shownKeyframe = kIdleAnimation;
+
     void SetAnimation(int32_t startFrame) { animStart = startFrame; }
     // True exactly when this call found the timer idle and started it.
     bool AnimationTimerTick(uint32_t intervalMs);
-    // The current keyframe in the current transform; then the animation
-    // steps when due. Draws nothing without a model.
-    void Draw();
-    void DrawAtPosition();
+    // The keyframe on show now (the animation's start plus its step); then
+    // the animation steps when due.
+    int32_t StepAnimation();
+    // That keyframe in the current transform. Draws nothing without a
+    // model, or for a keyframe the model lacks.
+    void DrawKeyframe(int32_t keyframe) const;
+    // The shown keyframe where the monster stood, turned as it faced.
+    void DrawShown() const;
 
     void Place(float x, float y, float z);
     void UpdateHunting();
@@ -102,6 +113,8 @@ void ResetMonsters();
 // true when every monster with a model is below 1 hit point.
 bool AllMonstersDefeated();
 
-// The per-frame monster pass: in-view monsters stand on the terrain, wake,
-// chase and are drawn.
+// The tick's monster pass: in-view monsters stand on the terrain, wake,
+// chase, step their animation and are noted to be drawn.
 void UpdateMonsters();
+// Every monster the last tick noted in view, in index order.
+void DrawMonsters();

@@ -30,12 +30,12 @@ protected:
         glLoadIdentity();
     }
 
-    // The x of each corner Draw (or DrawAtPosition) sends, in order, to the nearest pixel.
-    std::vector<long> Corners(bool atPosition = false) {
+    // The x of each corner the step's keyframe (or the shown monster) sends, in order, to the nearest pixel.
+    std::vector<long> Corners(bool shown = false) {
         GLfloat buffer[256];
         glFeedbackBuffer(256, GL_3D, buffer);
         glRenderMode(GL_FEEDBACK);
-        atPosition ? monster_.DrawAtPosition() : monster_.Draw();
+        shown ? monster_.DrawShown() : monster_.DrawKeyframe(monster_.StepAnimation());
         const GLint n = glRenderMode(GL_RENDER);
         std::vector<long> xs;
         for (GLint i = 0; i < n;) {
@@ -59,7 +59,7 @@ protected:
 }  // namespace
 
 // Started 96 ms before the tick count wraps, so the timer runs out across it.
-TEST_F(Animation, OneKeyframePer100MsAtA20MsDrawAcrossTheTickWrap) {
+TEST_F(Animation, OneKeyframePer100MsAtA20MsTickAcrossTheTickWrap) {
     monster_.SetAnimation(kIdleAnimation);
     std::vector<int> shown, advancedAt;
     for (uint32_t t = 0; t <= 220; t += 20) {
@@ -76,7 +76,7 @@ TEST_F(Animation, CornersGoZeroTwoOneAndOffsetsWrapAndCarryOver) {
     script::SetTime(5000);
     monster_.animFrame = 5;
     EXPECT_EQ(Corners(), (std::vector<long>{60, 62, 61})) << "keyframe 6, corners 0, 2, 1";
-    EXPECT_EQ(monster_.animFrame, 6) << "the draw that starts the timer advances past 5";
+    EXPECT_EQ(monster_.animFrame, 6) << "the step that starts the timer advances past 5";
     EXPECT_EQ(DrawnKeyframe(), 1) << "wrapped to offset 0";
     EXPECT_EQ(monster_.animFrame, 0);
 
@@ -93,8 +93,9 @@ TEST_F(Animation, TheHeadingTurnsTheModelAboutItsPosition) {
     glLoadIdentity();
     glOrtho(0, kWindowWidth, 0, kWindowHeight, -10, 10);  // deep enough for the turned corners
     glMatrixMode(GL_MODELVIEW);
-    monster_.Place(100, 300, 0);
-    monster_.heading = 90;
+    monster_.shownPosition = Vector3(100, 300, 0);
+    monster_.shownHeading = 90;
+    monster_.shownKeyframe = 0;
     EXPECT_EQ(Corners(true).at(0), 108);
 }
 
@@ -104,9 +105,9 @@ TEST_F(Animation, AMonsterInFrontShowsItsSkin) {
     SetProjection(kWindowWidth, kWindowHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gluLookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
-    monster_.Place(0, 0, -150);
-    monster_.heading = 30;
-    monster_.DrawAtPosition();
+    monster_.shownPosition = Vector3(0, 0, -150);
+    monster_.shownHeading = 30;
+    monster_.DrawShown();
     EXPECT_TRUE(Near(ReadPixel(400, 360), kSkinUpper));
     EXPECT_TRUE(Near(ReadPixel(400, 240), kSkinLower)) << "the skin's bottom rows are t = 0: the box's lower half";
     EXPECT_TRUE(Near(ReadPixel(40, 40), {0, 0, 255})) << "the clear colour around it";

@@ -122,7 +122,8 @@ TEST_F(Controls, ABulletIsALitRedSphere) {
     Bullet b;
     b.Aim(Vector3(0, -10, 0), Vector3(0, -10, -1));  // starts at (0, 0, 0), moves to (0, 0, -10)
     b.direction = b.direction * 2.0f;                // first step: 20 units
-    b.UpdateAndDraw();
+    b.Move();
+    b.Draw();
     // Radius 5 at distance 20 reaches about 187 pixels from the centre.
     const Pixel centre = ReadPixel(400, 300), rim = ReadPixel(400 + 183, 300);
     EXPECT_TRUE(centre.r > 230 && centre.g < 20 && centre.b < 20);

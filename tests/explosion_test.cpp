@@ -50,7 +50,7 @@ TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
     }
     EXPECT_FALSE(allSame) << "each particle draws its own random values";
 
-    e.DrawAndAdvance();
+    e.Advance();
     for (int i = 0; i < kParticleCount; ++i) {
         const Particle &p = e.particles[i], &s = start[size_t(i)];
         // The same float steps as the game's, so equal to the bit.
@@ -65,7 +65,7 @@ TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
         e.colourIndex = index;
         Particle& p = e.particles[0];
         p.life = 0.001f;
-        e.DrawAndAdvance();
+        e.Advance();
         EXPECT_TRUE(p.life == 0.0f && p.position.x == -1.0f);
         const float* want = kParticleColours[row];
         EXPECT_TRUE(p.red == want[0] && p.green == want[1] && p.blue == want[2]) << index;
@@ -85,14 +85,15 @@ TEST_F(ExplosionTest, OneCallWithTheSharedSpriteOrNoneDrawsThePixelsOfSquaresDra
             ReleaseParticleSprite();
             EXPECT_FALSE(glIsTexture(name)) << "the sprite's name is given back";
         }
-        std::srand(99);
+        g_random.Seed(99);
         Explosion e(2, -1, -30);
         e.colourIndex = 5;  // respawns show in their own row
         // Through the spread, the fading and the first respawns.
         for (int frame = 0; frame < 30; ++frame) {
             const std::vector<Particle> before(e.particles.get(), e.particles.get() + kParticleCount);
             const auto want = DrawnBy([&] { DrawOneByOne(before, *sprite); });
-            ASSERT_TRUE(DrawnBy([&] { e.DrawAndAdvance(); }) == want) << "frame " << frame;
+            e.Advance();
+            ASSERT_TRUE(DrawnBy([&] { e.Draw(); }) == want) << "frame " << frame;
         }
         EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
     }

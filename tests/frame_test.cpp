@@ -74,7 +74,7 @@ void SetUpFullLoad() {
         g_bullets.push_back(std::make_unique<Bullet>());
         g_bullets.back()->Aim(Vector3(234.0f, -160.0f, z), Vector3(234.0f, -160.0f, z - 1.0f));
     }
-    std::srand(20261207);
+    g_random.Seed(20261207);
     g_explosions.push_back(std::make_unique<Explosion>(234.0f, -150.0f, -500.0f));
     const Vector3 eye = g_camera.position;
     g_explosions.push_back(std::make_unique<Explosion>(eye.x - 8.0f, eye.y - 4.0f, eye.z - 45.0f));

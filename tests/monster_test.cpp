@@ -168,21 +168,27 @@ TEST_F(Monsters, MonstersWithoutAModelAreLeftOutOfTheWinTestAndOfPlay) {
 }
 
 // The lap's frames are the swaps before the win dialog: at 0, 20, ... 2980 ms; a slow clock still draws one.
-TEST_F(Monsters, AWinRunsAThreeSecondLapThenTheDialogAndANewGameOnTheTitle) {
+// The lap is 150 ticks of play however long a frame takes (as three seconds of frames it was one frame when a
+// frame took five seconds).
+TEST_F(Monsters, AWinRunsA150TickLapThenTheDialogAndANewGameOnTheTitle) {
     for (uint32_t cost : {20u, 5000u}) {
         for (int i = 0; i < 3; ++i) M(i).hitPoints = 0;
         script::SetFrameCost(cost);
         script::ClearLog();
+        for (int i = 0; i < kVictoryLapTicks; ++i) RunFrame();
+        EXPECT_EQ(script::CountLog("dialog"), 0) << "the lap still runs";
+        EXPECT_FALSE(g_inTitle);
         RunFrame();
         const auto log = script::Log();
         const auto dialog =
             std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("dialog", 0) == 0; });
         ASSERT_NE(dialog, log.end());
         EXPECT_NE(dialog->find("You win"), std::string::npos);
-        EXPECT_EQ(std::count(log.begin(), dialog, "swap"), cost == 20 ? 150 : 1);
+        EXPECT_EQ(std::count(log.begin(), dialog, "swap"), kVictoryLapTicks) << "the kill's frame and the lap's";
         EXPECT_EQ(script::CountLog("sound play data/ugh.wav"), 0) << "no sound for a win";
         for (int i = 0; i < 3; ++i)
             EXPECT_TRUE(M(i).hitPoints == kNewGameHitPoints && M(i).position.x == kMonsterStarts[i].x) << i;
+        EXPECT_TRUE(g_inTitle);
         StartPlay();
     }
 }

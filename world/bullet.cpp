@@ -47,8 +47,7 @@ void Bullet::Aim(Vector3 from, Vector3 to) {
 
 void Bullet::Move() { position -= direction * kSpeedFactor; }
 
-void Bullet::UpdateAndDraw() {
-    Move();
+void Bullet::Draw() const {
     const GLuint sphere = SphereList();
     if (sphere == 0) return;
     glPushMatrix();

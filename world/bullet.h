@@ -17,7 +17,8 @@ public:
     // Starts 10 units above `from`, flying toward `to`.
     void Aim(Vector3 from, Vector3 to);
     void Move();
-    void UpdateAndDraw();
+    // A lit red sphere where it stands.
+    void Draw() const;
 };
 
 // Outside x -200..2000 or z -2000..200 (both ends inside), or so far above

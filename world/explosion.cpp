@@ -1,11 +1,11 @@
-// Explosion particles: construction with the C library's rand, drawing as
-// additive, fading squares, and the respawn of faded particles.
+// Explosion particles: construction from the world's random source, the
+// tick's motion and respawn of faded particles, and drawing what the tick
+// left as additive, fading squares.
 #include "world/explosion.h"
 
 #include <GL/gl.h>
 
-#include <cstdlib>
-
+#include "core/random.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/clock.h"
@@ -21,7 +21,7 @@ namespace {
 
 const Vector3 kGravity(0.0f, -0.8f, 0.0f);
 
-float RandomFade() { return float(double(std::rand() % 100) / 1000.0 + 0.003); }
+float RandomFade() { return float(double(g_random.Next() % 100) / 1000.0 + 0.003); }
 
 // Any index picks a row of the table: negative and large ones wrap.
 int ParticleColourRow(int32_t index) {
@@ -68,10 +68,9 @@ void ReleaseParticleSprite() {
     g_particleTexture = Texture();
 }
 
-Explosion::Explosion(float x, float y, float z) : particles(new Particle[kParticleCount]) {
+Explosion::Explosion(float x, float y, float z)
+    : particles(new Particle[kParticleCount]), shown(new ShownParticle[kParticleCount]) {
     startTick = platform::TickCount();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, g_particleTexture.textureId);
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
         p.position = Vector3(x, y, z);
@@ -82,9 +81,9 @@ Explosion::Explosion(float x, float y, float z) : particles(new Particle[kPartic
         p.green = kParticleColours[0][1];
         p.blue = kParticleColours[0][2];
         // Calls in this order: x, y, z. x is offset by 26, not 25.
-        const float vx = float(((std::rand() % 50) - 26) * 3000);
-        const float vy = float(((std::rand() % 50) - 25) * 3000);
-        const float vz = float(((std::rand() % 50) - 25) * 3000);
+        const float vx = float(((g_random.Next() % 50) - 26) * 3000);
+        const float vy = float(((g_random.Next() % 50) - 25) * 3000);
+        const float vz = float(((g_random.Next() % 50) - 25) * 3000);
         p.velocity = Vector3(vx, vy, vz);
         p.gravity = kGravity;
     }
@@ -94,9 +93,9 @@ void Explosion::Respawn(Particle& p) {
     p.life = 0.0f;
     p.fade = RandomFade();
     p.position = Vector3(-1.0f, 0.0f, 0.0f);
-    const float vx = float((std::rand() % 60) - 32) + respawnSpeedX;
-    const float vy = float((std::rand() % 60) - 30) + respawnSpeedY;
-    const float vz = float((std::rand() % 60) - 30);
+    const float vx = float((g_random.Next() % 60) - 32) + respawnSpeedX;
+    const float vy = float((g_random.Next() % 60) - 30) + respawnSpeedY;
+    const float vz = float((g_random.Next() % 60) - 30);
     p.velocity = Vector3(vx, vy, vz);
     const float* colour = kParticleColours[ParticleColourRow(colourIndex)];
     p.red = colour[0];
@@ -104,7 +103,26 @@ void Explosion::Respawn(Particle& p) {
     p.blue = colour[2];
 }
 
-void Explosion::DrawAndAdvance() {
+void Explosion::Advance() {
+    const float divisor = slowdown * 1000.0f;
+    shownCount = 0;
+    for (int i = 0; i < kParticleCount; ++i) {
+        Particle& p = particles[i];
+        if (!p.active) continue;
+        shown[shownCount++] = {p.position, {p.red, p.green, p.blue, p.life}};
+        p.position.x += p.velocity.x / divisor;
+        p.position.y += p.velocity.y / divisor;
+        p.position.z += p.velocity.z / divisor;
+        p.velocity += p.gravity;
+        p.life -= p.fade;
+        // Respawned with life 0: a faded particle adds nothing more.
+        if (p.life < 0.0f) Respawn(p);
+    }
+}
+
+void Explosion::Draw() const {
+    // A burst born this tick is first seen after its first step.
+    if (shownCount == 0) return;
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     // Without its sprite the burst is plain squares (the white default).
@@ -114,45 +132,30 @@ void Explosion::DrawAndAdvance() {
     // The colour the last square was drawn in stays current, as it did when
     // each was drawn on its own.
     float last[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const float divisor = slowdown * 1000.0f;
-    int drawn = 0;
-    for (int i = 0; i < kParticleCount; ++i) {
-        Particle& p = particles[i];
-        if (!p.active) continue;
+    for (int i = 0; i < shownCount; ++i) {
+        const ShownParticle& p = shown[i];
         const float px = p.position.x, py = p.position.y, pz = p.position.z;
         // A square in the x-y plane, not turned toward the viewer.
         const float corners[kCorners][3] = {{px + 0.5f, py + 0.5f, pz},
                                             {px - 0.5f, py + 0.5f, pz},
                                             {px + 0.5f, py - 0.5f, pz},
                                             {px - 0.5f, py - 0.5f, pz}};
-        last[0] = p.red;
-        last[1] = p.green;
-        last[2] = p.blue;
-        last[3] = p.life;
+        for (int k = 0; k < 4; ++k) last[k] = p.colour[k];
         for (int c = 0; c < kCorners; ++c) {
-            float* at = cornerPositions[kCorners * drawn + c];
-            float* colour = cornerColours[kCorners * drawn + c];
+            float* at = cornerPositions[kCorners * i + c];
+            float* colour = cornerColours[kCorners * i + c];
             for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
             for (int k = 0; k < 4; ++k) colour[k] = last[k];
         }
-        ++drawn;
-
-        p.position.x += p.velocity.x / divisor;
-        p.position.y += p.velocity.y / divisor;
-        p.position.z += p.velocity.z / divisor;
-        p.velocity += p.gravity;
-        p.life -= p.fade;
-        // Respawned with life 0: a faded particle adds nothing more.
-        if (p.life < 0.0f) Respawn(p);
     }
-    if (drawn > 0) {
+    {
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glVertexPointer(3, GL_FLOAT, 0, cornerPositions);
         glColorPointer(4, GL_FLOAT, 0, cornerColours);
         glTexCoordPointer(2, GL_FLOAT, 0, cornerTexCoords);
-        glDrawElements(GL_TRIANGLES, kSquareIndices * drawn, GL_UNSIGNED_SHORT, squareIndices);
+        glDrawElements(GL_TRIANGLES, kSquareIndices * shownCount, GL_UNSIGNED_SHORT, squareIndices);
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);

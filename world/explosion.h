@@ -1,7 +1,7 @@
 // The burst shown where a bullet damages a monster: 1000 textured squares
 // flying out from one point, fading at their own rates and blended
-// additively over the scene. Motion is per frame like the rest of the game;
-// the world pass removes a burst once it is more than 800 ms old. All bursts
+// additively over the scene. Motion is per tick like the rest of the world;
+// the tick removes a burst once it is more than 800 ms old. All bursts
 // share one sprite, loaded with the game, so a hit costs no upload.
 #pragma once
 
@@ -18,10 +18,16 @@ constexpr const char* kParticleTexture = "data/particle.bmp";
 
 extern const float kParticleColours[kParticleColourRows][3];
 
+// A particle as a tick left it to be drawn.
+struct ShownParticle {
+    Vector3 position;
+    float colour[4];  // red, green, blue, and life as alpha
+};
+
 struct Particle {
     bool active = false;
     float life = 0.0f;  // the particle's alpha
-    float fade = 0.0f;  // taken from life every frame
+    float fade = 0.0f;  // taken from life every tick
     float red = 0.0f;
     float green = 0.0f;
     float blue = 0.0f;
@@ -46,15 +52,21 @@ public:
     int32_t colourIndex = 0;
     uint32_t startTick = 0;
     std::unique_ptr<Particle[]> particles;
+    // What the last tick left to be drawn: every active particle as it stood
+    // before that tick's step. Nothing until the burst's first tick.
+    std::unique_ptr<ShownParticle[]> shown;
+    int shownCount = 0;
 
-    // Builds the burst at (x, y, z), stamped with the current tick, and
-    // leaves texturing on with the shared sprite bound.
+    // Builds the burst at (x, y, z), stamped with the current tick, drawing
+    // its random values from g_random.
     Explosion(float x, float y, float z);
     Explosion(const Explosion&) = delete;
     Explosion& operator=(const Explosion&) = delete;
 
-    // Draws every active particle as it stood before this frame's step, in
-    // one call, and advances each in index order.
-    void DrawAndAdvance();
+    // The tick's part: notes every active particle as it stands, then
+    // advances each in index order.
+    void Advance();
+    // What the last Advance noted, in one call.
+    void Draw() const;
     void Respawn(Particle& p);
 };

@@ -17,22 +17,20 @@
 
 namespace {
 
-// The view replaces the identity the frame driver loaded for the sky; the
-// rules' frustum is cut from the same values GL draws with.
-void SetViewAndFrustum() {
-    const Matrix4 view = ViewMatrix(g_camera);
-    glLoadMatrixf(view.m);
-    g_frustum.ExtractFrom(g_projection.m, view.m);
+// The rules' frustum is cut from the view this tick's picture will show.
+void SetShownViewAndFrustum() {
+    g_shownView = g_camera;
+    g_frustum.ExtractFrom(g_projection.m, ViewMatrix(g_shownView).m);
 }
 
-// Tested on the position before this frame's step, so a bullet is drawn
+// Tested on the position before this tick's step, so a bullet is drawn
 // once outside the box before it goes.
-void UpdateAndDrawBullets() {
+void MoveBullets() {
     for (size_t i = 0; i < g_bullets.size();) {
         if (OutsidePlayBox(g_bullets[i]->position)) {
             g_bullets.erase(g_bullets.begin() + long(i));
         } else {
-            g_bullets[i]->UpdateAndDraw();
+            g_bullets[i]->Move();
             ++i;
         }
     }
@@ -40,10 +38,10 @@ void UpdateAndDrawBullets() {
 
 // An expired burst is destroyed and the one moving into its place is looked
 // at in the same pass.
-void DrawAndAdvanceExplosions() {
+void AdvanceExplosions() {
     for (size_t i = 0; i < g_explosions.size();) {
         if (platform::TickCount() - g_explosions[i]->startTick <= kExplosionLifeMs) {
-            g_explosions[i]->DrawAndAdvance();
+            g_explosions[i]->Advance();
             ++i;
         } else {
             g_explosions.erase(g_explosions.begin() + long(i));
@@ -95,17 +93,26 @@ void FollowTerrain() {
     g_camera.Place(p.x, eye, p.z, t.x, t.y + (eye - p.y), t.z, 0.0f, 1.0f, 0.0f);
 }
 
-void UpdateWorld() {
+void TickWorld() {
     HandlePlayerInput();
     g_camera.MouseLook();
-    SetViewAndFrustum();
-    DrawAndAdvanceExplosions();
-    UpdateAndDrawBullets();
+    SetShownViewAndFrustum();
+    AdvanceExplosions();
+    MoveBullets();
     UpdateMonsters();
     HitMonsters();
     ParkDeadMonsters();
-    g_terrain->Draw();
-    g_overlay.Draw();
     AimMonsters();
     FollowTerrain();
+}
+
+void DrawWorld() {
+    // The view replaces the identity the sky was drawn on.
+    const Matrix4 view = ViewMatrix(g_shownView);
+    glLoadMatrixf(view.m);
+    for (const auto& explosion : g_explosions) explosion->Draw();
+    for (const auto& bullet : g_bullets) bullet->Draw();
+    DrawMonsters();
+    g_terrain->Draw();
+    g_overlay.Draw();
 }

@@ -138,10 +138,7 @@ int main(int argc, char** argv) {
         glDisable(GL_CULL_FACE);
         DrawGround();
         if (cull) glEnable(GL_CULL_FACE);
-        // The keyframe on show is the animation's start plus its step.
-        monster.SetAnimation(frame);
-        monster.animFrame = 0;
-        monster.Draw();
+        monster.DrawKeyframe(frame);
         glFinish();
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%02d.png", frame);
