@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "core/state.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "text/dialog_ui.h"
@@ -9,16 +10,18 @@
 #include "text/glf_font.h"
 
 namespace {
-// Focus lost this soon after a toggle is the toggle's doing.
-TickTimer g_fullscreenSettle;
+// Focus lost this soon after a toggle is the toggle's doing. On the
+// desktop's clock, not the game's: it is about the window manager.
+bool g_toggled = false;
+uint32_t g_toggleTime = 0;
 }  // namespace
 
-void ForgetFullscreenToggle() { g_fullscreenSettle = TickTimer(); }
+void ForgetFullscreenToggle() { g_toggled = false; }
 
 bool ToggleFullscreen() {
     if (!platform::SetFullscreen(!platform::IsFullscreen())) return false;
-    g_fullscreenSettle.Disarm();
-    g_fullscreenSettle.Arm();
+    g_toggled = true;
+    g_toggleTime = platform::TickCount();
     // The player's choice is kept for the next run.
     g_settings.fullscreen = platform::IsFullscreen();
     SaveSettings();
@@ -35,7 +38,7 @@ void HandleFullscreenKeys() {
 
 void HandleFocusLost() {
     if (g_inTitle || platform::WindowFocused()) return;
-    if (g_fullscreenSettle.armed && !g_fullscreenSettle.RunOut(kFullscreenSettleMs)) return;
+    if (g_toggled && platform::TickCount() - g_toggleTime <= kFullscreenSettleMs) return;
     // Between frames: the one just presented is still in the buffer.
     if (CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
     ShowPauseDialog();

@@ -164,16 +164,28 @@ bool CaughtByAMonster() {
     return false;
 }
 
-void RunFrame() {
-    // Every press since the last frame, however short: a tap between two
-    // looks at the keyboard still acts.
+namespace {
+
+// When the next tick is due on the platform's clock; unset before the
+// first frame.
+bool g_clockRunning = false;
+uint32_t g_nextTickTime = 0;
+
+// One tick at game time `time`, with every press since the last tick,
+// however short: a tap between two looks at the keyboard still acts.
+GameEnd Tick(uint32_t time) {
+    g_gameTime = time;
+    ++g_ticks;
     g_presses = platform::TakePresses();
     KeepFrameForPause();
-    const bool wasTitle = g_inTitle || !g_firstFrame;
-    const GameEnd end = TickGame();
+    return TickGame();
+}
+
+// The picture of the last tick, then what that tick ended, presented.
+void Present(bool playJustStarted, GameEnd end) {
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);
-    DrawGame(wasTitle && !g_inTitle);
+    DrawGame(playJustStarted);
     EndGame(end);
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
@@ -181,4 +193,34 @@ void RunFrame() {
     // Only play frames: the pause opens only in play.
     if (!g_inTitle && CanDrawDialogs(g_font) && !platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
     platform::SwapWindowBuffers();
+}
+
+bool InTitle() { return g_inTitle || !g_firstFrame; }
+
+}  // namespace
+
+void ForgetGameClock() { g_clockRunning = false; }
+
+void RunFrame() {
+    const bool wasTitle = InTitle();
+    const GameEnd end = Tick(platform::TickCount());
+    Present(wasTitle && !InTitle(), end);
+}
+
+void RunFrameAt(uint32_t now) {
+    // Time the game did not see (a dialog open, the window hidden, a stall
+    // longer than kMaxCatchUpMs) is not played out: the clock moves on, so
+    // timers run on as they always did, but the world makes no steps for it.
+    if (!g_clockRunning || int32_t(now - g_nextTickTime) > int32_t(kMaxCatchUpMs)) {
+        g_nextTickTime = now;
+        g_clockRunning = true;
+    }
+    const bool wasTitle = InTitle();
+    GameEnd end = GameEnd::None;
+    // A tick that ends the game is the last before its picture and its box.
+    while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None) {
+        end = Tick(g_nextTickTime);
+        g_nextTickTime += kTickMs;
+    }
+    Present(wasTitle && !InTitle(), end);
 }

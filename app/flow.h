@@ -17,8 +17,18 @@ constexpr int kVictoryLapTicks = 3000 / kTickMs;
 // A monster's box meeting a box reaching this far from the camera catches.
 constexpr int kCatchHalfSize = 5;
 
-// One tick of the game and its picture, presented.
+// A stall longer than this is not made up in ticks.
+constexpr uint32_t kMaxCatchUpMs = 100;
+
+// The main loop's entry: every tick due by `now` (the platform's clock),
+// each 20 ms of game time after the last, then the picture of the last,
+// presented. A tick that ends a game is the last before its picture.
+void RunFrameAt(uint32_t now);
+// One tick at the platform clock's time and its picture, presented: a
+// frame as the game drew it at 50 a second, for tests and tools.
 void RunFrame();
+// Program start: no tick has been run on the loop's clock.
+void ForgetGameClock();
 // Puts the camera (and the monsters) back to their start.
 void NewGame();
 

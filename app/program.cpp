@@ -61,7 +61,7 @@ bool MainLoopPass(int* exitCode) {
     // Nobody sees a hidden or minimised window: no frame runs, as behind a
     // dialog, while the tick clocks (and so the game's timers) go on. The
     // loop still polls, so a close or quit is taken as ever.
-    if (platform::WindowShown()) RunFrame();
+    if (platform::WindowShown()) RunFrameAt(platform::TickCount());
     while (platform::PacingTime() - start < kMinPassMs) platform::Sleep(kSleepStepMs);
     if (taken) WindowProc(message);
     return true;

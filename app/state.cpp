@@ -2,6 +2,7 @@
 #include "core/state.h"
 
 #include "app/display.h"
+#include "app/flow.h"
 #include "camera/camera.h"
 #include "camera/frustum.h"
 #include "camera/matrices.h"
@@ -19,6 +20,8 @@
 
 bool g_inTitle = false;
 bool g_firstFrame = false;
+uint32_t g_gameTime = 0;
+uint32_t g_ticks = 0;
 int g_lapTicksLeft = 0;
 char g_windowTitle[256] = "";
 
@@ -60,11 +63,14 @@ void ResetProgramState() {
     ForgetReportedAssetProblems();
     g_inTitle = false;
     g_firstFrame = false;
+    g_gameTime = 0;
+    g_ticks = 0;
     g_lapTicksLeft = 0;
     g_windowTitle[0] = '\0';
 
     g_presses = platform::Presses();
     ForgetFullscreenToggle();
+    ForgetGameClock();
 
     g_camera = Camera();
     g_frustum = Frustum();

@@ -1,12 +1,12 @@
 #include "core/tick_timer.h"
 
-#include "platform/clock.h"
+#include "core/state.h"
 
 bool TickTimer::Arm() {
     if (armed) return false;
-    start = platform::TickCount();
+    start = g_gameTime;
     armed = true;
     return true;
 }
 
-bool TickTimer::RunOut(uint32_t intervalMs) const { return armed && platform::TickCount() - start > intervalMs; }
+bool TickTimer::RunOut(uint32_t intervalMs) const { return armed && g_gameTime - start > intervalMs; }

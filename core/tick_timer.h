@@ -1,5 +1,5 @@
-// A timer on the game's tick count with the armed-flag rule every game
-// timer follows (firing, damage, animation, the hunt delay): arming notes
+// A timer on the game's clock (g_gameTime, the time of the tick running)
+// with the armed-flag rule every game timer follows (firing, damage, animation, the hunt delay): arming notes
 // the tick, and the timer has run out once more than its interval has
 // passed since. Unsigned differences keep it right across the 32-bit wrap.
 #pragma once

@@ -58,12 +58,12 @@ protected:
 
 }  // namespace
 
-// Started 96 ms before the tick count wraps, so the timer runs out across it.
+// Started 96 ms before the game clock wraps, so the timer runs out across it.
 TEST_F(Animation, OneKeyframePer100MsAtA20MsTickAcrossTheTickWrap) {
     monster_.SetAnimation(kIdleAnimation);
     std::vector<int> shown, advancedAt;
     for (uint32_t t = 0; t <= 220; t += 20) {
-        script::SetTime(0xFFFFFFA0u + t);
+        g_gameTime = 0xFFFFFFA0u + t;
         const int before = monster_.animFrame;
         shown.push_back(DrawnKeyframe());
         if (monster_.animFrame != before) advancedAt.push_back(int(t));
@@ -73,7 +73,7 @@ TEST_F(Animation, OneKeyframePer100MsAtA20MsTickAcrossTheTickWrap) {
 }
 
 TEST_F(Animation, CornersGoZeroTwoOneAndOffsetsWrapAndCarryOver) {
-    script::SetTime(5000);
+    g_gameTime = 5000;
     monster_.animFrame = 5;
     EXPECT_EQ(Corners(), (std::vector<long>{60, 62, 61})) << "keyframe 6, corners 0, 2, 1";
     EXPECT_EQ(monster_.animFrame, 6) << "the step that starts the timer advances past 5";

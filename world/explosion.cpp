@@ -8,7 +8,6 @@
 #include "core/random.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
-#include "platform/clock.h"
 #include "scenery/texture.h"
 
 const float kParticleColours[kParticleColourRows][3] = {
@@ -70,7 +69,7 @@ void ReleaseParticleSprite() {
 
 Explosion::Explosion(float x, float y, float z)
     : particles(new Particle[kParticleCount]), shown(new ShownParticle[kParticleCount]) {
-    startTick = platform::TickCount();
+    startTick = g_gameTime;
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
         p.position = Vector3(x, y, z);

@@ -8,7 +8,6 @@
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
-#include "platform/clock.h"
 #include "scenery/overlay.h"
 #include "scenery/terrain.h"
 #include "world/bullet.h"
@@ -40,7 +39,7 @@ void MoveBullets() {
 // at in the same pass.
 void AdvanceExplosions() {
     for (size_t i = 0; i < g_explosions.size();) {
-        if (platform::TickCount() - g_explosions[i]->startTick <= kExplosionLifeMs) {
+        if (g_gameTime - g_explosions[i]->startTick <= kExplosionLifeMs) {
             g_explosions[i]->Advance();
             ++i;
         } else {
