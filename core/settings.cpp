@@ -70,6 +70,15 @@ bool ParseInt(const char* value, int low, int high, int* out) {
     return true;
 }
 
+// 0 (the screen's rate) or a cap in range: 1 to 29 is as much a mistake
+// as 1001.
+bool ParseMaxFps(const char* value, int* out) {
+    int v = 0;
+    if (!ParseInt(value, 0, kHighestMaxFps, &v) || (v != 0 && v < kLowestMaxFps)) return false;
+    *out = v;
+    return true;
+}
+
 bool ParseFloat(const char* value, float low, float high, float* out) {
     char* end = nullptr;
     errno = 0;
@@ -90,6 +99,10 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
     bool known = true;
     if (key == "display.fullscreen") {
         ok = ParseBool(value, &s.fullscreen);
+    } else if (key == "display.vsync") {
+        ok = ParseBool(value, &s.vsync);
+    } else if (key == "display.max_fps") {
+        ok = ParseMaxFps(value, &s.maxFps);
     } else if (key == "controls.mouse_sensitivity") {
         ok = ParseFloat(value, kMinMouseSensitivity, kMaxMouseSensitivity, &s.mouseSensitivity);
     } else if (key == "controls.invert_y") {
@@ -138,7 +151,10 @@ std::string ParseSettings(const std::string& text, Settings* settings) {
 std::string FormatSettings(const Settings& s) {
     auto onOff = [](bool b) { return b ? "true" : "false"; };
     std::string text = "# Orvanthe's settings. The game writes this file when a setting changes in the game.\n";
-    text += "[display]\nfullscreen = " + std::string(onOff(s.fullscreen)) + "\n\n";
+    text += "[display]\n";
+    text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
+    text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
+    text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
     text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";

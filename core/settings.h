@@ -12,16 +12,23 @@ struct Settings {
     bool invertY = false;           // mouse up (stick up) looks down
     int musicVolume = 100;          // percent
     int effectsVolume = 100;        // percent
+    bool vsync = true;              // each swap waits for the screen
+    int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
-               musicVolume == o.musicVolume && effectsVolume == o.effectsVolume;
+               musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
+               maxFps == o.maxFps;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
 
 constexpr float kMinMouseSensitivity = 0.05f;
 constexpr float kMaxMouseSensitivity = 20.0f;
+// A cap below this would make the look stutter, one above it is no cap on
+// any screen sold; 0 stands outside the range for "the screen's rate".
+constexpr int kLowestMaxFps = 30;
+constexpr int kHighestMaxFps = 1000;
 
 // Reads an INI text over *settings: each key read well replaces its
 // default, the rest stay. Returns "" for a clean text, else the first
