@@ -30,6 +30,11 @@ constexpr float kMaxMouseSensitivity = 20.0f;
 constexpr int kLowestMaxFps = 30;
 constexpr int kHighestMaxFps = 1000;
 
+// A cap as the file and --max-fps write it: 0 (the screen's rate), or
+// kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and
+// leaves *maxFps as it was.
+bool ParseMaxFps(const char* text, int* maxFps);
+
 // Reads an INI text over *settings: each key read well replaces its
 // default, the rest stay. Returns "" for a clean text, else the first
 // problem ("line 3: unknown key 'foo'").
@@ -44,8 +49,14 @@ std::string SettingsPath();
 // one warning line on stderr, and the file is then left as it is.
 void LoadSettings(const std::string& path);
 
+// --max-fps: this run draws at most maxFps frames a second (0: the
+// screen's rate), and SaveSettings writes the file's own cap, not this one,
+// unless the game sets another meanwhile. Call it after LoadSettings.
+void SetMaxFpsForThisRun(int maxFps);
+
 // After the game has changed g_settings: writes them, atomically, when they
 // differ from the file's, unless the file was one LoadSettings warned
 // about. A failed write is one line on stderr; the old file stays whole.
-// Returns true when the file holds g_settings afterwards.
+// Returns true when the file holds g_settings (the cap for this run aside)
+// afterwards.
 bool SaveSettings();

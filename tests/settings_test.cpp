@@ -167,6 +167,37 @@ TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
     }
 }
 
+// A cap for this run only (--max-fps) is in g_settings for the game, never in the file: not by itself, not when
+// another setting is saved; one the game sets itself is the player's and kept.
+TEST_F(SettingsFile, ACapForThisRunIsNotWritten) {
+    const std::string text = "[display]\nvsync = off\nmax_fps = 144\n";
+    scratch_.Write("settings.ini", text);
+    EXPECT_EQ(Load(Path()), "");
+    SetMaxFpsForThisRun(60);
+    EXPECT_EQ(g_settings.maxFps, 60);
+    EXPECT_EQ(Save(true), "");
+    EXPECT_EQ(ReadText(Path()), text) << "written for the cap alone";
+
+    g_settings.fullscreen = true;
+    EXPECT_EQ(Save(true), "");
+    Settings back;
+    EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
+    EXPECT_TRUE(back == (Settings{true, 1.0f, false, 100, 100, false, 144})) << ReadText(Path());
+    EXPECT_EQ(g_settings.maxFps, 60) << "the run keeps its cap";
+
+    g_settings.maxFps = 0;
+    EXPECT_EQ(Save(true), "");
+    EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
+    EXPECT_EQ(back.maxFps, 0);
+
+    // No file: the cap alone makes none.
+    const std::string path = scratch_.path() + "/none/settings.ini";
+    EXPECT_EQ(Load(path), "");
+    SetMaxFpsForThisRun(1000);
+    EXPECT_EQ(Save(true), "");
+    EXPECT_TRUE(platform::NothingAt(scratch_.path() + "/none"));
+}
+
 // A failed write (a file size limit, binding root too; a folder in the way) keeps the old file, no temporary.
 TEST_F(SettingsFile, AFailedWriteKeepsTheOldFile) {
     scratch_.Write("settings.ini", "[sound]\nmusic_volume = 40\n");
