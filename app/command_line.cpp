@@ -21,6 +21,22 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         ->type_name("DIR")
         ->check(CLI::ExistingDirectory);
     app.add_flag("--mute", options.mute, "Start with all sound off (M turns it on)");
+    // Read as the settings file reads max_fps: CLI11's own integers would
+    // take 0x3c, and 060 as 48.
+    app.add_option_function<std::string>(
+           "--max-fps", [&options](const std::string& text) { ParseMaxFps(text.c_str(), &options.maxFps); },
+           "Draw at most N frames a second, this time (" + std::to_string(kLowestMaxFps) + " to " +
+               std::to_string(kHighestMaxFps) + "; 0: the screen's refresh rate)")
+        ->type_name("N")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                int fps = 0;
+                return ParseMaxFps(text.c_str(), &fps)
+                           ? std::string()
+                           : "'" + text + "' is not 0 or a number from " + std::to_string(kLowestMaxFps) + " to " +
+                                 std::to_string(kHighestMaxFps);
+            },
+            "", ""));
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -40,4 +56,5 @@ void ApplyCommandLine(const CommandLine& options) {
     if (options.fullscreen) g_settings.fullscreen = true;
     if (options.windowed) g_settings.fullscreen = false;
     if (options.mute) g_muted = true;
+    if (options.maxFps >= 0) SetMaxFpsForThisRun(options.maxFps);
 }

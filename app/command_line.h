@@ -1,6 +1,6 @@
 // The command line: --help, --version, --fullscreen, --windowed,
-// --data DIR, --mute. Nothing here is kept: the settings file holds only
-// what the player changes in the game.
+// --data DIR, --mute, --max-fps N. Nothing here is kept: the settings file
+// holds only what the player changes in the game.
 #pragma once
 
 #include <string>
@@ -12,6 +12,7 @@ struct CommandLine {
     bool fullscreen = false;  // --fullscreen
     bool windowed = false;    // --windowed
     bool mute = false;        // --mute
+    int maxFps = -1;          // --max-fps N (0: the screen's rate), -1 when not given
     std::string dataDir;      // --data DIR, "" when not given
 };
 

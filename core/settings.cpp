@@ -23,6 +23,10 @@ std::string g_path;
 Settings g_onDisk;
 bool g_writable = true;
 bool g_toldNotSaved = false;  // a save that can never succeed this run was reported
+// A cap given for this run only: g_settings holds it while it lasts, the
+// file keeps the player's own.
+bool g_maxFpsForRun = false;
+int g_runMaxFps = 0;
 
 struct ParseState {
     Settings* settings = nullptr;
@@ -90,6 +94,10 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
     bool known = true;
     if (key == "display.fullscreen") {
         ok = ParseBool(value, &s.fullscreen);
+    } else if (key == "display.vsync") {
+        ok = ParseBool(value, &s.vsync);
+    } else if (key == "display.max_fps") {
+        ok = ParseMaxFps(value, &s.maxFps);
     } else if (key == "controls.mouse_sensitivity") {
         ok = ParseFloat(value, kMinMouseSensitivity, kMaxMouseSensitivity, &s.mouseSensitivity);
     } else if (key == "controls.invert_y") {
@@ -121,6 +129,14 @@ std::string FloatText(float v) {
 
 }  // namespace
 
+// A cap of 1 to 29 is as much a typo as one of 1001.
+bool ParseMaxFps(const char* text, int* maxFps) {
+    int v = 0;
+    if (!ParseInt(text, 0, kHighestMaxFps, &v) || (v != 0 && v < kLowestMaxFps)) return false;
+    *maxFps = v;
+    return true;
+}
+
 std::string ParseSettings(const std::string& text, Settings* settings) {
     if (text.find('\0') != std::string::npos) return "not a text file";
     ParseState state;
@@ -138,7 +154,10 @@ std::string ParseSettings(const std::string& text, Settings* settings) {
 std::string FormatSettings(const Settings& s) {
     auto onOff = [](bool b) { return b ? "true" : "false"; };
     std::string text = "# Orvanthe's settings. The game writes this file when a setting changes in the game.\n";
-    text += "[display]\nfullscreen = " + std::string(onOff(s.fullscreen)) + "\n\n";
+    text += "[display]\n";
+    text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
+    text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
+    text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
     text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";
@@ -159,6 +178,7 @@ void LoadSettings(const std::string& path) {
     g_onDisk = Settings();
     g_writable = true;
     g_toldNotSaved = false;
+    g_maxFpsForRun = false;
     if (path.empty() || platform::NothingAt(path)) return;
     std::vector<uint8_t> bytes;
     std::string problem;
@@ -171,8 +191,18 @@ void LoadSettings(const std::string& path) {
                  path.c_str(), problem.c_str());
 }
 
+void SetMaxFpsForThisRun(int maxFps) {
+    g_settings.maxFps = maxFps;
+    g_maxFpsForRun = true;
+    g_runMaxFps = maxFps;
+}
+
 bool SaveSettings() {
-    if (g_settings == g_onDisk) return true;
+    // Toggling fullscreen in a run started with --max-fps must not make
+    // the option the player's setting; a cap the game itself set since is.
+    Settings kept = g_settings;
+    if (g_maxFpsForRun && kept.maxFps == g_runMaxFps) kept.maxFps = g_onDisk.maxFps;
+    if (kept == g_onDisk) return true;
     // The player must hear that a choice will not outlast the run; a file
     // kept for them to fix was named at start-up, so it is said only once.
     if (g_path.empty()) {
@@ -189,10 +219,10 @@ bool SaveSettings() {
         return false;
     }
     std::string reason;
-    if (!platform::WriteFileAtomically(g_path, FormatSettings(g_settings), &reason)) {
+    if (!platform::WriteFileAtomically(g_path, FormatSettings(kept), &reason)) {
         std::fprintf(stderr, "orvanthe: %s: not saved (%s)\n", g_path.c_str(), reason.c_str());
         return false;
     }
-    g_onDisk = g_settings;
+    g_onDisk = kept;
     return true;
 }

@@ -12,16 +12,28 @@ struct Settings {
     bool invertY = false;           // mouse up (stick up) looks down
     int musicVolume = 100;          // percent
     int effectsVolume = 100;        // percent
+    bool vsync = true;              // each swap waits for the screen
+    int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
-               musicVolume == o.musicVolume && effectsVolume == o.effectsVolume;
+               musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
+               maxFps == o.maxFps;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
 
 constexpr float kMinMouseSensitivity = 0.05f;
 constexpr float kMaxMouseSensitivity = 20.0f;
+// A cap below this would make the look stutter, one above it is no cap on
+// any screen sold; 0 stands outside the range for "the screen's rate".
+constexpr int kLowestMaxFps = 30;
+constexpr int kHighestMaxFps = 1000;
+
+// A cap as the file and --max-fps write it: 0 (the screen's rate), or
+// kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and
+// leaves *maxFps as it was.
+bool ParseMaxFps(const char* text, int* maxFps);
 
 // Reads an INI text over *settings: each key read well replaces its
 // default, the rest stay. Returns "" for a clean text, else the first
@@ -37,8 +49,14 @@ std::string SettingsPath();
 // one warning line on stderr, and the file is then left as it is.
 void LoadSettings(const std::string& path);
 
+// --max-fps: this run draws at most maxFps frames a second (0: the
+// screen's rate), and SaveSettings writes the file's own cap, not this one,
+// unless the game sets another meanwhile. Call it after LoadSettings.
+void SetMaxFpsForThisRun(int maxFps);
+
 // After the game has changed g_settings: writes them, atomically, when they
 // differ from the file's, unless the file was one LoadSettings warned
 // about. A failed write is one line on stderr; the old file stays whole.
-// Returns true when the file holds g_settings afterwards.
+// Returns true when the file holds g_settings (the cap for this run aside)
+// afterwards.
 bool SaveSettings();

@@ -66,6 +66,18 @@ void SwapWindowBuffers();
 // while the drawable has another size than at the last swap.
 bool SwapKeepsBackBuffer();
 
+// Whether each swap waits for the screen's next refresh. On asks for the
+// adaptive kind first (a late frame is shown at once, torn, rather than a
+// whole refresh later), then the plain one; a new window has it off.
+// Returns whether the swap now waits, as the driver tells it: false where
+// it refuses (Xvfb's does) and without a window; after off, false unless
+// the driver keeps waiting anyway.
+bool SetVsync(bool on);
+
+// The refresh rate of the display the window is on, in Hz; 0 when that is
+// unknown (no window, or the desktop does not say).
+int RefreshRate();
+
 // Posts the quit request; PollMessage returns it as a Quit message.
 void PostQuit(int exitCode);
 

@@ -119,3 +119,43 @@ TEST_F(SdlBackend, PressesAreCountedFromTheEventQueue) {
     platform::LatchHeldKeys();
     EXPECT_EQ(platform::TakePresses().Of(Key::F11), 0);
 }
+
+namespace {
+
+// A window on the video driver named, not the one the environment picks.
+class SdlVsync : public ::testing::Test {
+protected:
+    void TearDown() override {
+        platform::DestroyMainWindow();
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    }
+};
+
+}  // namespace
+
+// The answer is the driver's swap interval, not the request: Xvfb's GLX refuses every interval (and may one day
+// not), SDL's offscreen driver refuses the adaptive one, so only the plain one makes it wait. Without a window
+// nothing waits and no rate is known.
+TEST_F(SdlVsync, OnWaitsOnlyWhereTheDriverTakesIt) {
+    const struct {
+        const char* driver;
+        int waits;  // what the driver makes of "on": 1 or 0, -1 for whatever it says
+    } cases[] = {{"x11", -1}, {"offscreen", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.driver);
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, c.driver);
+        std::string error;
+        ASSERT_TRUE(platform::CreateMainWindow("vsync", 320, 240, &error)) << error;
+        ASSERT_STREQ(SDL_GetCurrentVideoDriver(), c.driver);
+        for (bool on : {true, false, true, false}) {
+            const bool waits = platform::SetVsync(on);
+            EXPECT_EQ(waits, SDL_GL_GetSwapInterval() != 0) << "on " << on;
+            if (c.waits >= 0) EXPECT_EQ(waits, on && c.waits == 1) << "on " << on;
+            platform::SwapWindowBuffers();
+        }
+        EXPECT_GE(platform::RefreshRate(), 0);
+        platform::DestroyMainWindow();
+        EXPECT_FALSE(platform::SetVsync(true));
+        EXPECT_EQ(platform::RefreshRate(), 0);
+    }
+}

@@ -52,6 +52,8 @@ protected:
 
 TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     const Settings half{false, 0.5f, false, 70}, loud{true}, quiet{false, 1.0f, false, 70};
+    const Settings steady{false, 1.0f, false, 100, 100, false}, capped{false, 1.0f, false, 100, 100, true, 144},
+        slowest{false, 1.0f, false, 100, 100, true, 30}, fastest{false, 1.0f, false, 100, 100, false, 1000};
     const std::tuple<const char*, Settings, const char*> cases[] = {
         {"", Settings(), ""},
         {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
@@ -62,6 +64,17 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         {"[controls]\nmouse_sensitivity = 0\n", Settings(), "line 2: bad value '0' for controls.mouse_sensitivity"},
         {"[display]\nfullscreen\n[sound]\nmusic_volume = 70\n", quiet, "line 2: not a setting"},
         {"[display]\nFullscreen = ON\n", loud, ""},
+        {"[display]\nvsync = off\nmax_fps = 0\n", steady, ""},
+        {"[display]\nmax_fps = 144\nvsync = yes\n", capped, ""},
+        {"[display]\nmax_fps = 30\n", slowest, ""},
+        {"[display]\nvsync = false\nmax_fps = 1000\n", fastest, ""},
+        {"[display]\nvsync = false\nmax_fps = 29\n", steady, "line 3: bad value '29' for display.max_fps"},
+        {"[display]\nvsync = false\nmax_fps = 1001\n", steady, "line 3: bad value '1001' for display.max_fps"},
+        {"[display]\nmax_fps = 144\nmax_fps = 1\n", capped, "line 3: bad value '1' for display.max_fps"},
+        {"[display]\nmax_fps = -60\n", Settings(), "line 2: bad value '-60' for display.max_fps"},
+        {"[display]\nmax_fps = 60fps\n", Settings(), "line 2: bad value '60fps' for display.max_fps"},
+        {"[display]\nmax_fps = lots\nvsync = off\n", steady, "line 2: bad value 'lots' for display.max_fps"},
+        {"[display]\nvsync = maybe\nmax_fps = 144\n", capped, "line 2: bad value 'maybe' for display.vsync"},
     };
     for (const auto& [text, expected, problem] : cases) {
         Settings got;
@@ -72,8 +85,10 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35}}) {
-        back.musicVolume = 3;
+    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75}}) {
+        back.musicVolume = 3;  // each key must be written, not left to the default
+        back.vsync = !s.vsync;
+        back.maxFps = 500;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
@@ -150,6 +165,37 @@ TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
         EXPECT_EQ(Save(false), "");
         EXPECT_EQ(readable ? ReadText(path) : Listing(path), before) << "written over";
     }
+}
+
+// A cap for this run only (--max-fps) is in g_settings for the game, never in the file: not by itself, not when
+// another setting is saved; one the game sets itself is the player's and kept.
+TEST_F(SettingsFile, ACapForThisRunIsNotWritten) {
+    const std::string text = "[display]\nvsync = off\nmax_fps = 144\n";
+    scratch_.Write("settings.ini", text);
+    EXPECT_EQ(Load(Path()), "");
+    SetMaxFpsForThisRun(60);
+    EXPECT_EQ(g_settings.maxFps, 60);
+    EXPECT_EQ(Save(true), "");
+    EXPECT_EQ(ReadText(Path()), text) << "written for the cap alone";
+
+    g_settings.fullscreen = true;
+    EXPECT_EQ(Save(true), "");
+    Settings back;
+    EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
+    EXPECT_TRUE(back == (Settings{true, 1.0f, false, 100, 100, false, 144})) << ReadText(Path());
+    EXPECT_EQ(g_settings.maxFps, 60) << "the run keeps its cap";
+
+    g_settings.maxFps = 0;
+    EXPECT_EQ(Save(true), "");
+    EXPECT_EQ(ParseSettings(ReadText(Path()), &back), "");
+    EXPECT_EQ(back.maxFps, 0);
+
+    // No file: the cap alone makes none.
+    const std::string path = scratch_.path() + "/none/settings.ini";
+    EXPECT_EQ(Load(path), "");
+    SetMaxFpsForThisRun(1000);
+    EXPECT_EQ(Save(true), "");
+    EXPECT_TRUE(platform::NothingAt(scratch_.path() + "/none"));
 }
 
 // A failed write (a file size limit, binding root too; a folder in the way) keeps the old file, no temporary.

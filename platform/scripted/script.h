@@ -64,6 +64,13 @@ void LoseFocusOnFullscreenSwitch(bool lose);
 // Hide (unmap, minimise) or show the window; it starts shown.
 void SetWindowShown(bool shown);
 
+// What SetVsync(true) answers: whether the driver takes the request (false
+// unless set, as under Xvfb). Off always answers false.
+void SetVsyncWorks(bool works);
+// What RefreshRate answers while there is a window (60 unless set; 0 is a
+// desktop that does not say).
+void SetRefreshRate(int hz);
+
 // Make CreateMainWindow fail with this description ("" lets it succeed).
 void FailWindowCreation(const std::string& reason);
 
@@ -91,7 +98,7 @@ void OnWait(void (*hook)(int waits));
 //   "sound stream data/wpqce.wav loop", "sound play data/ugh.wav",
 //   "sound free data/ugh.wav", "sound close-stream data/wpqce.wav",
 //   "sound close", "sound volume 100 80", "cursor 475 300", "capture on", "capture off",
-//   "window create 800x600", "window destroy",
+//   "window create 800x600", "window destroy", "vsync on", "vsync off",
 //   an in-game dialog logs its "dialog ..." line too, then "wait 100" at
 //   each wait of its loop and "end of dialog" when it closes,
 //   "latch Enter Escape" (the held keys latched; "latch" when none)

@@ -58,6 +58,8 @@ struct State {
     bool focusChurn = false;
     bool contextCurrent = false;
     bool soundOpen = false;
+    bool vsyncWorks = false;
+    int refreshRate = 60;
 };
 
 State& S() {
@@ -141,6 +143,8 @@ void Reset(uint32_t now) {
     s.screenWidth = 1920;
     s.screenHeight = 1080;
     s.focusChurn = false;
+    s.vsyncWorks = false;
+    s.refreshRate = 60;
 }
 
 void SetTime(uint32_t now) { S().now = now; }
@@ -203,6 +207,8 @@ void SetWindowSize(int width, int height) {
     S().forcedHeight = height;
 }
 void SetWindowShown(bool shown) { S().windowShown = shown; }
+void SetVsyncWorks(bool works) { S().vsyncWorks = works; }
+void SetRefreshRate(int hz) { S().refreshRate = hz; }
 void OnDialog(void (*hook)()) { S().dialogHook = hook; }
 void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 
@@ -332,6 +338,15 @@ void SwapWindowBuffers() {
 bool SwapKeepsBackBuffer() {
     return S().contextCurrent && g_width == S().swappedWidth && g_height == S().swappedHeight;
 }
+
+// Swaps never wait here, whatever is asked: the clocks are the test's.
+bool SetVsync(bool on) {
+    if (!S().windowExists) return false;
+    Log(on ? "vsync on" : "vsync off");
+    return on && S().vsyncWorks;
+}
+
+int RefreshRate() { return S().windowExists ? S().refreshRate : 0; }
 
 void PostQuit(int exitCode) {
     S().quitPosted = true;

@@ -357,6 +357,30 @@ bool SwapKeepsBackBuffer() {
     return width == s.swappedWidth && height == s.swappedHeight;
 }
 
+bool SetVsync(bool on) {
+    if (!sdl::GetState().window) return false;
+    if (!on)
+        SDL_GL_SetSwapInterval(0);
+    else if (SDL_GL_SetSwapInterval(-1) != 0)
+        SDL_GL_SetSwapInterval(1);
+    // Asked rather than taken from the calls above: a driver that refuses
+    // to stop waiting still waits.
+    return SDL_GL_GetSwapInterval() != 0;
+}
+
+// What the screen runs at now, which a windowed or desktop-fullscreen
+// window shares; the window's own mode is a fullscreen mode it may never use.
+int RefreshRate() {
+    const sdl::State& s = sdl::GetState();
+    if (!s.window) return 0;
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(s.window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+        return mode.refresh_rate;
+    if (SDL_GetWindowDisplayMode(s.window, &mode) == 0 && mode.refresh_rate > 0) return mode.refresh_rate;
+    return 0;
+}
+
 void PostQuit(int exitCode) {
     quitPosted = true;
     quitCode = exitCode;

@@ -9,12 +9,13 @@ version=$(sed -n 's/^project(orvanthe VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0
 out=$("$E2E_GAME" --version) || fail "--version ended with $?"
 [[ $out == "orvanthe $version" ]] || fail "--version printed '$out', expected 'orvanthe $version'"
 out=$("$E2E_GAME" --help) || fail "--help ended with $?"
-for option in --fullscreen --windowed --data --mute --version; do
+for option in --fullscreen --windowed --data --mute --max-fps --version; do
     grep -q -- "$option" <<<"$out" || fail "--help does not mention $option"
 done
 
 # Mistakes: the usage on stderr, nothing on stdout, exit code 2, no window.
-for args in "--bogus" "-x" "--data" "--data /no/such/folder" "--fullscreen --windowed" "stray"; do
+for args in "--bogus" "-x" "--data" "--data /no/such/folder" "--fullscreen --windowed" "stray" \
+    "--max-fps" "--max-fps 29" "--max-fps 1001" "--max-fps sixty"; do
     rc=0
     # shellcheck disable=SC2086
     env -u DISPLAY "$E2E_GAME" $args >"$E2E_OUT/mistake.out.log" 2>"$E2E_OUT/mistake.err.log" || rc=$?
