@@ -208,18 +208,24 @@ void RunFrame() {
 }
 
 void RunFrameAt(uint32_t now) {
-    // Time the game did not see (a dialog open, the window hidden, a stall
-    // longer than kMaxCatchUpMs) is not played out: the clock moves on, so
-    // timers run on as they always did, but the world makes no steps for it.
-    if (!g_clockRunning || int32_t(now - g_nextTickTime) > int32_t(kMaxCatchUpMs)) {
+    // The game's clock starts at the platform's and then moves only by
+    // ticks. Time the game did not see (a dialog open, the window hidden, a
+    // stall longer than kMaxCatchUpMs) is not played out: the world and its
+    // timers stand still through it.
+    uint32_t gameTime = g_gameTime + kTickMs;
+    if (!g_clockRunning) {
         g_nextTickTime = now;
+        gameTime = now;
         g_clockRunning = true;
+    } else if (int32_t(now - g_nextTickTime) > int32_t(kMaxCatchUpMs)) {
+        g_nextTickTime = now;
     }
     const bool wasTitle = InTitle();
     GameEnd end = GameEnd::None;
     // A tick that ends the game is the last before its picture and its box.
     while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None) {
-        end = Tick(g_nextTickTime);
+        end = Tick(gameTime);
+        gameTime += kTickMs;
         g_nextTickTime += kTickMs;
     }
     Present(wasTitle && !InTitle(), end);

@@ -47,6 +47,11 @@ void AnswerDialog(int result);
 // test can drive a whole run of the program frame by frame.
 void OnSwap(void (*hook)(int swaps));
 
+// Called as the game takes the presses, once a tick, with the number of takes
+// before it: a test that sets keys, taps and mouse motion here gives every
+// tick its inputs, however the frames fall.
+void OnTakePresses(void (*hook)(int takes));
+
 // The window CreateMainWindow makes, whatever size is asked for (0, 0:
 // as asked). Whole-game tests run small to stay fast.
 void SetWindowSize(int width, int height);

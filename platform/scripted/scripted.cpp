@@ -46,6 +46,8 @@ struct State {
     std::deque<int> dialogAnswers;
     void (*dialogHook)() = nullptr;
     void (*swapHook)(int) = nullptr;
+    void (*takeHook)(int) = nullptr;
+    int takes = 0;
     int swaps = 0;
     std::string windowFailure;
     int forcedWidth = 0, forcedHeight = 0;
@@ -134,6 +136,8 @@ void Reset(uint32_t now) {
     s.dialogAnswers.clear();
     s.dialogHook = nullptr;
     s.swapHook = nullptr;
+    s.takeHook = nullptr;
+    s.takes = 0;
     s.swaps = 0;
     s.windowFailure.clear();
     s.forcedWidth = s.forcedHeight = 0;
@@ -211,6 +215,7 @@ void SetVsyncWorks(bool works) { S().vsyncWorks = works; }
 void SetRefreshRate(int hz) { S().refreshRate = hz; }
 void OnDialog(void (*hook)()) { S().dialogHook = hook; }
 void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
+void OnTakePresses(void (*hook)(int takes)) { S().takeHook = hook; }
 
 const std::vector<std::string>& Log() { return S().log; }
 void ClearLog() { S().log.clear(); }
@@ -385,6 +390,8 @@ void LatchHeldKeys() {
 }
 
 Presses TakePresses() {
+    if (S().takeHook) S().takeHook(S().takes);
+    ++S().takes;
     Presses taken = S().presses;
     S().presses = Presses();
     return taken;
