@@ -119,6 +119,7 @@ GameEnd TickGame() {
         return GameEnd::None;
     }
     TickWorld();
+    if (wasTitle) ForgetPreviousTick();
     if (g_lapTicksLeft > 0) return --g_lapTicksLeft == 0 ? GameEnd::Won : GameEnd::None;
     if (CaughtByAMonster()) return GameEnd::Caught;
     if (CameraLeftPlatform()) return GameEnd::Fell;
@@ -126,8 +127,9 @@ GameEnd TickGame() {
     return GameEnd::None;
 }
 
-// The sky, then the title or what the last tick of play left.
-void DrawGame(bool playJustStarted) {
+// The sky, then the title or what the last tick of play left, `alpha` of
+// the way from the tick before.
+void DrawGame(bool playJustStarted, float alpha) {
     // The first frame of play shows the sky in its own colours, not tinted
     // by the title's letters.
     if (playJustStarted) glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -135,7 +137,7 @@ void DrawGame(bool playJustStarted) {
     if (g_inTitle) {
         DrawTitle(g_font);
     } else {
-        DrawWorld();
+        DrawWorld(alpha);
     }
 }
 
@@ -182,10 +184,10 @@ GameEnd Tick(uint32_t time) {
 }
 
 // The picture of the last tick, then what that tick ended, presented.
-void Present(bool playJustStarted, GameEnd end) {
+void Present(bool playJustStarted, GameEnd end, float alpha = 1.0f) {
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);
-    DrawGame(playJustStarted);
+    DrawGame(playJustStarted, alpha);
     EndGame(end);
 
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
@@ -207,7 +209,7 @@ void RunFrame() {
     Present(wasTitle && !InTitle(), end);
 }
 
-void RunFrameAt(uint32_t now) {
+void RunFrameAt(uint32_t now, bool interpolate) {
     // The game's clock starts at the platform's and then moves only by
     // ticks. Time the game did not see (a dialog open, the window hidden, a
     // stall longer than kMaxCatchUpMs) is not played out: the world and its
@@ -228,5 +230,7 @@ void RunFrameAt(uint32_t now) {
         gameTime += kTickMs;
         g_nextTickTime += kTickMs;
     }
-    Present(wasTitle && !InTitle(), end);
+    const uint32_t sinceTick = now - (g_nextTickTime - kTickMs);
+    const float alpha = interpolate && sinceTick < kTickMs ? float(sinceTick) / float(kTickMs) : 1.0f;
+    Present(wasTitle && !InTitle(), end, alpha);
 }

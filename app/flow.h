@@ -23,7 +23,9 @@ constexpr uint32_t kMaxCatchUpMs = 100;
 // The main loop's entry: every tick due by `now` (the platform's clock),
 // each 20 ms of game time after the last, then the picture of the last,
 // presented. A tick that ends a game is the last before its picture.
-void RunFrameAt(uint32_t now);
+// With `interpolate`, the picture stands between the last two ticks, as far
+// as `now` is past the last: frames at the screen's rate move evenly.
+void RunFrameAt(uint32_t now, bool interpolate = false);
 // One tick at the platform clock's time and its picture, presented: a
 // frame as the game drew it at 50 a second, for tests and tools.
 void RunFrame();

@@ -35,6 +35,7 @@ TickTimer g_fireTimer;
 TickTimer g_hitTimer{true, 0};
 Random g_random;
 Camera g_shownView;
+Camera g_previousShownView;
 
 std::vector<std::unique_ptr<Monster>> g_monsters;
 
@@ -81,6 +82,7 @@ void ResetProgramState() {
     g_hitTimer = TickTimer{true, 0};
     g_random = Random();
     g_shownView = Camera();
+    g_previousShownView = Camera();
 
     g_monsters.clear();
 

@@ -96,3 +96,12 @@ void Camera::Move(float speed) {
     target.x += d.x * speed;
     target.z += d.z * speed;
 }
+
+Camera Between(const Camera& a, const Camera& b, float t) {
+    if (t >= 1.0f) return b;
+    Camera c = b;
+    c.position = a.position + (b.position - a.position) * t;
+    c.target = a.target + (b.target - a.target) * t;
+    c.up = a.up + (b.up - a.up) * t;
+    return c;
+}

@@ -32,6 +32,10 @@ private:
     Vector3 pitchAxis_{1.0f, 0.0f, 0.0f};
 };
 
+// The eye `t` of the way from a to b (t >= 1: b itself, to the bit): a
+// frame drawn between two ticks.
+Camera Between(const Camera& a, const Camera& b, float t);
+
 // A stick nearer its centre than this counts as centred: worn sticks rest
 // off centre.
 constexpr float kStickDeadZone = 0.25f;

@@ -17,7 +17,7 @@
 // | g_fireTimer                | world/controls              | run                           |
 // | g_hitTimer                 | world (hits)                | run                           |
 // | g_random                   | world/explosion             | run; seeded as at start       |
-// | g_shownView                | world (each tick of play)   | run                           |
+// | g_shownView, g_previous... | world (each tick of play)   | run                           |
 // | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
 // | g_terrain                  | scenery/terrain             | InitGame .. ShutdownGame      |
 // | g_skyTexture, g_overlay    | scenery                     | InitGame .. ShutdownGame      |
@@ -85,6 +85,7 @@ extern Random g_random;
 // The view as the last tick's rules saw it, after turning and before the eye
 // follows the ground: what that tick's picture shows.
 extern Camera g_shownView;
+extern Camera g_previousShownView;  // the tick's before, to draw between them
 
 // Always three after start-up, visited in the order 0, 1, 2.
 extern std::vector<std::unique_ptr<Monster>> g_monsters;

@@ -45,11 +45,21 @@ void Monster::DrawKeyframe(int32_t keyframe) const {
     glPopName();
 }
 
-void Monster::DrawShown() const {
+void Monster::DrawShown(float alpha) const {
     if (!HasModel()) return;
+    Vector3 at = shownPosition;
+    float heading = shownHeading;
+    if (alpha < 1.0f && previousShownInView) {
+        at = previousShownPosition + (shownPosition - previousShownPosition) * alpha;
+        // The short way round: 350 to 10 degrees turns through 0.
+        float turn = shownHeading - previousShownHeading;
+        if (turn > 180.0f) turn -= 360.0f;
+        if (turn < -180.0f) turn += 360.0f;
+        heading = previousShownHeading + turn * alpha;
+    }
     glPushMatrix();
-    glTranslatef(shownPosition.x, shownPosition.y, shownPosition.z);
-    glRotatef(shownHeading, 0.0f, 1.0f, 0.0f);
+    glTranslatef(at.x, at.y, at.z);
+    glRotatef(heading, 0.0f, 1.0f, 0.0f);
     DrawKeyframe(shownKeyframe);
     glPopMatrix();
 }

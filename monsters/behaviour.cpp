@@ -103,6 +103,9 @@ bool AllMonstersDefeated() {
 void UpdateMonsters() {
     for (auto& owned : g_monsters) {
         Monster& m = *owned;
+        m.previousShownInView = m.shownInView;
+        m.previousShownPosition = m.shownPosition;
+        m.previousShownHeading = m.shownHeading;
         m.shownInView = false;
         // Parked monsters are skipped too, so the terrain is never asked
         // about the parking spot.
@@ -125,7 +128,7 @@ void UpdateMonsters() {
     }
 }
 
-void DrawMonsters() {
+void DrawMonsters(float alpha) {
     for (const auto& m : g_monsters)
-        if (m->shownInView) m->DrawShown();
+        if (m->shownInView) m->DrawShown(alpha);
 }

@@ -75,6 +75,10 @@ public:
     Vector3 shownPosition;
     float shownHeading = 90.0f;
     int32_t shownKeyframe = kIdleAnimation;
+    // The tick before's, to draw between them.
+    bool previousShownInView = false;
+    Vector3 previousShownPosition;
+    float previousShownHeading = 90.0f;
 
     void SetAnimation(int32_t startFrame) { animStart = startFrame; }
     // True exactly when this call found the timer idle and started it.
@@ -85,8 +89,9 @@ public:
     // That keyframe in the current transform. Draws nothing without a
     // model, or for a keyframe the model lacks.
     void DrawKeyframe(int32_t keyframe) const;
-    // The shown keyframe where the monster stood, turned as it faced.
-    void DrawShown() const;
+    // The shown keyframe where the monster stood, turned as it faced; `alpha`
+    // of the way from the tick before where it was in view then too.
+    void DrawShown(float alpha = 1.0f) const;
 
     void Place(float x, float y, float z);
     void UpdateHunting();
@@ -117,4 +122,4 @@ bool AllMonstersDefeated();
 // chase, step their animation and are noted to be drawn.
 void UpdateMonsters();
 // Every monster the last tick noted in view, in index order.
-void DrawMonsters();
+void DrawMonsters(float alpha = 1.0f);

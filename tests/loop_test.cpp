@@ -1,14 +1,20 @@
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "core/settings.h"
 #include "game_fixture.h"
 #include "scenery_fixture.h"
+#include "world/world.h"
 
 using MainLoop = GameTest;
 using platform::MessageType;
 
+// At max_fps 50 the loop paces as the game always did.
 TEST_F(MainLoop, PacesShortFramesInTenMillisecondSleepsAcrossTheClockWrap) {
+    g_settings.maxFps = 50;
     const uint32_t cases[][3] = {{1000, 5, 2}, {1000, 20, 0}, {0xFFFFFFF0u, 5, 2}};  // start, frame cost, sleeps
     for (const auto& c : cases) {
         SCOPED_TRACE(c[1]);
@@ -42,6 +48,7 @@ TEST_F(MainLoop, TakesOneMessagePerPassAndAlwaysRunsTheFrameUntilTheQuit) {
 
 TEST_F(MainLoop, AHiddenWindowDrawsNothingAndItsWorldStandsStillYetItCloses) {
     int code = -1;
+    g_settings.maxFps = 50;
     StartPlay();
     script::HoldKey(platform::Key::Control, true);  // arms the fire timer
     ASSERT_TRUE(MainLoopPass(&code));
@@ -94,4 +101,37 @@ TEST_F(MainLoop, NoWindowMeansAClearErrorAndNonZeroExit) {
     EXPECT_EQ(Stderr([] { EXPECT_NE(ProgramMain(), 0); }), "orvanthe: no display\n");
     EXPECT_EQ(script::CountLog("swap"), 0);
     EXPECT_EQ(script::CountLog("sound"), 0);
+}
+
+namespace {
+std::vector<double> g_yaws;
+// The yaw of the view each presented frame was drawn with.
+void NoteYaw(int) {
+    const Camera& eye = LastDrawnView();
+    const Vector3 view = eye.target - eye.position;
+    g_yaws.push_back(std::atan2(double(view.x), -double(view.z)));
+}
+}  // namespace
+
+// Turning steadily at the screen's rate (60 Hz, swaps that do not wait), every presented frame turns the view by
+// nearly the same angle: frames come 16 or 17 ms apart and each is drawn that far between its ticks. Drawn at the
+// tick instead, one frame in six would repeat the last.
+TEST_F(MainLoop, FramesAtTheScreensRateTurnEvenly) {
+    g_settings.maxFps = 0;
+    StartPlay();
+    script::SetFrameCost(3);
+    script::HoldKey(platform::Key::Right, true);
+    int code = 0;
+    for (int pass = 0; pass < 5; ++pass) ASSERT_TRUE(MainLoopPass(&code));
+    g_yaws.clear();
+    script::OnSwap(NoteYaw);
+    const uint32_t start = script::Now();
+    for (int pass = 0; pass < 120; ++pass) ASSERT_TRUE(MainLoopPass(&code));
+    script::OnSwap(nullptr);
+    std::vector<double> steps;
+    for (size_t i = 1; i < g_yaws.size(); ++i) steps.push_back(std::remainder(g_yaws[i] - g_yaws[i - 1], 2 * M_PI));
+    const auto [least, most] = std::minmax_element(steps.begin(), steps.end());
+    EXPECT_GT(*least, 0.0) << "no frame repeats the one before";
+    EXPECT_LE(*most / *least, 1.1);
+    EXPECT_NEAR(120.0 * 1000.0 / double(script::Now() - start), 60.0, 0.5) << "frames a second";
 }

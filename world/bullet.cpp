@@ -47,11 +47,12 @@ void Bullet::Aim(Vector3 from, Vector3 to) {
 
 void Bullet::Move() { position -= direction * kSpeedFactor; }
 
-void Bullet::Draw() const {
+void Bullet::Draw(float alpha) const {
     const GLuint sphere = SphereList();
     if (sphere == 0) return;
+    const Vector3 at = alpha >= 1.0f ? position : position + direction * (kSpeedFactor * (1.0f - alpha));
     glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
+    glTranslatef(at.x, at.y, at.z);
     glDisable(GL_TEXTURE_2D);
     // Light 0 at its defaults, and colour material turns the red into the
     // sphere's ambient and diffuse colour.

@@ -17,8 +17,9 @@ public:
     // Starts 10 units above `from`, flying toward `to`.
     void Aim(Vector3 from, Vector3 to);
     void Move();
-    // A lit red sphere where it stands.
-    void Draw() const;
+    // A lit red sphere where it stands, or `alpha` of its last step past
+    // where it stood before that step.
+    void Draw(float alpha = 1.0f) const;
 };
 
 // Outside x -200..2000 or z -2000..200 (both ends inside), or so far above

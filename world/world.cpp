@@ -18,6 +18,7 @@ namespace {
 
 // The rules' frustum is cut from the view this tick's picture will show.
 void SetShownViewAndFrustum() {
+    g_previousShownView = g_shownView;
     g_shownView = g_camera;
     g_frustum.ExtractFrom(g_projection.m, ViewMatrix(g_shownView).m);
 }
@@ -105,13 +106,25 @@ void TickWorld() {
     FollowTerrain();
 }
 
-void DrawWorld() {
+namespace {
+Camera g_drawnView;  // what DrawWorld drew from, for the pacing's measure
+}  // namespace
+
+const Camera& LastDrawnView() { return g_drawnView; }
+
+void ForgetPreviousTick() {
+    g_previousShownView = g_shownView;
+    for (auto& m : g_monsters) m->previousShownInView = false;
+}
+
+void DrawWorld(float alpha) {
     // The view replaces the identity the sky was drawn on.
-    const Matrix4 view = ViewMatrix(g_shownView);
+    g_drawnView = Between(g_previousShownView, g_shownView, alpha);
+    const Matrix4 view = ViewMatrix(g_drawnView);
     glLoadMatrixf(view.m);
     for (const auto& explosion : g_explosions) explosion->Draw();
-    for (const auto& bullet : g_bullets) bullet->Draw();
-    DrawMonsters();
+    for (const auto& bullet : g_bullets) bullet->Draw(alpha);
+    DrawMonsters(alpha);
     g_terrain->Draw();
     g_overlay.Draw();
 }

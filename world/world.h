@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "camera/camera.h"
+
 constexpr uint32_t kDamageIntervalMs = 500;
 // Times the x of the bullet's direction, added to x only.
 constexpr float kExplosionOffset = 0.6f;
@@ -14,7 +16,14 @@ constexpr float kEyeHeight = 50.0f;  // above the terrain under the camera
 void TickWorld();
 // What the last tick left: the view it saw, its bursts, bullets and monsters
 // in view, the terrain and the overlay. After the sky.
-void DrawWorld();
+// Between ticks, `alpha` of the way from the one before (1: the last tick's
+// own picture, to the bit): the view, bullets and monsters in view move
+// evenly at any frame rate.
+void DrawWorld(float alpha = 1.0f);
+// The eye the last DrawWorld drew from.
+const Camera& LastDrawnView();
+// Play starts: nothing is drawn as coming from where the last game was.
+void ForgetPreviousTick();
 
 // The eye stands 50 above the ground under it; the target moves by the same
 // amount, so the view keeps its pitch. The last step of every tick, seen on
