@@ -177,7 +177,6 @@ uint32_t g_nextTickTime = 0;
 // however short: a tap between two looks at the keyboard still acts.
 GameEnd Tick(uint32_t time) {
     g_gameTime = time;
-    ++g_ticks;
     g_presses = platform::TakePresses();
     KeepFrameForPause();
     return TickGame();

@@ -104,9 +104,9 @@ bool MainLoopPass(int* exitCode) {
     // Integer milliseconds and an unsigned difference: right across the
     // 32-bit wrap and after any uptime.
     const uint32_t start = platform::PacingTime();
-    // Nobody sees a hidden or minimised window: no frame runs, as behind a
-    // dialog, while the tick clocks (and so the game's timers) go on. The
-    // loop still polls, so a close or quit is taken as ever.
+    // Nobody sees a hidden or minimised window: no frame runs, and its world
+    // and timers stand still as behind a dialog. The loop still polls, so a
+    // close or quit is taken as ever.
     if (platform::WindowShown()) RunFrameAt(platform::TickCount(), !DrawsAtTheTick());
     PaceFrame(start);
     if (taken) WindowProc(message);

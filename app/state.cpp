@@ -21,7 +21,6 @@
 bool g_inTitle = false;
 bool g_firstFrame = false;
 uint32_t g_gameTime = 0;
-uint32_t g_ticks = 0;
 int g_lapTicksLeft = 0;
 char g_windowTitle[256] = "";
 
@@ -65,7 +64,6 @@ void ResetProgramState() {
     g_inTitle = false;
     g_firstFrame = false;
     g_gameTime = 0;
-    g_ticks = 0;
     g_lapTicksLeft = 0;
     g_windowTitle[0] = '\0';
 

@@ -6,7 +6,7 @@
 // | object                     | owner (who changes it)      | lifetime, who refills it      |
 // |----------------------------|-----------------------------|-------------------------------|
 // | g_inTitle, g_firstFrame    | app/flow (frame driver)     | run                           |
-// | g_gameTime, g_ticks        | app/flow (before each tick) | run                           |
+// | g_gameTime                 | app/flow (before each tick) | run                           |
 // | g_lapTicksLeft             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
 // | g_presses                  | app/flow (taken each frame) | run; read by the frame's rules|
@@ -64,9 +64,8 @@ class Texture;
 extern bool g_inTitle;
 extern bool g_firstFrame;
 // The game's clock: the time of the tick running (or last run), in ms, which
-// every game timer reads; and how many ticks have run.
+// every game timer reads.
 extern uint32_t g_gameTime;
-extern uint32_t g_ticks;
 extern int g_lapTicksLeft;  // ticks of the victory lap still to run; 0 outside it
 extern char g_windowTitle[256];
 // The presses since the last frame (or frame of the victory lap).

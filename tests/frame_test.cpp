@@ -90,11 +90,7 @@ class Frame : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (const char* name : {"f.glf", "t1.bmp", "grass.bmp", "va.bmp", "vb.bmp", "tris2.md2", "model.bmp",
-                                 "sky.bmp", "particle.bmp"}) {
-            const std::string from = std::string(ORVANTHE_DATA_DIR) + "/" + name;
-            ASSERT_EQ(symlink(from.c_str(), (dir_.path() + "/data/" + name).c_str()), 0) << name;
-        }
+        LinkGeneratedData(dir_);
         script::SetFrameCost(20);
         InitGame();
     }

@@ -52,6 +52,20 @@ private:
     char oldDir_[4096];
 };
 
+// Every file the asset generator makes, in the order start-up reads them; only a burst reads the last.
+inline const char* const kDataFiles[] = {"f.glf",       "grass.bmp", "t1.bmp",      "va.bmp",         "vb.bmp",
+                                         "model.bmp",   "tris2.md2", "sky.bmp",     "bulletFire.wav", "wpqce.wav",
+                                         "explode.wav", "ugh.wav",   "particle.bmp"};
+
+// Links the scratch directory's data/ to every generated file but `missing`: whole games on the real assets.
+inline void LinkGeneratedData(ScratchDir& dir, const std::string& missing = "") {
+    for (const char* name : kDataFiles) {
+        if (missing == name) continue;
+        const std::string from = std::string(ORVANTHE_DATA_DIR) + "/" + name;
+        ASSERT_EQ(symlink(from.c_str(), (dir.path() + "/data/" + name).c_str()), 0) << name;
+    }
+}
+
 // A bullet that never moves, standing at p.
 inline void StillBulletAt(Vector3 p) {
     g_bullets.push_back(std::make_unique<Bullet>());

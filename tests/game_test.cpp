@@ -11,20 +11,6 @@
 
 namespace {
 
-// In the order start-up reads them; only a burst reads the last.
-const char* const kDataFiles[] = {"f.glf",       "grass.bmp", "t1.bmp",      "va.bmp",         "vb.bmp",
-                                  "model.bmp",   "tris2.md2", "sky.bmp",     "bulletFire.wav", "wpqce.wav",
-                                  "explode.wav", "ugh.wav",   "particle.bmp"};
-
-// A scratch directory whose data/ links to every generated file but one.
-void LinkDataExcept(ScratchDir& dir, const std::string& missing) {
-    for (const char* name : kDataFiles) {
-        if (missing == name) continue;
-        const std::string from = std::string(ORVANTHE_DATA_DIR) + "/" + name;
-        ASSERT_EQ(symlink(from.c_str(), (dir.path() + "/data/" + name).c_str()), 0) << name;
-    }
-}
-
 int g_endedAt = 0;
 
 // Title, play walking and shooting, a pause, every monster killed (or, without models, a fall), title, quit.
@@ -59,7 +45,7 @@ TEST(WholeGame, PlaysThroughAndQuitsWithZeroWithEachAssetMissingInTurnOrAll) {
         g_endedAt = 0;
         ResetProgramState();
         ScratchDir dir;
-        if (name != "*") LinkDataExcept(dir, name);
+        if (name != "*") LinkGeneratedData(dir, name);
         const std::string err = Stderr([] { EXPECT_EQ(ProgramMain(), 0); });
         EXPECT_GT(g_endedAt, 0) << "never got back to the title";
         EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume|&Quit|Game Paused"), 1);
@@ -167,7 +153,7 @@ TEST(Soak, LongPlayKeepsMemoryBulletsAndSpeedLevel) {
     script::Reset();
     script::SetFrameCost(20);
     ScratchDir dir;
-    LinkDataExcept(dir, "");
+    LinkGeneratedData(dir, "");
     std::string error;
     ASSERT_TRUE(OpenGameWindow(160, 120, &error)) << error;
     InitGame();
