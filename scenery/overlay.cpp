@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/state.h"
 #include "gl/gl_state.h"
 
 namespace {
@@ -155,11 +156,10 @@ void ScreenOverlay::Draw() {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     const Screen2D pass(0.0, 950.0, 600.0, 0.0, 0.0, 1.0);
     if (!image.loaded || !mask.loaded) return;
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
     glEnable(GL_SCISSOR_TEST);
     // The rectangles never overlap, so each pass may cover them all in turn.
-    const std::vector<OverlayRect>& rects = Rects(viewport[2], viewport[3]);
+    // The viewport is the whole drawable, as SetProjection made it.
+    const std::vector<OverlayRect>& rects = Rects(g_viewportWidth, g_viewportHeight);
     for (const Texture* pass : {&mask, &image}) {
         if (pass == &mask) {
             glBlendFunc(GL_DST_COLOR, GL_ZERO);
@@ -168,7 +168,7 @@ void ScreenOverlay::Draw() {
         }
         glBindTexture(GL_TEXTURE_2D, pass->textureId);
         for (const OverlayRect& r : rects) {
-            glScissor(viewport[0] + r.x, viewport[1] + r.y, r.width, r.height);
+            glScissor(r.x, r.y, r.width, r.height);
             FullWindowQuad();
         }
     }
