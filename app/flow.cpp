@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/display.h"
@@ -208,7 +209,7 @@ void RunFrame() {
     Present(wasTitle && !InTitle(), end);
 }
 
-void RunFrameAt(uint32_t now, bool interpolate) {
+void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     // The game's clock starts at the platform's and then moves only by
     // ticks. Time the game did not see (a dialog open, the window hidden, a
     // stall longer than kMaxCatchUpMs) is not played out: the world and its
@@ -229,7 +230,7 @@ void RunFrameAt(uint32_t now, bool interpolate) {
         gameTime += kTickMs;
         g_nextTickTime += kTickMs;
     }
-    const uint32_t sinceTick = now - (g_nextTickTime - kTickMs);
-    const float alpha = interpolate && sinceTick < kTickMs ? float(sinceTick) / float(kTickMs) : 1.0f;
+    const float sinceTick = float(now - (g_nextTickTime - kTickMs)) + fraction;
+    const float alpha = interpolate ? std::min(sinceTick / float(kTickMs), 1.0f) : 1.0f;
     Present(wasTitle && !InTitle(), end, alpha);
 }

@@ -25,7 +25,8 @@ constexpr uint32_t kMaxCatchUpMs = 100;
 // presented. A tick that ends a game is the last before its picture.
 // With `interpolate`, the picture stands between the last two ticks, as far
 // as `now` is past the last: frames at the screen's rate move evenly.
-void RunFrameAt(uint32_t now, bool interpolate = false);
+// `fraction` is how far past `now` the frame's time lies, in milliseconds.
+void RunFrameAt(uint32_t now, bool interpolate = false, float fraction = 0.0f);
 // One tick at the platform clock's time and its picture, presented: a
 // frame as the game drew it at 50 a second, for tests and tools.
 void RunFrame();

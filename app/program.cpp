@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/display.h"
@@ -17,9 +18,10 @@
 namespace {
 // The window's: whether a swap waits for the screen (vsync took).
 bool g_swapWaits = false;
-// The frame schedule of a capped rate: when this frame is due, and the
-// thousandths of a millisecond carried so that 60 a second is 60, not 59.
+// The frame schedule (ScheduleFrame): the next frame's due time and the
+// remainder carried so that 144 a second is 144, not 142.
 bool g_scheduled = false;
+int g_scheduledRate = 0;
 uint32_t g_frameDue = 0;
 int g_dueCarry = 0;
 
@@ -56,40 +58,50 @@ void WindowProc(const platform::Message& message) {
     }
 }
 
-// Frames a second the loop holds itself to; 0 where the swap paces it.
-// Where a swap does not wait (Xvfb, some software drivers), the screen's
-// rate, 60 when unknown: never an uncapped spin.
-int FrameRateCap() {
+// Frames a second: the cap, else the screen's rate (60 when unknown).
+int FrameRate() {
     if (g_settings.maxFps > 0) return g_settings.maxFps;
-    if (g_swapWaits) return 0;
     const int refresh = platform::RefreshRate();
     return refresh > 0 ? refresh : 60;
 }
 
+// Frame k of a run at `rate` a second is due k * 1000 / rate ms after the
+// run began, kept as whole milliseconds and a remainder in rate-ths of one:
+// each frame is drawn for its own due time, so the picture moves by the
+// same step every frame even where the clock and sleeps count whole ms.
+// A frame off its time by more than a frame (a stall, a dialog, a change
+// of rate) begins the run again.
+void ScheduleFrame(uint32_t now, int rate, uint32_t* dueMs, float* fraction) {
+    if (!g_scheduled || g_scheduledRate != rate || std::abs(int32_t(now - g_frameDue)) > 1000 / rate) {
+        g_scheduled = true;
+        g_scheduledRate = rate;
+        g_frameDue = now;
+        g_dueCarry = 0;
+    }
+    *dueMs = g_frameDue;
+    *fraction = float(g_dueCarry) / float(rate);
+    g_frameDue += 1000u / uint32_t(rate);
+    g_dueCarry += 1000 % rate;
+    if (g_dueCarry >= rate) {
+        g_dueCarry -= rate;
+        ++g_frameDue;
+    }
+}
+
 // At 50 a second the loop keeps the game's first pacing: a pass at most
-// every 20 ms, in 10 ms sleeps. Any other cap keeps a schedule of 1000/cap
-// ms a frame, begun again after a frame that overran it by a whole frame.
+// every 20 ms, in 10 ms sleeps. Otherwise a swap that waits for the screen
+// paces the loop, unless a cap is set; where it does not wait (Xvfb, some
+// software drivers) the schedule holds it to the screen's rate: never an
+// uncapped spin.
 void PaceFrame(uint32_t start) {
     if (DrawsAtTheTick()) {
         while (platform::PacingTime() - start < kMinPassMs) platform::Sleep(kSleepStepMs);
         return;
     }
-    const int cap = FrameRateCap();
-    if (cap <= 0) return;
-    const uint32_t period = 1000u / uint32_t(cap);
-    if (!g_scheduled || int32_t(platform::PacingTime() - g_frameDue) > int32_t(period)) {
-        g_frameDue = start;
-        g_dueCarry = 0;
-        g_scheduled = true;
-    }
-    g_frameDue += period;
-    g_dueCarry += 1000 % cap;
-    if (g_dueCarry >= cap) {
-        g_dueCarry -= cap;
-        ++g_frameDue;
-    }
+    if (g_swapWaits && g_settings.maxFps == 0) return;
+    const uint32_t due = g_frameDue + (g_dueCarry > 0 ? 1 : 0);
     const uint32_t now = platform::PacingTime();
-    if (int32_t(g_frameDue - now) > 0) platform::Sleep(g_frameDue - now);
+    if (int32_t(due - now) > 0) platform::Sleep(due - now);
 }
 
 bool DrawsAtTheTick() { return g_settings.maxFps == int(1000 / kTickMs); }
@@ -107,7 +119,14 @@ bool MainLoopPass(int* exitCode) {
     // Nobody sees a hidden or minimised window: no frame runs, and its world
     // and timers stand still as behind a dialog. The loop still polls, so a
     // close or quit is taken as ever.
-    if (platform::WindowShown()) RunFrameAt(platform::TickCount(), !DrawsAtTheTick());
+    if (DrawsAtTheTick()) {
+        if (platform::WindowShown()) RunFrameAt(platform::TickCount());
+    } else {
+        uint32_t due = 0;
+        float fraction = 0.0f;
+        ScheduleFrame(start, FrameRate(), &due, &fraction);
+        if (platform::WindowShown()) RunFrameAt(due, true, fraction);
+    }
     PaceFrame(start);
     if (taken) WindowProc(message);
     return true;
