@@ -3,6 +3,7 @@
 # focus and Return chooses the focused button; a click chooses a button;
 # choosing Quit ends the game with 0. E2E_WITH_WM=1 runs it under openbox.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_xvfb
 [[ ${E2E_WITH_WM:-0} == 1 ]] && start_wm

@@ -1,6 +1,7 @@
 # Walking backwards off the platform's edge shows the end-of-game box; New
 # Game (Return) goes back to the title screen, where ESC quits with 0.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_game_on_display
 start_play

@@ -5,6 +5,7 @@
 # Resume there does not open it again. The fullscreen screenshots are left
 # for people to look at.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_xvfb 1920x1080
 start_wm

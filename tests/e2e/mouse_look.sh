@@ -1,6 +1,7 @@
 # During play, relative mouse motion turns the view; on the title screen it
 # does nothing.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_game_on_display
 screenshot title-before

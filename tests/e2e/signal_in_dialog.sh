@@ -3,6 +3,7 @@
 # the game window, whose title says it is open, and goes with the game,
 # even when the game is killed.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_xvfb
 for sig in TERM INT KILL; do

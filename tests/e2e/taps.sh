@@ -3,6 +3,7 @@
 # F11 goes fullscreen and back, ESC pauses, and ESC in the pause quits.
 # Each tap is sent once; the waits are for its effect.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_xvfb 1920x1080
 start_game_drawn

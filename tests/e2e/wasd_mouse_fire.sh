@@ -4,6 +4,7 @@
 # set it runs under openbox, where the pointer and focus are the window
 # manager's.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 config=$E2E_TMP/config/orvanthe
 mkdir -p "$config"

@@ -4,6 +4,7 @@
 # dialog drawn in the game, Return resumes, and ESC in the dialog quits
 # with 0. Keys reach the game through weston's X11 window.
 source "$(dirname "$0")/lib.sh"
+without_monsters
 
 start_xvfb
 runtime=$E2E_TMP/runtime
