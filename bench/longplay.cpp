@@ -21,9 +21,9 @@
 #include "app/program.h"
 #include "app/startup.h"
 #include "camera/camera.h"
+#include "core/settings.h"
 #include "core/state.h"
 #include "monsters/monster.h"
-#include "platform/clock.h"
 #include "platform/scripted/script.h"
 #include "platform/window.h"
 #include "world/bullet.h"
@@ -74,7 +74,7 @@ void Drive(int swaps) {
         if (swaps == total * 3 / 4 || swaps == total * 3 / 4 + 1) script::MoveMouse(0, kQuarterTurnPixels);
     }
     for (auto& m : g_monsters) {
-        m->huntDelay = TickTimer{true, platform::TickCount()};
+        m->huntDelay = TickTimer{true, g_gameTime};
         m->hitPoints = 1000000;
     }
     if (swaps % kFramesPerMinute == 0) Report(swaps);
@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
     g_pitch = !(argc > 4 && std::string(argv[4]) == "level");
     script::Reset();
     script::SetFrameCost(20);
+    g_settings.maxFps = 50;  // a tick a frame
     std::string error;
     if (!OpenGameWindow(width, height, &error)) {
         std::fprintf(stderr, "orvanthe-longplay: %s\n", error.c_str());

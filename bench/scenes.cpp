@@ -89,7 +89,7 @@ void KeepMonstersStill() {
     for (auto& m : g_monsters) {
         m->hitPoints = kNewGameHitPoints;
         m->hunting = false;
-        m->huntDelay = TickTimer{true, platform::TickCount()};
+        m->huntDelay = TickTimer{true, g_gameTime};
     }
 }
 
@@ -100,7 +100,7 @@ void AimShotAtMonster() {
     const Vector3 at = g_monsters[0]->position;
     g_bullets.push_back(std::make_unique<Bullet>());
     g_bullets.back()->Aim(Vector3(at.x, at.y - 10.0f, at.z + 10.0f), Vector3(at.x, at.y - 10.0f, at.z + 9.0f));
-    g_hitTimer = TickTimer{true, platform::TickCount() - 10000};
+    g_hitTimer = TickTimer{true, g_gameTime - 10000};
 }
 
 void TopUpStream() {
@@ -111,6 +111,8 @@ void TopUpStream() {
         g_bullets.back()->Aim(Vector3(kStreamX, kAimY, z), Vector3(kStreamX, kAimY, z - 1.0f));
     }
 }
+
+}  // namespace
 
 void EnterScene(Scene scene) {
     g_bullets.clear();
@@ -131,6 +133,8 @@ void BetweenFrames(Scene scene) {
     if (g_explosions.empty()) AimShotAtMonster();
     TopUpStream();
 }
+
+namespace {
 
 int MonstersInView() {
     int n = 0;

@@ -39,6 +39,12 @@ struct SceneResult {
 // ones that attribute each allocation. Needs InitGame done.
 SceneResult RunScene(Scene scene, int frames);
 
+// A new game set up as the scene's first frame finds it.
+void EnterScene(Scene scene);
+// Keeps the scene's load in place before each frame: monsters asleep, the
+// stream of bullets topped up, a burst renewed.
+void BetweenFrames(Scene scene);
+
 // One frame drawn and finished, as the start-up's first.
 void FinishFrame();
 

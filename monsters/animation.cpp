@@ -1,6 +1,6 @@
 // Keyframe animation and drawing of a monster: six keyframes per animation,
 // stepped by a per-monster 60 ms timer in the tick and shown as they are
-// (no blending between keyframes) in immediate mode.
+// (no blending between keyframes), each laid out once as arrays.
 #include <GL/gl.h>
 
 #include "gl/gl_state.h"
@@ -27,20 +27,20 @@ void Monster::DrawKeyframe(int32_t keyframe) const {
     glPushName(1);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1.0f, 1.0f, 1.0f);
-    const Vector3* frame = vertices.data() + size_t(keyframe) * size_t(header.num_xyz);
-    skin.Bind();
-    glBegin(GL_TRIANGLES);
-    // Indices were checked at load, so no read here can leave the arrays.
-    static const int kCornerOrder[3] = {0, 2, 1};
-    for (const Md2Triangle& tri : triangles) {
-        for (int c : kCornerOrder) {
-            const Md2Uv& uv = texCoords[tri.index_st[c]];
-            const Vector3& v = frame[tri.index_xyz[c]];
-            glTexCoord2f(uv.s, uv.t);
-            glVertex3f(v.x, v.y, v.z);
-        }
+    if (keyframe != laidOutKeyframe_) {
+        // Indices were checked at load, so no read here can leave the arrays.
+        const Vector3* frame = vertices.data() + size_t(keyframe) * size_t(header.num_xyz);
+        for (size_t i = 0; i < cornerVertices.size(); ++i) cornerPositions_[i] = frame[cornerVertices[i]];
+        laidOutKeyframe_ = keyframe;
     }
-    glEnd();
+    skin.Bind();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vector3), cornerPositions_.data());
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Md2Uv), cornerTexCoords.data());
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(cornerPositions_.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);
     glPopName();
 }

@@ -45,6 +45,15 @@ bool Monster::LoadModel(const std::string& md2Path, const std::string& skinPath)
     }
     triangles = std::move(model.triangles);
     vertices = std::move(model.vertices);
+    static const int kCornerOrder[3] = {0, 2, 1};
+    for (const Md2Triangle& tri : triangles) {
+        for (int c : kCornerOrder) {
+            cornerVertices.push_back(tri.index_xyz[c]);
+            cornerTexCoords.push_back(texCoords[tri.index_st[c]]);
+        }
+    }
+    cornerPositions_.resize(cornerVertices.size());
+    laidOutKeyframe_ = -1;
     ComputeBounds();
     return true;
 }
@@ -79,4 +88,8 @@ void Monster::ReleaseModel() {
     std::vector<Md2Triangle>().swap(triangles);
     std::vector<Vector3>().swap(vertices);
     std::vector<Md2Uv>().swap(texCoords);
+    std::vector<uint16_t>().swap(cornerVertices);
+    std::vector<Md2Uv>().swap(cornerTexCoords);
+    std::vector<Vector3>().swap(cornerPositions_);
+    laidOutKeyframe_ = -1;
 }

@@ -38,6 +38,10 @@ public:
     std::vector<Md2Triangle> triangles;
     std::vector<Vector3> vertices;  // num_frames * num_xyz
     std::vector<Md2Uv> texCoords;   // fractions of the skin's size
+    // The triangles' corners as drawn, three a triangle in the order 0, 2,
+    // 1: which vertex of a keyframe each is, and its texture coordinates.
+    std::vector<uint16_t> cornerVertices;
+    std::vector<Md2Uv> cornerTexCoords;
     Vector3 boundsMax;
     Vector3 boundsMin;
     Vector3 position;
@@ -54,6 +58,13 @@ public:
     TickTimer huntDelay;  // started at the first frame in view, never again
     Vector3 flatToTarget;
 
+private:
+    // The corners' positions in the keyframe last drawn: a keyframe shows
+    // for three ticks and many frames, so it is laid out once.
+    mutable std::vector<Vector3> cornerPositions_;
+    mutable int32_t laidOutKeyframe_ = -1;
+
+public:
     Monster() = default;
     ~Monster();
     Monster(const Monster&) = delete;

@@ -28,14 +28,11 @@ int ParticleColourRow(int32_t index) {
     return row < 0 ? row + kParticleColourRows : row;
 }
 
-// One burst's squares as they are drawn, four corners each. Each square is
-// the two triangles a strip of its corners makes, in the strip's order, so
-// one call draws what a strip per particle drew. Bursts draw one at a time,
-// so they share these.
+// Every square's corners in the order a strip of them takes; each square is
+// the two triangles that strip makes, so one call draws what a strip per
+// particle drew. These are the same for every burst.
 constexpr int kCorners = 4;
 constexpr int kSquareIndices = 6;
-float cornerPositions[kParticleCount * kCorners][3];
-float cornerColours[kParticleCount * kCorners][4];
 float cornerTexCoords[kParticleCount * kCorners][2];
 GLushort squareIndices[kParticleCount * kSquareIndices];
 
@@ -68,7 +65,9 @@ void ReleaseParticleSprite() {
 }
 
 Explosion::Explosion(float x, float y, float z)
-    : particles(new Particle[kParticleCount]), shown(new ShownParticle[kParticleCount]) {
+    : particles(new Particle[kParticleCount]),
+      shownCorners(new float[kParticleCount * kCorners * 3]),
+      shownColours(new float[kParticleCount * kCorners * 4]) {
     startTick = g_gameTime;
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
@@ -108,7 +107,21 @@ void Explosion::Advance() {
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
         if (!p.active) continue;
-        shown[shownCount++] = {p.position, {p.red, p.green, p.blue, p.life}};
+        // A square in the x-y plane, not turned toward the viewer.
+        const float px = p.position.x, py = p.position.y, pz = p.position.z;
+        const float corners[kCorners][3] = {{px + 0.5f, py + 0.5f, pz},
+                                            {px - 0.5f, py + 0.5f, pz},
+                                            {px + 0.5f, py - 0.5f, pz},
+                                            {px - 0.5f, py - 0.5f, pz}};
+        const float colour[4] = {p.red, p.green, p.blue, p.life};
+        for (int c = 0; c < kCorners; ++c) {
+            float* at = &shownCorners[size_t(3 * (kCorners * shownCount + c))];
+            float* tint = &shownColours[size_t(4 * (kCorners * shownCount + c))];
+            for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
+            for (int k = 0; k < 4; ++k) tint[k] = colour[k];
+        }
+        ++shownCount;
+
         p.position.x += p.velocity.x / divisor;
         p.position.y += p.velocity.y / divisor;
         p.position.z += p.velocity.z / divisor;
@@ -128,38 +141,19 @@ void Explosion::Draw() const {
     glEnable(GL_TEXTURE_2D);
     g_particleTexture.Bind();
     FillConstantArrays();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, shownCorners.get());
+    glColorPointer(4, GL_FLOAT, 0, shownColours.get());
+    glTexCoordPointer(2, GL_FLOAT, 0, cornerTexCoords);
+    glDrawElements(GL_TRIANGLES, kSquareIndices * shownCount, GL_UNSIGNED_SHORT, squareIndices);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     // The colour the last square was drawn in stays current, as it did when
     // each was drawn on its own.
-    float last[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    for (int i = 0; i < shownCount; ++i) {
-        const ShownParticle& p = shown[i];
-        const float px = p.position.x, py = p.position.y, pz = p.position.z;
-        // A square in the x-y plane, not turned toward the viewer.
-        const float corners[kCorners][3] = {{px + 0.5f, py + 0.5f, pz},
-                                            {px - 0.5f, py + 0.5f, pz},
-                                            {px + 0.5f, py - 0.5f, pz},
-                                            {px - 0.5f, py - 0.5f, pz}};
-        for (int k = 0; k < 4; ++k) last[k] = p.colour[k];
-        for (int c = 0; c < kCorners; ++c) {
-            float* at = cornerPositions[kCorners * i + c];
-            float* colour = cornerColours[kCorners * i + c];
-            for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
-            for (int k = 0; k < 4; ++k) colour[k] = last[k];
-        }
-    }
-    {
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, cornerPositions);
-        glColorPointer(4, GL_FLOAT, 0, cornerColours);
-        glTexCoordPointer(2, GL_FLOAT, 0, cornerTexCoords);
-        glDrawElements(GL_TRIANGLES, kSquareIndices * shownCount, GL_UNSIGNED_SHORT, squareIndices);
-        glDisableClientState(GL_VERTEX_ARRAY);
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    }
-    glColor4f(last[0], last[1], last[2], last[3]);
+    glColor4fv(&shownColours[size_t(4 * (kCorners * shownCount - 1))]);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

@@ -18,12 +18,6 @@ constexpr const char* kParticleTexture = "data/particle.bmp";
 
 extern const float kParticleColours[kParticleColourRows][3];
 
-// A particle as a tick left it to be drawn.
-struct ShownParticle {
-    Vector3 position;
-    float colour[4];  // red, green, blue, and life as alpha
-};
-
 struct Particle {
     bool active = false;
     float life = 0.0f;  // the particle's alpha
@@ -52,9 +46,12 @@ public:
     int32_t colourIndex = 0;
     uint32_t startTick = 0;
     std::unique_ptr<Particle[]> particles;
-    // What the last tick left to be drawn: every active particle as it stood
-    // before that tick's step. Nothing until the burst's first tick.
-    std::unique_ptr<ShownParticle[]> shown;
+    // What the last tick left to be drawn: a square for every active
+    // particle as it stood before that tick's step, four corners' positions
+    // and colours each, laid out once a tick however many frames draw it.
+    // Nothing until the burst's first tick.
+    std::unique_ptr<float[]> shownCorners;  // x, y, z per corner
+    std::unique_ptr<float[]> shownColours;  // red, green, blue, life per corner
     int shownCount = 0;
 
     // Builds the burst at (x, y, z), stamped with the current tick, drawing
