@@ -80,8 +80,11 @@ void KeepFrameForPause() {
 }
 
 // How a tick of play ended the game; said to the player once its picture is
-// drawn, so the box stands over the frame that ended it.
-enum class GameEnd { None, Caught, Fell, Won };
+// drawn, so the box stands over the frame that ended it. Paused: the tick
+// opened the pause, which has been answered; no later tick of the frame may
+// run on presses made while the box stood (the one that gave the focus
+// back can hold the very key that closed it).
+enum class GameEnd { None, Paused, Caught, Fell, Won };
 
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
 // since the last tick.
@@ -144,7 +147,8 @@ void DrawGame(bool playJustStarted, float alpha) {
 
 void EndGame(GameEnd end) {
     switch (end) {
-    case GameEnd::None: return;
+    case GameEnd::None:
+    case GameEnd::Paused: return;
     case GameEnd::Caught:
         PlaySound(g_ughSample);
         ShowCaughtDialog();
@@ -180,7 +184,9 @@ GameEnd Tick(uint32_t time) {
     g_gameTime = time;
     g_presses = platform::TakePresses();
     KeepFrameForPause();
-    return TickGame();
+    const bool pausing = !g_inTitle && PauseKeyWaiting();
+    const GameEnd end = TickGame();
+    return end == GameEnd::None && pausing ? GameEnd::Paused : end;
 }
 
 // The picture of the last tick, then what that tick ended, presented.

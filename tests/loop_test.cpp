@@ -139,3 +139,25 @@ TEST_F(MainLoop, FramesAtTheScreensRateTurnEvenly) {
         EXPECT_NEAR(120.0 * 1000.0 / double(script::Now() - start), hz, 0.5) << "frames a second";
     }
 }
+
+namespace {
+void TapEscapeInTheBox() { script::TapKey(platform::Key::Escape); }
+}  // namespace
+
+// The pause answered with Quit in a frame that owes more ticks: the box's closing gives the focus back with ESC
+// still down, a fresh press. No later tick of that frame runs on it, so no second pause stands between the player
+// and the quit.
+TEST_F(MainLoop, AFrameEndsWithTheTickThatOpenedThePause) {
+    StartPlay();
+    int code = 0;
+    ASSERT_TRUE(MainLoopPass(&code));
+    script::AnswerDialog(2);
+    script::OnDialog(TapEscapeInTheBox);
+    script::TapKey(platform::Key::Escape);
+    script::ClearLog();
+    RunFrameAt(script::Now() + 3 * kTickMs, true);  // three ticks late
+    script::OnDialog(nullptr);
+    EXPECT_EQ(script::CountLog("dialog"), 1);
+    EXPECT_FALSE(MainLoopPass(&code)) << "the quit is taken next";
+    EXPECT_EQ(code, 0);
+}
