@@ -1,13 +1,12 @@
 #include "app/display.h"
 
+#include "app/flow.h"
+
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
-#include "text/dialog_ui.h"
-#include "text/dialogs.h"
-#include "text/glf_font.h"
 
 namespace {
 // Focus lost this soon after a toggle is the toggle's doing. On the
@@ -37,9 +36,8 @@ void HandleFullscreenKeys() {
 }
 
 void HandleFocusLost() {
-    if (g_inTitle || platform::WindowFocused()) return;
+    if (g_inTitle || DialogStanding() || platform::WindowFocused()) return;
     if (g_toggled && platform::TickCount() - g_toggleTime <= kFullscreenSettleMs) return;
     // Between frames: the one just presented is still in the buffer.
-    if (CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
-    ShowPauseDialog();
+    PauseGame();
 }

@@ -6,11 +6,13 @@
 #include <cstdio>
 
 #include "app/display.h"
+#include "app/program.h"
 #include "camera/camera.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
 #include "platform/clock.h"
+#include "platform/dialog.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "scenery/sky_cache.h"
@@ -70,20 +72,11 @@ void ClearAndDrawSky() {
 
 namespace {
 
-// The pause shows the frame the player last saw. Where a swap leaves it in
-// the buffer drawn into, it is kept only when the pause is about to open,
-// before the sky covers it; elsewhere every play frame is kept as it is
-// presented (a copy of the whole frame: about 2.5 ms in software GL).
-void KeepFrameForPause() {
-    if (!g_inTitle && PauseKeyWaiting() && CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer())
-        KeepPresentedFrame();
-}
-
 // How a tick of play ended the game; said to the player once its picture is
 // drawn, so the box stands over the frame that ended it. Paused: the tick
-// opened the pause, which has been answered; no later tick of the frame may
-// run on presses made while the box stood (the one that gave the focus
-// back can hold the very key that closed it).
+// took ESC; it is the frame's last, and the pause stands over the frame
+// before it. No tick of the frame runs on presses made while a box stood
+// (the one that gave the focus back can hold the very key that closed it).
 enum class GameEnd { None, Paused, Caught, Fell, Won };
 
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
@@ -145,20 +138,32 @@ void DrawGame(bool playJustStarted, float alpha) {
     }
 }
 
-void EndGame(GameEnd end) {
+// Whether the open dialog ends the game: answered, the title follows.
+bool g_dialogEndsGame = false;
+
+// Opens the box a tick's end of the game calls for, over its picture.
+void OpenEndDialog(GameEnd end) {
     switch (end) {
     case GameEnd::None:
     case GameEnd::Paused: return;
     case GameEnd::Caught:
         PlaySound(g_ughSample);
-        ShowCaughtDialog();
+        OpenCaughtDialog();
         break;
     case GameEnd::Fell:
         PlaySound(g_ughSample);
-        ShowFellDialog();
+        OpenFellDialog();
         break;
-    case GameEnd::Won: ShowWinDialog(); break;
+    case GameEnd::Won: OpenWinDialog(); break;
     }
+    g_dialogEndsGame = true;
+}
+
+// The open dialog's frame. Answered, an end of the game starts a new one
+// at the title; "&Quit" has posted the quit request.
+void StepDialog() {
+    if (StepGameDialog() == 0 || !g_dialogEndsGame) return;
+    g_dialogEndsGame = false;
     NewGame();
     g_inTitle = true;
 }
@@ -183,21 +188,31 @@ uint32_t g_nextTickTime = 0;
 GameEnd Tick(uint32_t time) {
     g_gameTime = time;
     g_presses = platform::TakePresses();
-    KeepFrameForPause();
-    const bool pausing = !g_inTitle && PauseKeyWaiting();
     const GameEnd end = TickGame();
+    // ESC in play pauses once the tick is done: the world stands still
+    // between two ticks, never inside one.
+    const bool pausing = !g_inTitle && PauseKeyWaiting();
     return end == GameEnd::None && pausing ? GameEnd::Paused : end;
 }
 
-// The picture of the last tick, then what that tick ended, presented.
+// The picture of the last tick presented, or the box that tick opened: the
+// pause over the frame before it, an end of the game over its own picture.
 void Present(bool playJustStarted, GameEnd end, float alpha = 1.0f) {
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);
-    DrawGame(playJustStarted, alpha);
-    EndGame(end);
-
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);
+    if (end == GameEnd::Paused) {
+        PauseGame();
+        return;
+    }
+    DrawGame(playJustStarted, alpha);
+    if (end != GameEnd::None) {
+        OpenEndDialog(end);
+        // The desktop's box was answered as it opened.
+        StepDialog();
+        return;
+    }
     // Only play frames: the pause opens only in play.
     if (!g_inTitle && CanDrawDialogs(g_font) && !platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
     platform::SwapWindowBuffers();
@@ -207,15 +222,58 @@ bool InTitle() { return g_inTitle || !g_firstFrame; }
 
 }  // namespace
 
-void ForgetGameClock() { g_clockRunning = false; }
+void ForgetGameClock() {
+    g_clockRunning = false;
+    g_dialogEndsGame = false;
+    ForgetGameDialog();
+}
+
+void PauseGame() {
+    // The box stands over the frame the player last saw. Where a swap
+    // leaves it in the buffer drawn into it is kept now, before anything
+    // covers it; elsewhere every play frame was kept as it was presented.
+    if (CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
+    OpenPauseDialog();
+    // The desktop's box was answered as it opened.
+    StepDialog();
+}
+
+bool DialogStanding() { return GameDialogOpen(); }
 
 void RunFrame() {
     const bool wasTitle = InTitle();
     const GameEnd end = Tick(platform::TickCount());
     Present(wasTitle && !InTitle(), end);
+    AnswerDialogFrames();
+}
+
+void AnswerDialogFrames() {
+    // The desktop's box has its answer as it opens: no wait for it.
+    StepDialog();
+    while (GameDialogOpen()) {
+        platform::WaitForInput(kDialogWaitMs);
+        platform::Message message;
+        while (GameDialogOpen() && platform::PollMessage(&message)) {
+            if (message.type == platform::MessageType::Quit) {
+                // Asked for elsewhere: it stands, and the box gives way.
+                platform::PostQuit(message.exitCode);
+                QuitGameDialog();
+                break;
+            }
+            WindowProc(message);
+            if (message.type == platform::MessageType::Close) break;
+        }
+        StepDialog();
+    }
 }
 
 void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
+    if (GameDialogOpen()) {
+        StepDialog();
+        // Time behind a box is not played: the next tick is due as it closes.
+        g_nextTickTime = now;
+        return;
+    }
     // The game's clock starts at the platform's and then moves only by
     // ticks. Time the game did not see (a dialog open, the window hidden, a
     // stall longer than kMaxCatchUpMs) is not played out: the world and its

@@ -14,6 +14,8 @@
 #include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/clock.h"
+#include "platform/dialog.h"
+#include "text/dialogs.h"
 
 namespace {
 // The window's: whether a swap waits for the screen (vsync took).
@@ -44,14 +46,23 @@ void SetProjection(int width, int height) {
 
 void WindowProc(const platform::Message& message) {
     switch (message.type) {
-    case platform::MessageType::Resize: SetProjection(message.width, message.height); break;
+    case platform::MessageType::Resize:
+        SetProjection(message.width, message.height);
+        RedrawGameDialog();
+        break;
     case platform::MessageType::Close:
+        // A dialog's close box is its "&Quit", and the window stays.
+        if (DialogStanding()) {
+            QuitGameDialog();
+            break;
+        }
         // The context goes with the window: frames still run before the quit
         // request is taken, and shutdown, have no GL effect.
         platform::DestroyMainWindow();
         platform::PostQuit(0);
         break;
     case platform::MessageType::Focus:
+        RedrawGameDialog();
         if (!message.focused) HandleFocusLost();
         break;
     case platform::MessageType::Quit: break;
@@ -127,7 +138,12 @@ bool MainLoopPass(int* exitCode) {
         ScheduleFrame(start, FrameRate(), &due, &fraction);
         if (platform::WindowShown()) RunFrameAt(due, true, fraction);
     }
-    PaceFrame(start);
+    // A dialog changes only when the player or the window does something.
+    if (DialogStanding()) {
+        platform::WaitForInput(kDialogWaitMs);
+    } else {
+        PaceFrame(start);
+    }
     if (taken) WindowProc(message);
     return true;
 }

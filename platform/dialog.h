@@ -31,8 +31,8 @@ void BeginGameDialog(const DialogText& text);
 void EndGameDialog();
 
 // Blocks until input or a window message arrives, or timeoutMs has passed:
-// a modal loop sleeps here instead of spinning. After a quit signal the
-// loop finds a Close message.
+// the loop sleeps here while a dialog stands instead of spinning. After a
+// quit signal the loop finds a Close message.
 void WaitForInput(unsigned timeoutMs);
 
 // An OK box with an information icon.

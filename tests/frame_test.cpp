@@ -219,6 +219,7 @@ TEST_F(Frame, LosingTheFocusPausesOverTheSameFrameAsEscape) {
             script::QueueMessage({platform::MessageType::Focus});  // focus lost
             int code = 0;
             ASSERT_TRUE(MainLoopPass(&code));
+            for (int pass = 0; DialogStanding() && pass < 10; ++pass) ASSERT_TRUE(MainLoopPass(&code));
         } else {
             RunFrame();
             script::HoldKey(Key::Escape, true);

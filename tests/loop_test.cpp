@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "game_fixture.h"
 #include "scenery_fixture.h"
+#include "text/glf_font.h"
 #include "world/world.h"
 
 using MainLoop = GameTest;
@@ -144,20 +145,36 @@ namespace {
 void TapEscapeInTheBox() { script::TapKey(platform::Key::Escape); }
 }  // namespace
 
-// The pause answered with Quit in a frame that owes more ticks: the box's closing gives the focus back with ESC
-// still down, a fresh press. No later tick of that frame runs on it, so no second pause stands between the player
-// and the quit.
-TEST_F(MainLoop, AFrameEndsWithTheTickThatOpenedThePause) {
+// The pause opens in a frame that owes more ticks: that tick is the frame's last. The box then stands as a state of
+// the loop: each pass returns, waits for input instead of sleeping to the frame's time, and runs no tick, so the
+// world and the game's clock stand still (a browser's animation frame must return). Answered with Quit, the box's
+// closing gives the focus back with ESC still down; no second pause stands between the player and the quit.
+TEST_F(MainLoop, APauseIsAStateOfTheLoopThatRunsNoTickAndAFrameEndsWithTheTickThatOpenedIt) {
+    ASSERT_TRUE(g_font.Load(std::string(ORVANTHE_DATA_DIR) + "/f.glf", 0)) << "the game draws its own box";
     StartPlay();
     int code = 0;
     ASSERT_TRUE(MainLoopPass(&code));
+    script::HoldKey(platform::Key::Up, true);
     script::AnswerDialog(2);
     script::OnDialog(TapEscapeInTheBox);
     script::TapKey(platform::Key::Escape);
     script::ClearLog();
     RunFrameAt(script::Now() + 3 * kTickMs, true);  // three ticks late
+    ASSERT_TRUE(DialogStanding());
+    const uint32_t gameTime = g_gameTime;
+    const Vector3 eye = g_camera.position;
+    int passes = 0;
+    while (DialogStanding() && passes < 10) {
+        ASSERT_TRUE(MainLoopPass(&code));
+        ++passes;
+        EXPECT_EQ(g_gameTime, gameTime) << "no tick behind the box";
+    }
     script::OnDialog(nullptr);
+    EXPECT_GE(passes, 2) << "the box is answered over passes of the loop, not inside one";
+    EXPECT_FALSE(DialogStanding());
+    EXPECT_EQ(g_camera.position.z, eye.z) << "UP held behind the box walked";
     EXPECT_EQ(script::CountLog("dialog"), 1);
+    EXPECT_EQ(script::CountLog("wait 100"), passes - 1) << "a pass that leaves the box standing waits for input";
     EXPECT_FALSE(MainLoopPass(&code)) << "the quit is taken next";
     EXPECT_EQ(code, 0);
 }

@@ -4,9 +4,11 @@
 
 #include <vector>
 
+#include "app/flow.h"
 #include "core/random.h"
 #include "game_fixture.h"
 #include "monsters/monster.h"
+#include "platform/dialog.h"
 #include "world/explosion.h"
 
 // The C library's numbers on our desktop, so bursts look as they always did, but from a source of the game's own.
@@ -100,7 +102,11 @@ protected:
         g_killed = false;
         script::SetFrameCost(cost);
         script::OnTakePresses(ScriptedInputs);
-        for (int frame = 0; g_endState.empty() && frame < 100000; ++frame) RunFrameAt(script::Now());
+        // As the loop runs it: a standing box waits for input, where the script answers it.
+        for (int frame = 0; g_endState.empty() && frame < 100000; ++frame) {
+            RunFrameAt(script::Now());
+            if (DialogStanding()) platform::WaitForInput(kDialogWaitMs);
+        }
         script::OnTakePresses(nullptr);
         ShutdownGame();
         return g_endState;

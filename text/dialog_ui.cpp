@@ -1,6 +1,6 @@
-// In-game dialogs: layout, drawing and the modal loop. While one is open no
-// frame runs; each pass draws the frozen frame dimmed and the box over it,
-// presents it, and sleeps until the player or the window does something.
+// In-game dialogs: layout, drawing and answering. While one is open no tick
+// runs; a frame that changes it draws the frozen frame dimmed and the box
+// over it, and presents it.
 #include "text/dialog_ui.h"
 
 #include <GL/gl.h>
@@ -15,9 +15,6 @@
 #include "text/glf_font.h"
 
 namespace {
-
-// How late a quit signal is seen at worst; input ends a wait at once.
-constexpr unsigned kWaitMs = 100;
 
 // The template's box in dialog units, and how big one is at 800 x 600
 // (the 8-point font's base units: 6 x 13 pixels for 4 x 8 units).
@@ -298,120 +295,118 @@ void KeepPresentedFrame() {
 
 void ForgetPresentedFrame() { Release(&kept); }
 
-int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind) {
-    using platform::Key;
+void DrawnDialog::Open(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind) {
+    Close();
     platform::BeginGameDialog(text);
     platform::SetCaption(text.caption);
     // The ESC that opened the pause is still down: it must not also quit.
     platform::LatchHeldKeys();
+    font_ = &font;
+    text_ = text;
+    platform::GetDrawableSize(&width_, &height_);
+    // Behind the box stands the last frame the player saw: the kept one when
+    // the box opens before a frame is drawn, else the one just drawn.
+    const bool useKept =
+        behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width_ && kept.height == height_;
+    if (!useKept) {
+        GLint drawBuffer = GL_BACK;
+        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+        FrozenImage grabbed;
+        Grab(GLenum(drawBuffer), width_, height_, &grabbed);
+        grabbed_ = grabbed.texture;
+        grabbedWidth_ = grabbed.width;
+        grabbedHeight_ = grabbed.height;
+    }
+    open_ = true;
+    focus_ = 0;
+    armed_ = -1;
+    mouseWasDown_ = false;
+    // Seen before anything answers it.
+    Draw();
+    platform::SwapWindowBuffers();
+    dirty_ = false;
+}
 
+void DrawnDialog::Close() {
+    if (grabbed_) glDeleteTextures(1, &grabbed_);
+    grabbed_ = 0;
+    if (!open_) return;
+    open_ = false;
+    platform::LatchHeldKeys();
+    platform::EndGameDialog();
+}
+
+int DrawnDialog::Step() {
+    if (!open_) return 0;
+    // A size the window took meanwhile (a minimised one reports none).
+    int width = 0, height = 0;
+    platform::GetDrawableSize(&width, &height);
+    if (width > 0 && height > 0 && (width != width_ || height != height_)) {
+        width_ = width;
+        height_ = height;
+        dirty_ = true;
+    }
+    const int result = TakeInput();
+    if (result != 0) {
+        Close();
+        return result;
+    }
+    if (dirty_) {
+        Draw();
+        platform::SwapWindowBuffers();
+        dirty_ = false;
+    }
+    return 0;
+}
+
+int DrawnDialog::TakeInput() {
+    using platform::Key;
+    // Presses, not held keys: a tap that came and went between two frames
+    // still answers. Gamepad A chooses the focused button as ENTER does, B
+    // quits as ESC does.
+    const platform::Presses presses = platform::TakePresses();
+    if (presses.Of(Key::Enter) + presses.Of(Key::PadA) > 0) return focus_ + 1;
+    if (presses.Of(Key::Escape) + presses.Of(Key::PadB) > 0) return platform::kDialogSecondButton;
+    // Each of the three moves to the other button: there are two.
+    if ((presses.Of(Key::Left) + presses.Of(Key::Right) + presses.Of(Key::Tab)) % 2 == 1) {
+        focus_ = 1 - focus_;
+        dirty_ = true;
+    }
+    int px = -1, py = -1;
+    int over = -1;
+    if (platform::GetPointerPos(&px, &py)) {
+        const DialogLayout l = LayOutDialog(width_, height_);
+        for (int i = 0; i < 2; ++i)
+            if (l.buttons[i].Contains(px, py)) over = i;
+    }
+    // A push button acts when the button goes up over the one it went down
+    // on; a click that came and went between two frames is both.
+    const bool mouseDown = platform::IsKeyDown(Key::MouseLeft);
+    const bool clicked = presses.Of(Key::MouseLeft) > 0;
+    int result = 0;
+    if (clicked) {
+        armed_ = over;
+        if (over >= 0) focus_ = over;
+        dirty_ = true;
+    }
+    if ((mouseWasDown_ || clicked) && !mouseDown) {
+        if (armed_ >= 0 && armed_ == over) result = armed_ + 1;
+        armed_ = -1;
+        dirty_ = true;
+    }
+    mouseWasDown_ = mouseDown;
+    return result;
+}
+
+void DrawnDialog::Draw() const {
+    // The box leaves GL as it found it: the next frame of play draws on.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    int width = 0, height = 0;
-    platform::GetDrawableSize(&width, &height);
-
-    // The frame being drawn goes back when the dialog closes, so the frame
-    // that raised it finishes as it began. Behind the box stands the last
-    // frame the player saw: the kept one when this frame has barely begun.
-    GLint drawBuffer = GL_BACK;
-    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-    FrozenImage inProgress;
-    Grab(GLenum(drawBuffer), width, height, &inProgress);
-    const bool useKept =
-        behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width && kept.height == height;
-    const FrozenImage& shown = useKept ? kept : inProgress;
-
-    bool mouseWasDown = false;
-    DialogView view{&font, &text, &shown, width, height, 0, -1};
-    platform::Message resize;
-    bool resized = false;
-    bool dirty = true;
-    int result = 0;
-    while (result == 0) {
-        if (dirty) {
-            DrawDialog(view);
-            platform::SwapWindowBuffers();
-            dirty = false;
-        }
-        platform::WaitForInput(kWaitMs);
-        platform::Message message;
-        while (result == 0 && platform::PollMessage(&message)) {
-            switch (message.type) {
-            case platform::MessageType::Close: result = platform::kDialogSecondButton; break;
-            case platform::MessageType::Quit:
-                // Asked for elsewhere: it stands, and the dialog gives way.
-                platform::PostQuit(message.exitCode);
-                result = platform::kDialogSecondButton;
-                break;
-            case platform::MessageType::Resize:
-                if (message.width > 0 && message.height > 0) {
-                    view.width = message.width;
-                    view.height = message.height;
-                }
-                resize = message;
-                resized = true;
-                dirty = true;
-                break;
-            case platform::MessageType::Focus: dirty = true; break;
-            }
-        }
-        if (result != 0) break;
-        // Presses, not held keys: a tap that came and went while the loop
-        // waited still answers. Gamepad A chooses the focused button as
-        // ENTER does, B quits as ESC does.
-        const platform::Presses presses = platform::TakePresses();
-        if (presses.Of(Key::Enter) + presses.Of(Key::PadA) > 0) result = view.focus + 1;
-        if (presses.Of(Key::Escape) + presses.Of(Key::PadB) > 0) result = platform::kDialogSecondButton;
-        if (result != 0) break;
-        // Each of the three moves to the other button: there are two.
-        if ((presses.Of(Key::Left) + presses.Of(Key::Right) + presses.Of(Key::Tab)) % 2 == 1) {
-            view.focus = 1 - view.focus;
-            dirty = true;
-        }
-        int px = -1, py = -1;
-        int over = -1;
-        if (platform::GetPointerPos(&px, &py)) {
-            const DialogLayout l = LayOutDialog(view.width, view.height);
-            for (int i = 0; i < 2; ++i)
-                if (l.buttons[i].Contains(px, py)) over = i;
-        }
-        // A push button acts when the button goes up over the one it went
-        // down on; a click that came and went while the loop waited is both.
-        const bool mouseDown = platform::IsKeyDown(Key::MouseLeft);
-        const bool clicked = presses.Of(Key::MouseLeft) > 0;
-        if (clicked) {
-            view.armed = over;
-            if (over >= 0) view.focus = over;
-            dirty = true;
-        }
-        if ((mouseWasDown || clicked) && !mouseDown) {
-            if (view.armed >= 0 && view.armed == over) result = view.armed + 1;
-            view.armed = -1;
-            dirty = true;
-        }
-        mouseWasDown = mouseDown;
-    }
-
-    // Put back the frame that was being drawn, at the size it was drawn at.
-    {
-        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-        const Screen2D pass(0, viewport[2], viewport[3], 0, -1, 1);
-        glDisable(GL_BLEND);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_FOG);
-        glColor4f(1, 1, 1, 1);
-        if (inProgress.texture) DrawImage(inProgress, float(viewport[2]), float(viewport[3]));
-    }
-    Release(&inProgress);
+    const FrozenImage grabbed{grabbed_, grabbedWidth_, grabbedHeight_};
+    const DialogView view{font_, &text_, grabbed_ ? &grabbed : &kept, width_, height_, focus_, armed_};
+    DrawDialog(view);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
-
-    platform::LatchHeldKeys();
-    platform::EndGameDialog();
-    if (resized) platform::RepostMessage(resize);
-    return result;
 }

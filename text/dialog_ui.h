@@ -1,7 +1,7 @@
 // The game's dialogs drawn inside its window with its own font, over the
 // frozen last frame: the dialog template's layout (caption bar, group box,
 // centred message, two push buttons) in dialog units scaled to the window,
-// and a modal loop that waits for input instead of running frames.
+// answered a frame at a time while the world stands still.
 #pragma once
 
 #include "platform/dialog.h"
@@ -44,10 +44,36 @@ enum class DialogBackdrop {
     LastPresented,    // raised before: the kept frame, where there is one
 };
 
-// Shows the dialog until the player chooses: ENTER chooses the focused
-// button (the first when it opens), ESC and the close box "&Quit",
-// Left/Right/Tab move the focus, a click chooses a button. Window messages
-// are taken meanwhile; a resize is handed back to the main loop afterwards.
-// Keys still held when it closes are latched. Returns kDialogFirstButton or
-// kDialogSecondButton.
-int RunDrawnDialog(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind);
+// One dialog standing over the game, answered a frame at a time: the frame
+// driver steps it once a frame instead of running ticks. ENTER chooses the
+// focused button (the first when it opens), ESC "&Quit", Left/Right/Tab
+// move the focus, a click chooses a button. Keys held as it opens and as it
+// closes are latched.
+class DrawnDialog {
+public:
+    // Sets the caption, frees the pointer and presents the box; behind it
+    // stands the frame `behind` names.
+    void Open(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind);
+    bool IsOpen() const { return open_; }
+    // One frame: the presses since the last and the pointer, then the box
+    // drawn and presented where anything changed. Returns 0 while open, else kDialogFirstButton or
+    // kDialogSecondButton, and the dialog has closed.
+    int Step();
+    // The window lost or took the focus: the box is drawn again.
+    void Redraw() { dirty_ = true; }
+    // Closes it unanswered, giving its frame back (while the context is current).
+    void Close();
+
+private:
+    int TakeInput();
+    void Draw() const;
+
+    bool open_ = false, dirty_ = false, mouseWasDown_ = false;
+    const GlfFont* font_ = nullptr;
+    platform::DialogText text_{};
+    unsigned grabbed_ = 0;  // the frame behind, where the kept one would not do
+    int grabbedWidth_ = 0, grabbedHeight_ = 0;
+    int width_ = 0, height_ = 0;
+    int focus_ = 0;   // 0 or 1
+    int armed_ = -1;  // the button the mouse went down on, -1 none
+};

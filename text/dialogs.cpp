@@ -9,23 +9,14 @@
 #include "text/dialog_templates.h"
 #include "text/dialog_ui.h"
 
-void ShowGameDialog(int resource) {
-    const DialogTemplate* found = nullptr;
-    for (const DialogTemplate& t : kDialogTemplates)
-        if (t.resource == resource) found = &t;
+namespace {
 
-    int result = platform::kDialogFailed;
-    std::string error = "no dialog template " + std::to_string(resource);
-    if (found) {
-        const platform::DialogText text{kDialogCaption, found->firstButton, kQuitButton, found->groupCaption,
-                                        found->message};
-        // The desktop's box only where the game has no font to draw one.
-        // The pause opens as a frame begins; the ends of a game after one.
-        const DialogBackdrop behind =
-            resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
-        result =
-            CanDrawDialogs(g_font) ? RunDrawnDialog(g_font, text, behind) : platform::ShowModalDialog(text, &error);
-    }
+DrawnDialog g_drawn;
+// The desktop's box's answer, handed on at the next step; 0 when none.
+int g_boxAnswer = 0;
+
+// What every answer does beyond closing the box.
+int Act(int result, const std::string& error) {
     switch (result) {
     case platform::kDialogSecondButton: platform::PostQuit(0); break;
     case platform::kDialogFailed:
@@ -33,12 +24,63 @@ void ShowGameDialog(int resource) {
         // learns why. Play carries on as after the first button.
         std::fprintf(stderr, "orvanthe: cannot show a dialog: %s\n", error.c_str());
         platform::ShowMessageBox("Error", "Dialog failed!");
-        break;
+        return platform::kDialogFirstButton;
     default: break;
     }
+    return result;
 }
 
-void ShowCaughtDialog() { ShowGameDialog(kCaughtDialog); }
-void ShowWinDialog() { ShowGameDialog(kWinDialog); }
-void ShowFellDialog() { ShowGameDialog(kFellDialog); }
-void ShowPauseDialog() { ShowGameDialog(kPauseDialog); }
+}  // namespace
+
+void OpenGameDialog(int resource) {
+    ForgetGameDialog();
+    const DialogTemplate* found = nullptr;
+    for (const DialogTemplate& t : kDialogTemplates)
+        if (t.resource == resource) found = &t;
+    if (!found) {
+        g_boxAnswer = Act(platform::kDialogFailed, "no dialog template " + std::to_string(resource));
+        return;
+    }
+    const platform::DialogText text{kDialogCaption, found->firstButton, kQuitButton, found->groupCaption,
+                                    found->message};
+    if (!CanDrawDialogs(g_font)) {
+        // The desktop's box only where the game has no font to draw one.
+        std::string error;
+        g_boxAnswer = Act(platform::ShowModalDialog(text, &error), error);
+        return;
+    }
+    // The pause opens before a frame is drawn; the ends of a game after one.
+    const DialogBackdrop behind =
+        resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
+    g_drawn.Open(g_font, text, behind);
+}
+
+bool GameDialogOpen() { return g_drawn.IsOpen() || g_boxAnswer != 0; }
+
+int StepGameDialog() {
+    if (g_boxAnswer != 0) {
+        const int answer = g_boxAnswer;
+        g_boxAnswer = 0;
+        return answer;
+    }
+    const int result = g_drawn.Step();
+    return result == 0 ? 0 : Act(result, "");
+}
+
+void QuitGameDialog() {
+    if (!g_drawn.IsOpen()) return;
+    ForgetGameDialog();
+    g_boxAnswer = Act(platform::kDialogSecondButton, "");
+}
+
+void RedrawGameDialog() { g_drawn.Redraw(); }
+
+void ForgetGameDialog() {
+    g_drawn.Close();
+    g_boxAnswer = 0;
+}
+
+void OpenCaughtDialog() { OpenGameDialog(kCaughtDialog); }
+void OpenWinDialog() { OpenGameDialog(kWinDialog); }
+void OpenFellDialog() { OpenGameDialog(kFellDialog); }
+void OpenPauseDialog() { OpenGameDialog(kPauseDialog); }

@@ -1,13 +1,26 @@
-// The modal end-of-game and pause dialogs, drawn in the game window with
-// its font (the desktop's box while it has none). Each returns after the player
-// has chosen; "&Quit" has then already posted the quit request, and the
-// caller still finishes its frame.
+// The end-of-game and pause dialogs, one at a time over the game, drawn in
+// its window with its font (the desktop's box while it has none). Opening
+// one returns at once; the frame driver steps it once a frame, and runs no
+// tick, until the player has chosen.
 #pragma once
 
-void ShowCaughtDialog();
-void ShowWinDialog();
-void ShowFellDialog();
-void ShowPauseDialog();
+void OpenCaughtDialog();
+void OpenWinDialog();
+void OpenFellDialog();
+void OpenPauseDialog();
+// Opens dialog `resource`. The desktop's box is modal: it has been
+// answered when this returns, and the next step hands the answer on.
+void OpenGameDialog(int resource);
 
-// Shows dialog `resource` and acts on the button chosen.
-void ShowGameDialog(int resource);
+bool GameDialogOpen();
+// One frame of the open dialog. Returns 0 while it stays open, else the
+// player's choice (kDialogFirstButton or kDialogSecondButton; a box that
+// could not be shown counts as the first). "&Quit" has then already posted
+// the quit request.
+int StepGameDialog();
+// Answers the dialog standing in the window as its close box does: "&Quit".
+void QuitGameDialog();
+// The window's focus or size changed: the open dialog is drawn again.
+void RedrawGameDialog();
+// Closes any open dialog unanswered (a reset, shutdown).
+void ForgetGameDialog();

@@ -7,7 +7,6 @@
 #include "core/sound.h"
 #include "core/state.h"
 #include "platform/input.h"
-#include "text/dialogs.h"
 #include "world/bullet.h"
 
 namespace {
@@ -55,11 +54,6 @@ void HandlePlayerInput() {
     if (left) g_camera.TurnView(kTurnStep, kTurnAxis);
     if (back) g_camera.Move(-kWalkSpeed);
     if (forward) g_camera.Move(kWalkSpeed);
-    if (PauseKeyWaiting()) {
-        ShowPauseDialog();
-        // The presses that paused are spent; the dialog dropped any others.
-        g_presses = platform::Presses();
-    }
     if (IsKeyDown(Key::Control) || IsKeyDown(Key::MouseLeft) || IsKeyDown(Key::PadA) ||
         pad.rightTrigger >= kTriggerPressed)
         Fire();

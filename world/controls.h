@@ -4,6 +4,6 @@
 #pragma once
 
 void HandlePlayerInput();
-// Whether the next HandlePlayerInput opens the pause: ESC or Start was
-// pressed since the last frame.
+// Whether this tick of play ends by pausing: ESC or Start was pressed
+// since the last tick.
 bool PauseKeyWaiting();

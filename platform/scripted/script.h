@@ -105,7 +105,7 @@ void OnWait(void (*hook)(int waits));
 //   "sound close", "sound volume 100 80", "cursor 475 300", "capture on", "capture off",
 //   "window create 800x600", "window destroy", "vsync on", "vsync off",
 //   an in-game dialog logs its "dialog ..." line too, then "wait 100" at
-//   each wait of its loop and "end of dialog" when it closes,
+//   each wait of the loop while it stands and "end of dialog" when it closes,
 //   "latch Enter Escape" (the held keys latched; "latch" when none)
 const std::vector<std::string>& Log();
 void ClearLog();
