@@ -72,6 +72,38 @@ TEST_F(ExplosionTest, ParticlesStartTogetherAndMovePerFrame) {
     }
 }
 
+// A frame between two ticks draws each square on its way from where the tick before left it to where the last did:
+// from there at alpha 0, to the bit where the tick left it at alpha 1. A particle respawned meanwhile jumps: it does
+// not slide across the sky.
+TEST_F(ExplosionTest, AFrameBetweenTwoTicksDrawsEachSquareOnItsWay) {
+    Explosion e(10, 20, 30);
+    const size_t floats = size_t(kParticleCount) * 4 * 3;
+    e.Advance();
+    e.Advance();
+    const std::vector<float> before(e.shownCorners.get(), e.shownCorners.get() + floats);
+    e.particles[7].life = 0.001f;  // respawns in the next tick's step, after it is noted
+    e.Advance();
+    e.Advance();
+    const std::vector<float> last(e.shownCorners.get(), e.shownCorners.get() + floats);
+    e.Advance();
+    ASSERT_EQ(e.shownCount, kParticleCount);
+    std::vector<float> got(floats);
+    e.LayOutCorners(1.0f, got.data());
+    EXPECT_TRUE(got == std::vector<float>(e.shownCorners.get(), e.shownCorners.get() + floats)) << "at the tick";
+    e.LayOutCorners(0.0f, got.data());
+    for (size_t i = 0; i < floats; ++i) {
+        if (i / 12 == 7) {
+            EXPECT_EQ(got[i], e.shownCorners[i]) << "the respawned one stands at its new place";
+            continue;
+        }
+        ASSERT_NEAR(got[i], last[i], 1e-3f) << i;
+    }
+    e.LayOutCorners(0.5f, got.data());
+    const size_t x = 3 * 4 * 100;  // a corner's x of square 100
+    EXPECT_NEAR(got[x], (last[x] + e.shownCorners[x]) / 2, 1e-3f);
+    EXPECT_NE(last[x], before[x]) << "it moves";
+}
+
 TEST_F(ExplosionTest, OneCallWithTheSharedSpriteOrNoneDrawsThePixelsOfSquaresDrawnOneByOne) {
     const std::string file = std::string(ORVANTHE_DATA_DIR) + "/particle.bmp";
     Texture own, none;

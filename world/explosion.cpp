@@ -5,6 +5,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "core/random.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
@@ -19,6 +21,8 @@ const float kParticleColours[kParticleColourRows][3] = {
 namespace {
 
 const Vector3 kGravity(0.0f, -0.8f, 0.0f);
+// One burst's corners as a frame between two ticks sees them; reused.
+std::vector<float> g_cornersBetween;
 
 float RandomFade() { return float(double(g_random.Next() % 100) / 1000.0 + 0.003); }
 
@@ -67,7 +71,8 @@ void ReleaseParticleSprite() {
 Explosion::Explosion(float x, float y, float z)
     : particles(new Particle[kParticleCount]),
       shownCorners(new float[kParticleCount * kCorners * 3]),
-      shownColours(new float[kParticleCount * kCorners * 4]) {
+      shownColours(new float[kParticleCount * kCorners * 4]),
+      shownSteps(new float[kParticleCount * 3]) {
     startTick = g_gameTime;
     for (int i = 0; i < kParticleCount; ++i) {
         Particle& p = particles[i];
@@ -91,6 +96,8 @@ void Explosion::Respawn(Particle& p) {
     p.life = 0.0f;
     p.fade = RandomFade();
     p.position = Vector3(-1.0f, 0.0f, 0.0f);
+    // Where it went is no motion a frame between two ticks should show.
+    p.lastStep = Vector3();
     const float vx = float((g_random.Next() % 60) - 32) + respawnSpeedX;
     const float vy = float((g_random.Next() % 60) - 30) + respawnSpeedY;
     const float vz = float((g_random.Next() % 60) - 30);
@@ -120,11 +127,14 @@ void Explosion::Advance() {
             for (int k = 0; k < 3; ++k) at[k] = corners[c][k];
             for (int k = 0; k < 4; ++k) tint[k] = colour[k];
         }
+        float* step = &shownSteps[size_t(3 * shownCount)];
+        step[0] = p.lastStep.x, step[1] = p.lastStep.y, step[2] = p.lastStep.z;
         ++shownCount;
 
-        p.position.x += p.velocity.x / divisor;
-        p.position.y += p.velocity.y / divisor;
-        p.position.z += p.velocity.z / divisor;
+        p.lastStep = Vector3(p.velocity.x / divisor, p.velocity.y / divisor, p.velocity.z / divisor);
+        p.position.x += p.lastStep.x;
+        p.position.y += p.lastStep.y;
+        p.position.z += p.lastStep.z;
         p.velocity += p.gravity;
         p.life -= p.fade;
         // Respawned with life 0: a faded particle adds nothing more.
@@ -132,9 +142,28 @@ void Explosion::Advance() {
     }
 }
 
-void Explosion::Draw() const {
+void Explosion::LayOutCorners(float alpha, float* out) const {
+    const float back = 1.0f - alpha;
+    for (int square = 0; square < shownCount; ++square) {
+        const float* step = &shownSteps[size_t(3 * square)];
+        for (int c = 0; c < kCorners; ++c) {
+            const size_t at = size_t(3 * (kCorners * square + c));
+            for (int k = 0; k < 3; ++k) out[at + size_t(k)] = shownCorners[at + size_t(k)] - back * step[k];
+        }
+    }
+}
+
+void Explosion::Draw(float alpha) const {
     // A burst born this tick is first seen after its first step.
     if (shownCount == 0) return;
+    // Between two ticks the squares stand where they were on the way;
+    // at a tick, where the tick left them, to the bit.
+    const float* corners = shownCorners.get();
+    if (alpha < 1.0f) {
+        g_cornersBetween.resize(size_t(kParticleCount * kCorners * 3));
+        LayOutCorners(alpha, g_cornersBetween.data());
+        corners = g_cornersBetween.data();
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     // Without its sprite the burst is plain squares (the white default).
@@ -144,7 +173,7 @@ void Explosion::Draw() const {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, shownCorners.get());
+    glVertexPointer(3, GL_FLOAT, 0, corners);
     glColorPointer(4, GL_FLOAT, 0, shownColours.get());
     glTexCoordPointer(2, GL_FLOAT, 0, cornerTexCoords);
     glDrawElements(GL_TRIANGLES, kSquareIndices * shownCount, GL_UNSIGNED_SHORT, squareIndices);

@@ -28,6 +28,7 @@ struct Particle {
     Vector3 position;
     Vector3 velocity;  // per frame, before division by slowdown * 1000
     Vector3 gravity;
+    Vector3 lastStep;  // how far the last tick moved it; none across a respawn
 };
 
 // Loads "data/particle.bmp" into g_particleTexture (InitGame); a missing
@@ -52,6 +53,7 @@ public:
     // Nothing until the burst's first tick.
     std::unique_ptr<float[]> shownCorners;  // x, y, z per corner
     std::unique_ptr<float[]> shownColours;  // red, green, blue, life per corner
+    std::unique_ptr<float[]> shownSteps;    // x, y, z per square: from the tick before's
     int shownCount = 0;
 
     // Builds the burst at (x, y, z), stamped with the current tick, drawing
@@ -63,7 +65,10 @@ public:
     // The tick's part: notes every active particle as it stands, then
     // advances each in index order.
     void Advance();
-    // What the last Advance noted, in one call.
-    void Draw() const;
+    // What the last Advance noted, `alpha` of the way from what the one
+    // before noted (each square slid back along its last step), in one call.
+    void Draw(float alpha = 1.0f) const;
+    // The corners Draw(alpha) draws, into `out` (shownCount squares').
+    void LayOutCorners(float alpha, float* out) const;
     void Respawn(Particle& p);
 };

@@ -122,7 +122,7 @@ void DrawWorld(float alpha) {
     g_drawnView = Between(g_previousShownView, g_shownView, alpha);
     const Matrix4 view = ViewMatrix(g_drawnView);
     glLoadMatrixf(view.m);
-    for (const auto& explosion : g_explosions) explosion->Draw();
+    for (const auto& explosion : g_explosions) explosion->Draw(alpha);
     for (const auto& bullet : g_bullets) bullet->Draw(alpha);
     DrawMonsters(alpha);
     g_terrain->Draw();
