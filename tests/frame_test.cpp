@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "monsters/monster.h"
 #include "scenery/sky_cache.h"
 #include "scenery/skybox.h"
@@ -148,6 +149,31 @@ TEST_F(Frame, TitlePlayFullLoadAndPauseKeepTheirRecordedPixels) {
         got.push_back(g_dialogHash);
         EXPECT_EQ(got, (std::vector<uint64_t>{want.title, want.play, want.fullLoad, want.burstLater, want.pause}));
     }
+}
+
+// At max_fps 50 the game's own loop draws a tick a frame, at the tick: the title and play frames of the goldens.
+TEST_F(Frame, TheLoopAtFiftyFramesASecondDrawsTheGoldens) {
+    const std::string gl = std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) + ", " +
+                           reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (gl != kRenderer) GTEST_SKIP() << "hashes recorded on " << kRenderer << "; this is " << gl;
+    g_settings.maxFps = 50;
+    std::string error;
+    ASSERT_TRUE(OpenGameWindow(kWindowWidth, kWindowHeight, &error)) << error;  // as the game opens it at 50
+    int code = 0;
+    const auto pass = [&code](int passes) {
+        for (int i = 0; i < passes; ++i) ASSERT_TRUE(MainLoopPass(&code));
+    };
+    pass(2);
+    const uint64_t title = FrameHash();
+    script::HoldKey(Key::Enter, true);
+    pass(1);
+    script::HoldKey(Key::Enter, false);
+    pass(3);
+    const uint64_t play = FrameHash();
+    g_settings.maxFps = 0;
+    EXPECT_EQ(script::CountLog("vsync on"), 0) << "the tick's pacing, unsynchronised";
+    EXPECT_EQ(title, kGoldens[0].title);
+    EXPECT_EQ(play, kGoldens[0].play);
 }
 
 // Colour (RGBA) then depth of the whole drawable.
