@@ -23,33 +23,52 @@ float StickPastDeadZone(float v) {
 
 }  // namespace
 
-void Camera::MouseLook() {
-    int mx = 0, my = 0;
-    platform::GetCursorPos(&mx, &my);
+namespace {
+
+// One pixel of cursor motion is 1/5000 radian times the sensitivity. With
+// the stick centred, sensitivity 1 and no inversion every step is exact, so
+// the view turns to the bit as plain mouse look does.
+LookTurn TurnFor(int mx, int my, float stickX, float stickY) {
     using platform::kMouseLookX;
     using platform::kMouseLookY;
+    const float sensitivity = g_settings.mouseSensitivity;
+    LookTurn turn;
+    turn.yaw = (float(kMouseLookX - mx) - stickX) * sensitivity / 5000.0f;
+    turn.pitch = (float(kMouseLookY - my) - stickY) * sensitivity / 5000.0f;
+    if (g_settings.invertY) turn.pitch = -turn.pitch;
+    return turn;
+}
+
+}  // namespace
+
+LookTurn PendingMouseTurn() {
+    int mx = 0, my = 0;
+    platform::GetCursorPos(&mx, &my);
+    if (mx == platform::kMouseLookX && my == platform::kMouseLookY) return {};
+    return TurnFor(mx, my, 0.0f, 0.0f);
+}
+
+LookTurn Camera::MouseLook() {
+    int mx = 0, my = 0;
+    platform::GetCursorPos(&mx, &my);
     const platform::PadAxes pad = platform::GetPadAxes();
     const float stickX = StickPastDeadZone(pad.rightX) * kStickLookPixels;
     const float stickY = StickPastDeadZone(pad.rightY) * kStickLookPixels;
-    const bool cursorMoved = mx != kMouseLookX || my != kMouseLookY;
-    if (!cursorMoved && stickX == 0.0f && stickY == 0.0f) return;
-    if (cursorMoved) platform::SetCursorPos(kMouseLookX, kMouseLookY);
+    const bool cursorMoved = mx != platform::kMouseLookX || my != platform::kMouseLookY;
+    if (!cursorMoved && stickX == 0.0f && stickY == 0.0f) return {};
+    if (cursorMoved) platform::SetCursorPos(platform::kMouseLookX, platform::kMouseLookY);
+    Look(TurnFor(mx, my, stickX, stickY));
+    return cursorMoved ? TurnFor(mx, my, 0.0f, 0.0f) : LookTurn{};
+}
 
-    // One pixel of cursor motion is 1/5000 radian times the sensitivity.
-    // With the stick centred, sensitivity 1 and no inversion every step is
-    // exact, so the view turns to the bit as plain mouse look does.
-    const float sensitivity = g_settings.mouseSensitivity;
-    const float yaw = (float(kMouseLookX - mx) - stickX) * sensitivity / 5000.0f;
-    float pitch = (float(kMouseLookY - my) - stickY) * sensitivity / 5000.0f;
-    if (g_settings.invertY) pitch = -pitch;
-
+void Camera::Look(const LookTurn& turn) {
     // Looking exactly straight up or down (which a step within a float's
     // rounding of the vertical lands on) the view and up give no pitch
     // axis; turning about none would lock the view there for good.
     Vector3 axis;
     if (PitchAxis(&axis)) pitchAxis_ = axis;
-    TurnView(pitch, pitchAxis_);
-    TurnView(yaw, Vector3(0.0f, 1.0f, 0.0f));
+    TurnView(turn.pitch, pitchAxis_);
+    TurnView(turn.yaw, Vector3(0.0f, 1.0f, 0.0f));
 }
 
 bool Camera::PitchAxis(Vector3* axis) const {

@@ -5,6 +5,13 @@
 
 #include "camera/vector3.h"
 
+// A look's turn in radians: about the vertical, then about the view's right.
+struct LookTurn {
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+    bool None() const { return yaw == 0.0f && pitch == 0.0f; }
+};
+
 class Camera {
 public:
     Vector3 position;
@@ -15,8 +22,11 @@ public:
     // Turns the view by the cursor's offset from the fixed point and puts
     // the cursor back there; a gamepad's right stick adds to the offset.
     // The player's sensitivity and invert-Y settings scale it (1 and off:
-    // one pixel is 1/5000 radian, mouse up looks up).
-    void MouseLook();
+    // one pixel is 1/5000 radian, mouse up looks up). Returns the mouse's
+    // share of the turn.
+    LookTurn MouseLook();
+    // Pitches, then turns about the vertical, as a look does.
+    void Look(const LookTurn& turn);
     // Rotates target about position around axis, used as given (not normalised).
     void TurnView(float angle, const Vector3& axis);
     // Walks along the horizontal part of the view vector times speed.
@@ -31,6 +41,11 @@ private:
     // vertical: the start view's until the mouse first looks.
     Vector3 pitchAxis_{1.0f, 0.0f, 0.0f};
 };
+
+// The turn the cursor's motion since the last look would make, left for
+// that look to take: a frame drawn before the next tick already answers
+// the mouse.
+LookTurn PendingMouseTurn();
 
 // The eye `t` of the way from a to b (t >= 1: b itself, to the bit): a
 // frame drawn between two ticks.

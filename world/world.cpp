@@ -17,8 +17,12 @@
 namespace {
 
 // The rules' frustum is cut from the view this tick's picture will show.
-void SetShownViewAndFrustum() {
+// `mouse`: what this tick's look took from the mouse. The frames before it
+// showed that much turn already (PendingMouseTurn), so the frames after
+// start from there: the mouse's turn is never played twice.
+void SetShownViewAndFrustum(const LookTurn& mouse) {
     g_previousShownView = g_shownView;
+    if (!mouse.None()) g_previousShownView.Look(mouse);
     g_shownView = g_camera;
     g_frustum.ExtractFrom(g_projection.m, ViewMatrix(g_shownView).m);
 }
@@ -95,8 +99,8 @@ void FollowTerrain() {
 
 void TickWorld() {
     HandlePlayerInput();
-    g_camera.MouseLook();
-    SetShownViewAndFrustum();
+    const LookTurn mouse = g_camera.MouseLook();
+    SetShownViewAndFrustum(mouse);
     AdvanceExplosions();
     MoveBullets();
     UpdateMonsters();
@@ -120,6 +124,10 @@ void ForgetPreviousTick() {
 void DrawWorld(float alpha) {
     // The view replaces the identity the sky was drawn on.
     g_drawnView = Between(g_previousShownView, g_shownView, alpha);
+    // The mouse moved since the last tick turns this picture already; the
+    // next tick takes the motion for the world.
+    const LookTurn pending = PendingMouseTurn();
+    if (!pending.None()) g_drawnView.Look(pending);
     const Matrix4 view = ViewMatrix(g_drawnView);
     glLoadMatrixf(view.m);
     for (const auto& explosion : g_explosions) explosion->Draw(alpha);
