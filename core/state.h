@@ -9,11 +9,11 @@
 // | g_gameTime                 | app/flow (before each tick) | run                           |
 // | g_lapTicksLeft             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
-// | g_presses                  | app/flow (taken each frame) | run; read by the frame's rules|
+// | g_presses                  | app/flow (taken each tick)  | run; read by the tick's rules |
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
 // | g_frustum                  | world (each frame of play)  | run                           |
 // | g_bullets                  | world/controls, world       | run; the title screen clears  |
-// | g_explosions               | world (hits)                | run; each ends after 2 s      |
+// | g_explosions               | world (hits)                | run; each ends after 800 ms   |
 // | g_fireTimer                | world/controls              | run                           |
 // | g_hitTimer                 | world (hits)                | run                           |
 // | g_random                   | world/explosion             | run; seeded as at start       |
