@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/window.h"
+#include "text/dialogs.h"
 
 namespace {
 // Focus lost this soon after a toggle is the toggle's doing. On the
@@ -36,7 +37,7 @@ void HandleFullscreenKeys() {
 }
 
 void HandleFocusLost() {
-    if (g_inTitle || DialogStanding() || platform::WindowFocused()) return;
+    if (g_inTitle || GameDialogOpen() || platform::WindowFocused()) return;
     if (g_toggled && platform::TickCount() - g_toggleTime <= kFullscreenSettleMs) return;
     // Between frames: the one just presented is still in the buffer.
     PauseGame();

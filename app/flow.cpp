@@ -238,8 +238,6 @@ void PauseGame() {
     StepDialog();
 }
 
-bool DialogStanding() { return GameDialogOpen(); }
-
 void RunFrame() {
     const bool wasTitle = InTitle();
     const GameEnd end = Tick(platform::TickCount());

@@ -40,8 +40,6 @@ void RunFrame();
 // Runs the standing box's frames until it is answered, as RunFrame does:
 // a wait for input, the window's messages, a step.
 void AnswerDialogFrames();
-// A dialog stands over the game: the loop waits for input, not the clock.
-bool DialogStanding();
 // Opens the pause over the frame last presented (ESC, Start, lost focus).
 void PauseGame();
 // Program start: no tick has been run on the loop's clock, no box stands.

@@ -52,7 +52,7 @@ void WindowProc(const platform::Message& message) {
         break;
     case platform::MessageType::Close:
         // A dialog's close box is its "&Quit", and the window stays.
-        if (DialogStanding()) {
+        if (GameDialogOpen()) {
             QuitGameDialog();
             break;
         }
@@ -139,7 +139,7 @@ bool MainLoopPass(int* exitCode) {
         if (platform::WindowShown()) RunFrameAt(due, true, fraction);
     }
     // A dialog changes only when the player or the window does something.
-    if (DialogStanding()) {
+    if (GameDialogOpen()) {
         platform::WaitForInput(kDialogWaitMs);
     } else {
         PaceFrame(start);

@@ -15,6 +15,7 @@
 #include "scenery/sky_cache.h"
 #include "scenery/skybox.h"
 #include "scenery_fixture.h"
+#include "text/dialogs.h"
 #include "world/explosion.h"
 
 static std::atomic<long> g_news{0};
@@ -245,7 +246,7 @@ TEST_F(Frame, LosingTheFocusPausesOverTheSameFrameAsEscape) {
             script::QueueMessage({platform::MessageType::Focus});  // focus lost
             int code = 0;
             ASSERT_TRUE(MainLoopPass(&code));
-            for (int pass = 0; DialogStanding() && pass < 10; ++pass) ASSERT_TRUE(MainLoopPass(&code));
+            for (int pass = 0; GameDialogOpen() && pass < 10; ++pass) ASSERT_TRUE(MainLoopPass(&code));
         } else {
             RunFrame();
             script::HoldKey(Key::Escape, true);

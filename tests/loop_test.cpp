@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "game_fixture.h"
 #include "scenery_fixture.h"
+#include "text/dialogs.h"
 #include "text/glf_font.h"
 #include "world/world.h"
 
@@ -182,18 +183,18 @@ TEST_F(MainLoop, APauseIsAStateOfTheLoopThatRunsNoTickAndAFrameEndsWithTheTickTh
     script::TapKey(platform::Key::Escape);
     script::ClearLog();
     RunFrameAt(script::Now() + 3 * kTickMs, true);  // three ticks late
-    ASSERT_TRUE(DialogStanding());
+    ASSERT_TRUE(GameDialogOpen());
     const uint32_t gameTime = g_gameTime;
     const Vector3 eye = g_camera.position;
     int passes = 0;
-    while (DialogStanding() && passes < 10) {
+    while (GameDialogOpen() && passes < 10) {
         ASSERT_TRUE(MainLoopPass(&code));
         ++passes;
         EXPECT_EQ(g_gameTime, gameTime) << "no tick behind the box";
     }
     script::OnDialog(nullptr);
     EXPECT_GE(passes, 2) << "the box is answered over passes of the loop, not inside one";
-    EXPECT_FALSE(DialogStanding());
+    EXPECT_FALSE(GameDialogOpen());
     EXPECT_EQ(g_camera.position.z, eye.z) << "UP held behind the box walked";
     EXPECT_EQ(script::CountLog("dialog"), 1);
     EXPECT_EQ(script::CountLog("wait 100"), passes - 1) << "a pass that leaves the box standing waits for input";

@@ -9,6 +9,7 @@
 #include "game_fixture.h"
 #include "monsters/monster.h"
 #include "platform/dialog.h"
+#include "text/dialogs.h"
 #include "world/explosion.h"
 
 // The C library's numbers on our desktop, so bursts look as they always did, but from a source of the game's own.
@@ -105,7 +106,7 @@ protected:
         // As the loop runs it: a standing box waits for input, where the script answers it.
         for (int frame = 0; g_endState.empty() && frame < 100000; ++frame) {
             RunFrameAt(script::Now());
-            if (DialogStanding()) platform::WaitForInput(kDialogWaitMs);
+            if (GameDialogOpen()) platform::WaitForInput(kDialogWaitMs);
         }
         script::OnTakePresses(nullptr);
         ShutdownGame();

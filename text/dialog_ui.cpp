@@ -38,11 +38,6 @@ constexpr Colour kFocusEdge{1.0f, 0.82f, 0.25f, 1.0f};
 constexpr Colour kPressedFill{0.30f, 0.03f, 0.02f, 0.95f};
 constexpr Colour kText{1.0f, 1.0f, 1.0f, 1.0f};
 
-struct FrozenImage {
-    GLuint texture = 0;
-    int width = 0, height = 0;
-};
-
 // Copies colour buffer `buffer` into a texture; false when GL will not read it.
 bool Grab(GLenum buffer, int width, int height, FrozenImage* out) {
     for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
@@ -311,11 +306,7 @@ void DrawnDialog::Open(const GlfFont& font, const platform::DialogText& text, Di
     if (!useKept) {
         GLint drawBuffer = GL_BACK;
         glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-        FrozenImage grabbed;
-        Grab(GLenum(drawBuffer), width_, height_, &grabbed);
-        grabbed_ = grabbed.texture;
-        grabbedWidth_ = grabbed.width;
-        grabbedHeight_ = grabbed.height;
+        Grab(GLenum(drawBuffer), width_, height_, &grabbed_);
     }
     open_ = true;
     focus_ = 0;
@@ -328,8 +319,7 @@ void DrawnDialog::Open(const GlfFont& font, const platform::DialogText& text, Di
 }
 
 void DrawnDialog::Close() {
-    if (grabbed_) glDeleteTextures(1, &grabbed_);
-    grabbed_ = 0;
+    Release(&grabbed_);
     if (!open_) return;
     open_ = false;
     platform::LatchHeldKeys();
@@ -403,8 +393,7 @@ void DrawnDialog::Draw() const {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    const FrozenImage grabbed{grabbed_, grabbedWidth_, grabbedHeight_};
-    const DialogView view{font_, &text_, grabbed_ ? &grabbed : &kept, width_, height_, focus_, armed_};
+    const DialogView view{font_, &text_, grabbed_.texture ? &grabbed_ : &kept, width_, height_, focus_, armed_};
     DrawDialog(view);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();

@@ -8,6 +8,12 @@
 
 class GlfFont;
 
+// A frame copied into a texture, to stand behind a box.
+struct FrozenImage {
+    unsigned texture = 0;  // a GL texture name; 0 when none
+    int width = 0, height = 0;
+};
+
 // Drawable pixels from the window's top-left corner.
 struct DialogRect {
     float x = 0, y = 0, width = 0, height = 0;
@@ -71,8 +77,7 @@ private:
     bool open_ = false, dirty_ = false, mouseWasDown_ = false;
     const GlfFont* font_ = nullptr;
     platform::DialogText text_{};
-    unsigned grabbed_ = 0;  // the frame behind, where the kept one would not do
-    int grabbedWidth_ = 0, grabbedHeight_ = 0;
+    FrozenImage grabbed_;  // the frame behind, where the kept one would not do
     int width_ = 0, height_ = 0;
     int focus_ = 0;   // 0 or 1
     int armed_ = -1;  // the button the mouse went down on, -1 none
