@@ -8,6 +8,7 @@
 #include "app/display.h"
 #include "app/program.h"
 #include "camera/camera.h"
+#include "camera/matrices.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -63,11 +64,17 @@ float SkyWidening() {
 // turns nor moves with the camera. The box is just wide enough for a 4:3
 // view; a wider view would see its side faces, so the box widens with the
 // view and its far face fills the frame as at 4:3. It is drawn once and
-// copied after while nothing it depends on changes.
-void ClearAndDrawSky() {
+// copied after while nothing it is drawn from changes.
+void ClearAndDrawSky(const SkyTint& tint) {
     glLoadIdentity();
     const float widen = SkyWidening();
-    g_skyCache.ClearAndDraw({234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f});
+    SkyScene scene{};
+    scene.box = {234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f};
+    scene.tint = tint;
+    std::copy(std::begin(g_projection.m), std::end(g_projection.m), scene.projection);
+    scene.viewportWidth = g_viewportWidth;
+    scene.viewportHeight = g_viewportHeight;
+    g_skyCache.ClearAndDraw(scene);
 }
 
 namespace {
@@ -124,13 +131,17 @@ GameEnd TickGame() {
     return GameEnd::None;
 }
 
+// Whether the last frame drawn was the title's: its letters leave their red
+// to tint the next sky, as every title frame after the first shows it.
+bool g_titleDrawnLast = false;
+
 // The sky, then the title or what the last tick of play left, `alpha` of
-// the way from the tick before.
-void DrawGame(bool playJustStarted, float alpha) {
-    // The first frame of play shows the sky in its own colours, not tinted
-    // by the title's letters.
-    if (playJustStarted) glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    ClearAndDrawSky();
+// the way from the tick before. Play shows the sky in its own colours, its
+// first frame too: the title's red tints only the title.
+void DrawGame(float alpha) {
+    const SkyTint kWhite{1.0f, 1.0f, 1.0f, 1.0f}, kTitleRed{1.0f, 0.0f, 0.0f, 1.0f};
+    ClearAndDrawSky(g_inTitle && g_titleDrawnLast ? kTitleRed : kWhite);
+    g_titleDrawnLast = g_inTitle;
     if (g_inTitle) {
         DrawTitle(g_font);
     } else {
@@ -197,7 +208,7 @@ GameEnd Tick(uint32_t time) {
 
 // The picture of the last tick presented, or the box that tick opened: the
 // pause over the frame before it, an end of the game over its own picture.
-void Present(bool playJustStarted, GameEnd end, float alpha = 1.0f) {
+void Present(GameEnd end, float alpha = 1.0f) {
     // The pointer belongs to the game only during play.
     platform::SetMouseCaptured(!g_inTitle);
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
@@ -206,7 +217,7 @@ void Present(bool playJustStarted, GameEnd end, float alpha = 1.0f) {
         PauseGame();
         return;
     }
-    DrawGame(playJustStarted, alpha);
+    DrawGame(alpha);
     if (end != GameEnd::None) {
         OpenEndDialog(end);
         // The desktop's box was answered as it opened.
@@ -218,12 +229,11 @@ void Present(bool playJustStarted, GameEnd end, float alpha = 1.0f) {
     platform::SwapWindowBuffers();
 }
 
-bool InTitle() { return g_inTitle || !g_firstFrame; }
-
 }  // namespace
 
 void ForgetGameClock() {
     g_clockRunning = false;
+    g_titleDrawnLast = false;
     g_dialogEndsGame = false;
     ForgetGameDialog();
 }
@@ -239,9 +249,8 @@ void PauseGame() {
 }
 
 void RunFrame() {
-    const bool wasTitle = InTitle();
     const GameEnd end = Tick(platform::TickCount());
-    Present(wasTitle && !InTitle(), end);
+    Present(end);
     AnswerDialogFrames();
 }
 
@@ -284,7 +293,6 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     } else if (int32_t(now - g_nextTickTime) > int32_t(kMaxCatchUpMs)) {
         g_nextTickTime = now;
     }
-    const bool wasTitle = InTitle();
     GameEnd end = GameEnd::None;
     // A tick that ends the game is the last before its picture and its box.
     while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None) {
@@ -294,5 +302,5 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     }
     const float sinceTick = float(now - (g_nextTickTime - kTickMs)) + fraction;
     const float alpha = interpolate ? std::min(sinceTick / float(kTickMs), 1.0f) : 1.0f;
-    Present(wasTitle && !InTitle(), end, alpha);
+    Present(end, alpha);
 }

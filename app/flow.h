@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "scenery/sky_cache.h"
+
 constexpr const char* kCaption = "Orvanthe";
 // The platform square; a camera exactly on a border is still on it.
 constexpr float kPlatformMinX = 0.0f;
@@ -42,12 +44,14 @@ void RunFrame();
 void AnswerDialogFrames();
 // Opens the pause over the frame last presented (ESC, Start, lost focus).
 void PauseGame();
-// Program start: no tick has been run on the loop's clock, no box stands.
+// Program start: no tick has been run on the loop's clock, no box stands,
+// no frame has been drawn.
 void ForgetGameClock();
 // Puts the camera (and the monsters) back to their start.
 void NewGame();
 
-void ClearAndDrawSky();
+// The sky on the identity modelview, copied while its scene holds.
+void ClearAndDrawSky(const SkyTint& tint);
 // How much wider than at 4:3 the sky box is drawn for the current
 // viewport: 1 up to 4:3, the viewport's aspect over 4:3 beyond.
 float SkyWidening();

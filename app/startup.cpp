@@ -31,6 +31,7 @@ void InitGame() {
 void ShutdownGame() {
     StopSound();
     g_bullets.clear();
+    ReleaseBulletSphere();
     g_font.Release();
     g_skyTexture.Release();
     g_skyCache.Release();

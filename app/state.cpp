@@ -74,6 +74,7 @@ void ResetProgramState() {
     g_camera = Camera();
     g_frustum = Frustum();
     g_bullets.clear();
+    ReleaseBulletSphere();
     g_explosions.clear();
     ForgetPresentedFrame();
     g_fireTimer = TickTimer();

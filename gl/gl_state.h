@@ -7,10 +7,12 @@
 //              perspective; colour material on; the white default texture
 //              made; the projection set by the window's size.
 //  sky         identity modelview; texturing on with the sky (or the white
-//              default) bound; the current colour modulates it and is kept.
+//              default) bound; drawn in its tint, which stays the current
+//              colour: the title's red on a title frame after another, else
+//              white.
 //  title       (title frames) a 2D pass; the font's lines in white; leaves
 //              texturing and blending off, depth test on, and the colour red,
-//              which tints the next frame's sky.
+//              the next title frame's sky tint.
 //  play        (play frames) the view on the modelview; explosions leave
 //              blending and texturing off; bullets leave lighting off;
 //              monsters and the terrain leave texturing off.

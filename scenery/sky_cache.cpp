@@ -16,9 +16,9 @@
 
 namespace {
 
-const GLenum kEnables[12] = {GL_LIGHTING,        GL_BLEND,         GL_FOG,          GL_SCISSOR_TEST,  GL_CULL_FACE,
-                             GL_ALPHA_TEST,      GL_DEPTH_TEST,    GL_STENCIL_TEST, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T,
-                             GL_POLYGON_STIPPLE, GL_COLOR_LOGIC_OP};
+// What a clear leaves in the depth buffer at every other time: the game
+// never changes it.
+constexpr GLdouble kClearDepth = 1.0;
 
 void Blit(GLuint from, GLuint to, int width, int height) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
@@ -35,30 +35,18 @@ std::vector<GLuint> ReadDepth(int width, int height) {
 
 }  // namespace
 
-void SkyCache::Read(const SkyBoxShape& box, Key* key) {
+void SkyCache::Make(const SkyScene& scene, Key* key) {
     std::memset(key, 0, sizeof *key);
-    key->box = box;
+    key->scene = scene;
     platform::GetDrawableSize(&key->drawable[0], &key->drawable[1]);
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &key->framebuffers[0]);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &key->framebuffers[1]);
-    glGetIntegerv(GL_VIEWPORT, key->viewport);
-    glGetIntegerv(GL_MATRIX_MODE, &key->matrixMode);
-    glGetIntegerv(GL_DRAW_BUFFER, &key->drawBuffer);
-    glGetIntegerv(GL_DEPTH_FUNC, &key->depthFunc);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &key->texEnv);
-    key->sky = GLint(g_skyTexture.textureId != 0 ? g_skyTexture.textureId : WhiteTexture());
-    glGetFloatv(GL_PROJECTION_MATRIX, key->projection);
-    glGetFloatv(GL_CURRENT_COLOR, key->colour);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, key->clearColour);
-    glGetDoublev(GL_DEPTH_CLEAR_VALUE, &key->clearDepth);
-    for (int i = 0; i < 12; ++i) key->enables[i] = glIsEnabled(kEnables[i]);
-    glGetBooleanv(GL_COLOR_WRITEMASK, key->colourMask);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &key->depthMask);
+    key->sky = g_skyTexture.textureId != 0 ? g_skyTexture.textureId : WhiteTexture();
 }
 
-void SkyCache::ClearAndDraw(const SkyBoxShape& box) {
+void SkyCache::ClearAndDraw(const SkyScene& scene) {
     Key key;
-    Read(box, &key);
+    Make(scene, &key);
+    const SkyBoxShape& box = scene.box;
+    glColor4f(scene.tint.r, scene.tint.g, scene.tint.b, scene.tint.a);
     const bool same = tried_ && std::memcmp(&key, &key_, sizeof key) == 0;
     fromCopy_ = same && kept_;
     if (fromCopy_) {
@@ -84,10 +72,13 @@ void SkyCache::ClearAndDraw(const SkyBoxShape& box) {
 }
 
 // The whole drawable is copied, so the copy holds every pixel the clear and
-// the box leave, whatever the viewport.
+// the box leave, whatever the viewport. Once for each scene copied (the
+// first frames, a resize), never per frame, the copy is read back and
+// compared with what the box drew: a driver that cannot copy to the bit
+// draws the box every frame.
 bool SkyCache::Keep() {
     const int width = key_.drawable[0], height = key_.drawable[1];
-    if (key_.framebuffers[0] != 0 || key_.framebuffers[1] != 0 || width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0) return false;
     if (width != width_ || height != height_) {
         Release();
         glGenRenderbuffers(1, &colour_);
@@ -118,15 +109,15 @@ bool SkyCache::Keep() {
         depth_ = double(depth[0]) / 4294967295.0;
         glClearDepth(depth_);
         glClear(GL_DEPTH_BUFFER_BIT);
-        glClearDepth(key_.clearDepth);
+        glClearDepth(kClearDepth);
         depthByClear_ = ReadDepth(width, height) == depth;
     }
     if (!depthByClear_) {
         glClear(GL_DEPTH_BUFFER_BIT);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        const SkyBoxShape& b = key_.box;
+        const SkyBoxShape& b = key_.scene.box;
         DrawSkyBox(b.x, b.y, b.z, b.width, b.height, b.length);
-        glColorMask(key_.colourMask[0], key_.colourMask[1], key_.colourMask[2], key_.colourMask[3]);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         if (ReadDepth(width, height) != depth) return false;
     }
     // The copy must give back what the box drew, bit for bit.
@@ -140,11 +131,11 @@ bool SkyCache::Keep() {
 // As the box leaves it: the colour from the copy, the depth by clear or by
 // the box drawn without colour, and the sky bound for texturing.
 void SkyCache::PutBack() const {
-    const SkyBoxShape& b = key_.box;
+    const SkyBoxShape& b = key_.scene.box;
     if (depthByClear_) {
         glClearDepth(depth_);
         glClear(GL_DEPTH_BUFFER_BIT);
-        glClearDepth(key_.clearDepth);
+        glClearDepth(kClearDepth);
         glEnable(GL_TEXTURE_2D);
         g_skyTexture.Bind();
         SetTextureWrap(GL_CLAMP);
@@ -152,7 +143,7 @@ void SkyCache::PutBack() const {
         glClear(GL_DEPTH_BUFFER_BIT);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         DrawSkyBox(b.x, b.y, b.z, b.width, b.height, b.length);
-        glColorMask(key_.colourMask[0], key_.colourMask[1], key_.colourMask[2], key_.colourMask[3]);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     }
     Blit(framebuffer_, 0, width_, height_);
 }

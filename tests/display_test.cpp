@@ -49,8 +49,7 @@ TEST_F(Display, TheProjectionFollowsEveryDrawableAndTheSkyFillsTheView) {
 
         // Wider than 4:3, each column shows the far face as 4:3 does at that fraction of the width.
         const double across = std::min(double(width) / height, 4.0 / 3.0);
-        glColor3f(1, 1, 1);
-        ClearAndDrawSky();
+        ClearAndDrawSky({1, 1, 1, 1});
         for (double u : {0.005, 0.5, 0.995})
             for (double v : {0.02, 0.98}) {
                 const int wx = int(u * width), wy = int(v * height);

@@ -1,6 +1,8 @@
 // Whole frames on the generated assets keep their recorded pixels; the sky's copy leaves the drawn box's colour
-// and depth; a steady frame of full play allocates nothing. Own program: it counts every operator new.
+// and depth; a steady frame of full play allocates nothing and reads nothing back from GL. Own program: it counts
+// every operator new and every call of GL's getters.
 #include <GL/gl.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -38,6 +40,27 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 void operator delete[](void* p, size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+// GL's getters, counted while g_countReads is set; each hands on to GL's own.
+static bool g_countReads = false;
+static int g_glReads = 0;
+#define COUNTED_GL(ret, name, params, args)                                                \
+    extern "C" ret name params {                                                           \
+        if (g_countReads) ++g_glReads;                                                     \
+        static const auto real = reinterpret_cast<ret(*) params>(dlsym(RTLD_NEXT, #name)); \
+        return real args;                                                                  \
+    }
+COUNTED_GL(void, glGetIntegerv, (GLenum p, GLint* v), (p, v))
+COUNTED_GL(void, glGetFloatv, (GLenum p, GLfloat* v), (p, v))
+COUNTED_GL(void, glGetDoublev, (GLenum p, GLdouble* v), (p, v))
+COUNTED_GL(void, glGetBooleanv, (GLenum p, GLboolean* v), (p, v))
+COUNTED_GL(void, glGetTexEnviv, (GLenum t, GLenum p, GLint* v), (t, p, v))
+COUNTED_GL(GLboolean, glIsEnabled, (GLenum c), (c))
+COUNTED_GL(GLboolean, glIsList, (GLuint l), (l))
+COUNTED_GL(GLboolean, glIsTexture, (GLuint t), (t))
+COUNTED_GL(GLenum, glGetError, (), ())
+COUNTED_GL(void, glReadPixels, (GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum t, void* d),
+           (x, y, w, h, f, t, d))
 
 namespace {
 
@@ -192,7 +215,8 @@ TEST_F(Frame, TheSkysCopyLeavesTheColourAndDepthOfTheDrawnBox) {
     const auto check = [this](const char* when) {
         SCOPED_TRACE(when);
         for (int i = 0; i < 3; ++i) RunFrame();
-        ClearAndDrawSky();
+        // The tint the frames before drew it in: the title's red, play's white.
+        ClearAndDrawSky(g_inTitle ? SkyTint{1, 0, 0, 1} : SkyTint{1, 1, 1, 1});
         EXPECT_TRUE(g_skyCache.FromCopy());
         const std::vector<uint32_t> copied = ColourAndDepth();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -224,6 +248,30 @@ TEST_F(Frame, ASteadyFrameOfFullPlayAllocatesNothing) {
     EXPECT_EQ(g_explosions.size(), 2u);
     EXPECT_EQ(g_news - before, 0);
     EXPECT_FALSE(g_inTitle);
+}
+
+// What a frame draws follows from values the game keeps: steady frames of the title and of full play, kept for a
+// pause or not, read nothing back from GL. The first frames may (the sky's copy is checked once).
+TEST_F(Frame, ASteadyFrameReadsNothingBackFromGl) {
+    const auto readsIn = [](int frames) {
+        g_glReads = 0;
+        g_countReads = true;
+        IdleFrames(frames);
+        g_countReads = false;
+        return g_glReads;
+    };
+    ReachTitle();
+    IdleFrames(3);
+    EXPECT_EQ(readsIn(10), 0) << "title";
+    StartPlay();
+    SetUpFullLoad();
+    IdleFrames(3);
+    EXPECT_EQ(readsIn(10), 0) << "full play";
+    g_glReads = 0;
+    g_countReads = true;
+    glIsEnabled(GL_DEPTH_TEST);
+    g_countReads = false;
+    EXPECT_EQ(g_glReads, 1) << "the count sees GL's getters";
 }
 
 // A lost focus's pause shows the frame just presented, as ESC's does; not the frame an earlier pause kept.

@@ -150,7 +150,9 @@ TEST_F(SdlVsync, OnWaitsOnlyWhereTheDriverTakesIt) {
         for (bool on : {true, false, true, false}) {
             const bool waits = platform::SetVsync(on);
             EXPECT_EQ(waits, SDL_GL_GetSwapInterval() != 0) << "on " << on;
-            if (c.waits >= 0) EXPECT_EQ(waits, on && c.waits == 1) << "on " << on;
+            if (c.waits >= 0) {
+                EXPECT_EQ(waits, on && c.waits == 1) << "on " << on;
+            }
             platform::SwapWindowBuffers();
         }
         EXPECT_GE(platform::RefreshRate(), 0);

@@ -1,4 +1,4 @@
-// The sky box in eye space: the current colour where its image is missing, never the font, and hiding what lies
+// The sky box in eye space: its tint where its image is missing, never the font, and hiding what lies
 // beyond its faces. What the image shows where is the display tests' business.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -8,12 +8,11 @@
 
 using SkyBox = DrawingTest;
 
-TEST_F(SkyBox, MissingImageShowsTheCurrentColourNotTextureZeroAndHidesWhatLiesBeyond) {
+TEST_F(SkyBox, MissingImageShowsTheTintNotTextureZeroAndHidesWhatLiesBeyond) {
     FontInTextureZero({0, 255, 0});
     EXPECT_EQ(Stderr([] { EXPECT_FALSE(g_skyTexture.Load("data/no-sky.bmp")); }),
               "orvanthe: data/no-sky.bmp: cannot open (No such file or directory)\n");
-    glColor3f(1.0f, 0.5f, 0.0f);
-    ClearAndDrawSky();
+    ClearAndDrawSky({1.0f, 0.5f, 0.0f, 1.0f});
     const auto frame = ReadFrame();
     for (size_t i = 0; i < frame.size(); i += 4)
         ASSERT_TRUE(Near({frame[i], frame[i + 1], frame[i + 2]}, {255, 128, 0}, 1)) << "pixel " << i / 4;

@@ -38,11 +38,11 @@ constexpr Colour kFocusEdge{1.0f, 0.82f, 0.25f, 1.0f};
 constexpr Colour kPressedFill{0.30f, 0.03f, 0.02f, 0.95f};
 constexpr Colour kText{1.0f, 1.0f, 1.0f, 1.0f};
 
-// Copies colour buffer `buffer` into a texture; false when GL will not read it.
-bool Grab(GLenum buffer, int width, int height, FrozenImage* out) {
+// Copies the frame drawn into a texture; false when GL will not read it.
+// GL reads from the buffer it draws into: the game moves neither.
+bool Grab(int width, int height, FrozenImage* out) {
     for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
     }
-    glReadBuffer(buffer);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -274,18 +274,15 @@ void KeepPresentedFrame() {
     int width = 0, height = 0;
     platform::GetDrawableSize(&width, &height);
     if (width <= 0 || height <= 0) return;
-    GLint bound = 0, drawBuffer = GL_BACK;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     if (!kept.texture || kept.width != width || kept.height != height) {
         Release(&kept);
-        Grab(GLenum(drawBuffer), width, height, &kept);
+        Grab(width, height, &kept);
     } else {
-        glReadBuffer(GLenum(drawBuffer));
         glBindTexture(GL_TEXTURE_2D, kept.texture);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
     }
-    glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+    // Every pass binds what it draws with; none draws with the copy.
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void ForgetPresentedFrame() { Release(&kept); }
@@ -303,11 +300,7 @@ void DrawnDialog::Open(const GlfFont& font, const platform::DialogText& text, Di
     // the box opens before a frame is drawn, else the one just drawn.
     const bool useKept =
         behind == DialogBackdrop::LastPresented && kept.texture && kept.width == width_ && kept.height == height_;
-    if (!useKept) {
-        GLint drawBuffer = GL_BACK;
-        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-        Grab(GLenum(drawBuffer), width_, height_, &grabbed_);
-    }
+    if (!useKept) Grab(width_, height_, &grabbed_);
     open_ = true;
     focus_ = 0;
     armed_ = -1;

@@ -24,18 +24,19 @@ constexpr float kBulletFloor = kTerrainHeightOffset + kEyeHeight - kFarPlane - f
 
 // Twenty spheres sent vertex by vertex each frame cost more than the rest
 // of the frame together, so the sphere is compiled once into a display list
-// that every bullet calls. Rebuilt if the context lost it.
+// that every bullet calls, made with the first bullet drawn in a context.
+GLuint g_sphereList = 0;
+
 GLuint SphereList() {
-    static GLuint list = 0;
-    if (list != 0 && glIsList(list)) return list;
+    if (g_sphereList != 0) return g_sphereList;
     GLUquadric* quadric = gluNewQuadric();
     if (!quadric) return 0;
-    list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
+    g_sphereList = glGenLists(1);
+    glNewList(g_sphereList, GL_COMPILE);
     gluSphere(quadric, kRadius, kSlices, kStacks);
     glEndList();
     gluDeleteQuadric(quadric);
-    return list;
+    return g_sphereList;
 }
 
 }  // namespace
@@ -63,6 +64,11 @@ void Bullet::Draw(float alpha) const {
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
     glPopMatrix();
+}
+
+void ReleaseBulletSphere() {
+    if (g_sphereList != 0) glDeleteLists(g_sphereList, 1);
+    g_sphereList = 0;
 }
 
 bool OutsidePlayBox(const Vector3& p) {

@@ -25,3 +25,7 @@ public:
 // Outside x -200..2000 or z -2000..200 (both ends inside), or so far above
 // or below the platform that no eye can see it and no monster meet it.
 bool OutsidePlayBox(const Vector3& p);
+
+// Frees the sphere every bullet draws; the context must be current. The
+// next bullet drawn makes it again.
+void ReleaseBulletSphere();
