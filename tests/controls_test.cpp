@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "core/sound.h"
 #include "game_fixture.h"
@@ -130,4 +132,46 @@ TEST_F(Controls, ABulletIsALitRedSphere) {
     EXPECT_LT(rim.r, centre.r - 60) << "lit: the rim faces away from the light";
     EXPECT_TRUE(Near(ReadPixel(400 + 260, 300), {0, 0, 255})) << "the blue clear colour around it";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_TEXTURE_2D));
+}
+
+namespace {
+// What GL makes of a drawing, as feedback: every polygon's corners in window space with their lit colours.
+std::vector<GLfloat> Feedback(const std::function<void()>& draw) {
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+    buffer.resize(used > 0 ? size_t(used) : 0);
+    return buffer;
+}
+}  // namespace
+
+// The sphere laid out once is GLU's, corner for corner and colour for colour, seen from the side and from a pole.
+TEST_F(Controls, ABulletDrawsTheVerySphereGluDraws) {
+    GLUquadric* quadric = gluNewQuadric();
+    ASSERT_NE(quadric, nullptr);
+    for (const Vector3 eye : {Vector3(3, 4, 30), Vector3(0.5f, 25, -20)}) {
+        SCOPED_TRACE(eye.y);
+        glLoadIdentity();
+        gluLookAt(eye.x, eye.y, eye.z, 0, 0, -20, 0, 1, 0);
+        Bullet b;
+        b.Aim(Vector3(0, -10, -20), Vector3(0, -10, -20));  // stands at (0, 0, -20)
+        const std::vector<GLfloat> ours = Feedback([&b] { b.Draw(); });
+        const std::vector<GLfloat> glus = Feedback([quadric] {
+            glPushMatrix();
+            glTranslatef(0, 0, -20);
+            glColor3ub(255, 0, 0);
+            glEnable(GL_LIGHT0);
+            glEnable(GL_LIGHTING);
+            gluSphere(quadric, 5.0, 20, 20);
+            glDisable(GL_LIGHT0);
+            glDisable(GL_LIGHTING);
+            glPopMatrix();
+        });
+        // Each triangle: a token, a count and three corners of seven values.
+        EXPECT_GT(ours.size(), 700u * 23u);
+        EXPECT_TRUE(ours == glus) << ours.size() << " values against " << glus.size();
+    }
+    gluDeleteQuadric(quadric);
 }

@@ -1,9 +1,11 @@
 #include "world/bullet.h"
 
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
-#include <GL/glu.h>
+#include <GL/glext.h>
 
 #include "scenery/terrain.h"
+#include "world/sphere.h"
 #include "world/world.h"
 
 namespace {
@@ -23,20 +25,26 @@ constexpr float kBulletCeiling = kHighestGround + kEyeHeight + kFarPlane + float
 constexpr float kBulletFloor = kTerrainHeightOffset + kEyeHeight - kFarPlane - float(kRadius);
 
 // Twenty spheres sent vertex by vertex each frame cost more than the rest
-// of the frame together, so the sphere is compiled once into a display list
-// that every bullet calls, made with the first bullet drawn in a context.
-GLuint g_sphereList = 0;
+// of the frame together, so the sphere is laid out once and kept in a
+// vertex buffer that every bullet draws, made with the first bullet drawn
+// in a context: vertices, then normals.
+const SphereMesh& Sphere() {
+    static const SphereMesh mesh = LayOutSphere(kRadius, kSlices, kStacks);
+    return mesh;
+}
+GLuint g_sphereBuffer = 0;
 
-GLuint SphereList() {
-    if (g_sphereList != 0) return g_sphereList;
-    GLUquadric* quadric = gluNewQuadric();
-    if (!quadric) return 0;
-    g_sphereList = glGenLists(1);
-    glNewList(g_sphereList, GL_COMPILE);
-    gluSphere(quadric, kRadius, kSlices, kStacks);
-    glEndList();
-    gluDeleteQuadric(quadric);
-    return g_sphereList;
+GLuint SphereBuffer() {
+    if (g_sphereBuffer != 0) return g_sphereBuffer;
+    const SphereMesh& mesh = Sphere();
+    const GLsizeiptr half = GLsizeiptr(mesh.vertices.size() * sizeof(GLfloat));
+    glGenBuffers(1, &g_sphereBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, g_sphereBuffer);
+    glBufferData(GL_ARRAY_BUFFER, 2 * half, nullptr, GL_STATIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, half, mesh.vertices.data());
+    glBufferSubData(GL_ARRAY_BUFFER, half, half, mesh.normals.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return g_sphereBuffer;
 }
 
 }  // namespace
@@ -49,7 +57,7 @@ void Bullet::Aim(Vector3 from, Vector3 to) {
 void Bullet::Move() { position -= direction * kSpeedFactor; }
 
 void Bullet::Draw(float alpha) const {
-    const GLuint sphere = SphereList();
+    const GLuint sphere = SphereBuffer();
     if (sphere == 0) return;
     const Vector3 at = alpha >= 1.0f ? position : position + direction * (kSpeedFactor * (1.0f - alpha));
     glPushMatrix();
@@ -60,15 +68,25 @@ void Bullet::Draw(float alpha) const {
     glColor3ub(255, 0, 0);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-    glCallList(sphere);
+    const SphereMesh& mesh = Sphere();
+    glBindBuffer(GL_ARRAY_BUFFER, sphere);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glNormalPointer(GL_FLOAT, 0, reinterpret_cast<const void*>(mesh.vertices.size() * sizeof(GLfloat)));
+    for (const SphereMesh::Strips* strips : {&mesh.caps, &mesh.bands})
+        glMultiDrawArrays(strips->mode, strips->firsts.data(), strips->counts.data(), GLsizei(strips->firsts.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
     glPopMatrix();
 }
 
 void ReleaseBulletSphere() {
-    if (g_sphereList != 0) glDeleteLists(g_sphereList, 1);
-    g_sphereList = 0;
+    if (g_sphereBuffer != 0) glDeleteBuffers(1, &g_sphereBuffer);
+    g_sphereBuffer = 0;
 }
 
 bool OutsidePlayBox(const Vector3& p) {
