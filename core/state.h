@@ -32,6 +32,8 @@
 //
 // ResetProgramState() empties the asset objects without touching GL or the
 // mixer: release them first (ShutdownGame, StopSound) where that matters.
+// The GL objects one file keeps for itself (the frame kept for the pause,
+// the bullet's sphere) it frees in the current context, as ShutdownGame does.
 // g_settings and g_muted belong to the player and this run, are settled
 // before start-up runs the reset, and are left alone; so are the projection
 // and viewport, which belong to the window. State that one file
