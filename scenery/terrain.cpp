@@ -1,9 +1,12 @@
 // Heightmap terrain: sampling the heightmap into the grid, the quad arrays,
-// the display list, and the height query.
+// the vertex buffer, and the height query.
+#define GL_GLEXT_PROTOTYPES
 #include "scenery/terrain.h"
-#include "gl/gl_state.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "gl/gl_state.h"
 
 namespace {
 
@@ -60,7 +63,7 @@ bool Terrain::Load(const std::string& heightmapFile) {
         for (int c = 0; c < kTerrainGridSize; ++c)
             grid[c][r] = MakePoint(c, r, heightmap.pixels[r * rowBytes + size_t(c) * 3]);
     BuildVertexArrays();
-    BuildDisplayList();
+    BuildVertexBuffer();
     return true;
 }
 
@@ -88,27 +91,40 @@ void Terrain::BuildVertexArrays() {
     }
 }
 
-void Terrain::BuildDisplayList() {
-    displayList = glGenLists(1);
-    glNewList(displayList, GL_COMPILE);
+namespace {
+constexpr GLintptr kColourOffset = GLintptr(sizeof Terrain::vertices);
+constexpr GLintptr kTexCoordOffset = kColourOffset + GLintptr(sizeof Terrain::colours);
+}  // namespace
+
+void Terrain::BuildVertexBuffer() {
+    const GLsizeiptr vertexBytes = GLsizeiptr(sizeof(float)) * 3 * 4 * quadCount;
+    const GLsizeiptr texCoordBytes = GLsizeiptr(sizeof(float)) * 2 * 4 * quadCount;
+    // A second load fills the buffer it already has.
+    if (vertexBuffer == 0) glGenBuffers(1, &vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, kTexCoordOffset + GLsizeiptr(sizeof texCoords), nullptr, GL_STATIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, vertices);
+    glBufferSubData(GL_ARRAY_BUFFER, kColourOffset, vertexBytes, colours);
+    glBufferSubData(GL_ARRAY_BUFFER, kTexCoordOffset, texCoordBytes, texCoords);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void Terrain::Draw() const {
+    if (vertexBuffer == 0) return;
+    glEnable(GL_TEXTURE_2D);
+    grass.Bind();
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glColorPointer(3, GL_FLOAT, 0, colours);
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glColorPointer(3, GL_FLOAT, 0, reinterpret_cast<const void*>(kColourOffset));
+    glTexCoordPointer(2, GL_FLOAT, 0, reinterpret_cast<const void*>(kTexCoordOffset));
     glDrawArrays(GL_QUADS, 0, 4 * quadCount);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEndList();
-}
-
-void Terrain::Draw() const {
-    if (displayList == 0) return;
-    glEnable(GL_TEXTURE_2D);
-    grass.Bind();
-    glCallList(displayList);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisable(GL_TEXTURE_2D);
 }
 
@@ -121,4 +137,6 @@ float Terrain::Height(float x, float z) const {
 void Terrain::Release() {
     heightmap.Release();
     grass.Release();
+    if (vertexBuffer != 0) glDeleteBuffers(1, &vertexBuffer);
+    vertexBuffer = 0;
 }

@@ -1,6 +1,6 @@
 // The heightmap platform: a 32 x 32 grid of points 60 units apart whose
-// heights come from the red channel of a BMP, compiled once into a display
-// list of 961 grass-textured, grey-shaded quads.
+// heights come from the red channel of a BMP, laid out once in a vertex
+// buffer of 961 grass-textured, grey-shaded quads.
 #pragma once
 
 #include <string>
@@ -22,7 +22,7 @@ constexpr int kTerrainMaxVertices = 4096;
 
 class Terrain {
 public:
-    unsigned displayList = 0;  // 0 until a successful Load
+    unsigned vertexBuffer = 0;  // 0 until a successful Load
     Texture heightmap;
     Texture grass;
     int quadCount = 0;
@@ -36,7 +36,7 @@ public:
     Terrain();
 
     // Loads "data/grass.bmp" and the heightmap (24-bit, at least 32 x 32),
-    // then builds the arrays and the display list. False if either image is
+    // then builds the arrays and the vertex buffer. False if either image is
     // unusable; nothing is built then.
     bool Load(const std::string& heightmapFile);
     // Height of the grid point at the cell's corner with the smaller x and
@@ -44,8 +44,10 @@ public:
     float Height(float x, float z) const;
     // Draws nothing when Load has not succeeded.
     void Draw() const;
+    // Frees the images and the vertex buffer; the context must be current.
     void Release();
 
     void BuildVertexArrays();
-    void BuildDisplayList();
+    // Vertices, then colours, then texture coordinates.
+    void BuildVertexBuffer();
 };

@@ -81,7 +81,7 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingAndStayFlat) {
               "orvanthe: data/grass.bmp: cannot open (No such file or directory)\n"
               "orvanthe: data/t1.bmp: not read: data/grass.bmp failed\n");
     ForgetReportedAssetProblems();
-    EXPECT_TRUE(terrain->displayList == 0u && terrain->quadCount == 0);
+    EXPECT_TRUE(terrain->vertexBuffer == 0u && terrain->quadCount == 0);
 
     WriteBytes("data/grass.bmp", SolidBmp(4, 4, {255, 255, 255}));
     WriteBytes("data/small.bmp", SolidBmp(32, 31, {255, 0, 0}));  // too small to sample 32 x 32 points
@@ -89,7 +89,7 @@ TEST_F(TerrainTest, FailedLoadsBuildNothingAndStayFlat) {
     EXPECT_EQ(Stderr([&] { EXPECT_FALSE(other->Load("data/small.bmp")); }),
               "orvanthe: data/small.bmp: heightmap smaller than 32 x 32\n"
               "orvanthe: data/grass.bmp: not used: data/small.bmp failed\n");
-    EXPECT_TRUE(other->heightmap.pixels == nullptr && other->displayList == 0u);
+    EXPECT_TRUE(other->heightmap.pixels == nullptr && other->vertexBuffer == 0u);
 
     EXPECT_TRUE(terrain->Height(900, -900) == -200.0f && other->Height(900, -900) == -200.0f) << "flat, lowest ground";
 }
