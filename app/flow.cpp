@@ -277,8 +277,9 @@ void AnswerDialogFrames() {
 void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     if (GameDialogOpen()) {
         StepDialog();
-        // Time behind a box is not played: the next tick is due as it closes.
-        g_nextTickTime = now;
+        // Time behind a box is not played: the first tick after it closes
+        // is due a tick later, as if the box had lasted no time.
+        g_nextTickTime = now + kTickMs;
         return;
     }
     // The game's clock starts at the platform's and then moves only by

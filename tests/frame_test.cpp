@@ -308,6 +308,53 @@ TEST_F(Frame, LosingTheFocusPausesOverTheSameFrameAsEscape) {
     EXPECT_EQ(hashes[0], hashes[1]);
 }
 
+// A box leaves GL as the frames after it need it: play resumed from the pause draws the very frame the same tick
+// draws where nobody paused.
+TEST_F(Frame, TheFrameAfterAResumedPauseIsTheFrameWithoutOne) {
+    g_settings.maxFps = 50;
+    uint64_t hashes[2] = {};
+    uint32_t times[2] = {};
+    for (bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "straight on");
+        ShutdownGame();
+        ResetProgramState();
+        script::SetTime(5000);
+        std::string error;
+        ASSERT_TRUE(OpenGameWindow(kWindowWidth, kWindowHeight, &error)) << error;
+        PlaceCameraAtStart();
+        InitGame();
+        int code = 0;
+        const auto pass = [&code](int passes) {
+            for (int i = 0; i < passes; ++i) ASSERT_TRUE(MainLoopPass(&code));
+        };
+        pass(2);
+        script::HoldKey(Key::Enter, true);
+        pass(1);
+        script::HoldKey(Key::Enter, false);
+        script::HoldKey(Key::Left, true);  // the view turns: each tick's frame differs from the one before
+        pass(5);
+        script::HoldKey(Key::Escape, paused);
+        pass(1);
+        script::HoldKey(Key::Escape, false);
+        if (paused) {
+            ASSERT_TRUE(GameDialogOpen());
+            script::HoldKey(Key::Left, false);
+            script::HoldKey(Key::Enter, true);
+            for (int i = 0; i < 10 && GameDialogOpen(); ++i) pass(1);
+            ASSERT_FALSE(GameDialogOpen()) << "resumed";
+            script::HoldKey(Key::Enter, false);
+            script::HoldKey(Key::Left, true);
+        }
+        pass(1);
+        hashes[paused] = FrameHash();
+        times[paused] = g_gameTime;
+        script::ReleaseAllKeys();
+    }
+    g_settings.maxFps = 0;
+    EXPECT_EQ(times[0], times[1]) << "as many ticks";
+    EXPECT_EQ(hashes[0], hashes[1]);
+}
+
 // The frame that starts play shows what the next one does: not the start point under the ground, upside down, over
 // a sky still tinted by the title's red. Only the monsters' poses may differ between the two.
 TEST_F(Frame, TheFirstFrameOfPlayLooksLikeTheNext) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/input.h"
 #include "platform/window.h"
@@ -195,10 +196,6 @@ void DrawDialog(const DialogView& v) {
     glViewport(0, 0, v.width, v.height);
     const Screen2D pass(0, v.width, v.height, 0, -1, 1);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    // Play leaves lighting on: the colours here are meant as given.
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
     glColor4f(kDim, kDim, kDim, 1);
     DrawImage(*v.frozen, float(v.width), float(v.height));
 
@@ -381,14 +378,16 @@ int DrawnDialog::TakeInput() {
     return result;
 }
 
+// The box leaves GL as the frame's passes need it (gl/gl_state.h): its 2D
+// pass puts back what it changed, and every pass sets its own colour,
+// blending and texture. The box fills the drawable; the game draws in the
+// viewport its projection was made for.
 void DrawnDialog::Draw() const {
-    // The box leaves GL as it found it: the next frame of play draws on.
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     const DialogView view{font_, &text_, grabbed_.texture ? &grabbed_ : &kept, width_, height_, focus_, armed_};
     DrawDialog(view);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
-    glPopAttrib();
+    glViewport(0, 0, g_viewportWidth, g_viewportHeight);
 }
