@@ -350,9 +350,24 @@ within() {
     done
 }
 
-# Starts play from the title screen: ENTER is held until the screen is no
-# longer the title.
+# Waits, within a patient bound, for two screenshots a moment apart to
+# agree: what was shown has settled (a desktop's opening fade, the title's
+# first frame with its sky not yet tinted), so a change from it is news.
+wait_steady() {
+    local deadline=$(( $(now_ms) + $(patient 2000) ))
+    screenshot steady
+    while :; do
+        sleep 0.2
+        screen_differs_from "$E2E_OUT/steady.png" 1 || return 0
+        cp "$E2E_OUT/now.png" "$E2E_OUT/steady.png"
+        (( $(now_ms) < deadline )) || return 1
+    done
+}
+
+# Starts play from the title screen, once it has settled: ENTER is held
+# until the screen is no longer the title.
 start_play() {
+    wait_steady || fail "the title screen never settled"
     screenshot before-play
     hold_until Return 2000 screen_differs_from "$E2E_OUT/before-play.png" 5 ||
         fail "ENTER on the title screen started no play"

@@ -21,9 +21,13 @@ done
 weston_window=$(xwininfo -root -tree | grep -F '"Weston Compositor' | awk '{print $1}' | head -n 1)
 [[ -n $weston_window ]] || fail "no weston window on the X display"
 
+# Weston fades its desktop in: the game's window is told from it only once
+# the desktop stands still.
+focus "$weston_window"
+wait_steady || fail "weston's desktop never settled"
+screenshot empty
 start_game XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=orvanthe-e2e SDL_VIDEODRIVER=wayland
 focus "$weston_window"
-screenshot empty
 expect_screen_change "$E2E_OUT/empty.png" title 5 "the game drew no title screen under weston"
 start_play
 expect_screen_change "$E2E_OUT/title.png" play 5 "ENTER did not start play"
