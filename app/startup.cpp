@@ -5,6 +5,7 @@
 #include "core/asset_file.h"
 #include "core/sound.h"
 #include "core/state.h"
+#include "gl/gl_compat.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
 #include "scenery/sky_cache.h"
@@ -16,8 +17,9 @@
 
 void InitGame() {
     ResetProgramState();
-    // Name 0 is GL's default texture: the font needs no name of its own.
-    g_font.Load("data/f.glf", 0);
+    // Name 0 is GL's default texture: the font needs no name of its own,
+    // except where GL has no default to fill.
+    g_font.Load("data/f.glf", FontTextureName());
     PlaceCameraAtStart();
     g_terrain->Load("data/t1.bmp");
     g_overlay.Load();

@@ -24,7 +24,6 @@ void Monster::DrawKeyframe(int32_t keyframe) const {
     // Only reachable if a caller picks an animation the model lacks.
     if (keyframe < 0 || keyframe >= header.num_frames) return;
 
-    glPushName(1);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1.0f, 1.0f, 1.0f);
     if (keyframe != laidOutKeyframe_) {
@@ -42,7 +41,6 @@ void Monster::DrawKeyframe(int32_t keyframe) const {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);
-    glPopName();
 }
 
 void Monster::DrawShown(float alpha) const {

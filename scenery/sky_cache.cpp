@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "gl/gl_compat.h"
 #include "gl/gl_state.h"
 #include "platform/window.h"
 #include "scenery/skybox.h"
@@ -55,7 +56,8 @@ void SkyCache::ClearAndDraw(const SkyScene& scene) {
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawSkyBox(box.x, box.y, box.z, box.width, box.height, box.length);
-    if (same) return;  // this state's copy failed once: no second try
+    // This state's copy failed once: no second try.
+    if (same || !kCanCopySky) return;
     // Copying costs a few frames' work: a state met once may be passing
     // (the first frame, the frame after the title), so only a state met
     // twice in a row is copied.
@@ -138,7 +140,7 @@ void SkyCache::PutBack() const {
         glClearDepth(kClearDepth);
         glEnable(GL_TEXTURE_2D);
         g_skyTexture.Bind();
-        SetTextureWrap(GL_CLAMP);
+        SetTextureWrap(kClampWrap);
     } else {
         glClear(GL_DEPTH_BUFFER_BIT);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "core/state.h"
+#include "gl/gl_compat.h"
 #include "gl/gl_state.h"
 
 namespace {
@@ -34,7 +35,7 @@ void DrawSkyBox(float x, float y, float z, float width, float height, float leng
     const float zs[2] = {z0, z0 + length};
     for (const auto& face : kFaces) {
         g_skyTexture.Bind();
-        SetTextureWrap(GL_CLAMP);
+        SetTextureWrap(kClampWrap);
         glBegin(GL_QUADS);
         for (const SkyCorner& c : face) {
             glTexCoord2f(c.s, c.t);

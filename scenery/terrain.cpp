@@ -6,6 +6,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "gl/gl_state.h"
 
 namespace {
@@ -92,20 +95,24 @@ void Terrain::BuildVertexArrays() {
 }
 
 namespace {
-constexpr GLintptr kColourOffset = GLintptr(sizeof Terrain::vertices);
-constexpr GLintptr kTexCoordOffset = kColourOffset + GLintptr(sizeof Terrain::colours);
+// Interleaved, a vertex's position, colour and texture coordinate side by
+// side: the one layout every GL draws from a buffer, the browser's too.
+constexpr int kFloatsPerVertex = 8;
+constexpr GLsizei kStride = GLsizei(sizeof(float)) * kFloatsPerVertex;
 }  // namespace
 
 void Terrain::BuildVertexBuffer() {
-    const GLsizeiptr vertexBytes = GLsizeiptr(sizeof(float)) * 3 * 4 * quadCount;
-    const GLsizeiptr texCoordBytes = GLsizeiptr(sizeof(float)) * 2 * 4 * quadCount;
+    std::vector<float> interleaved(size_t(4 * quadCount) * kFloatsPerVertex);
+    for (int v = 0; v < 4 * quadCount; ++v) {
+        float* out = &interleaved[size_t(v) * kFloatsPerVertex];
+        std::copy(&vertices[v * 3], &vertices[v * 3 + 3], out);
+        std::copy(&colours[v * 3], &colours[v * 3 + 3], out + 3);
+        std::copy(&texCoords[v * 2], &texCoords[v * 2 + 2], out + 6);
+    }
     // A second load fills the buffer it already has.
     if (vertexBuffer == 0) glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, kTexCoordOffset + GLsizeiptr(sizeof texCoords), nullptr, GL_STATIC_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, vertices);
-    glBufferSubData(GL_ARRAY_BUFFER, kColourOffset, vertexBytes, colours);
-    glBufferSubData(GL_ARRAY_BUFFER, kTexCoordOffset, texCoordBytes, texCoords);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(interleaved.size() * sizeof(float)), interleaved.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
@@ -117,9 +124,9 @@ void Terrain::Draw() const {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glColorPointer(3, GL_FLOAT, 0, reinterpret_cast<const void*>(kColourOffset));
-    glTexCoordPointer(2, GL_FLOAT, 0, reinterpret_cast<const void*>(kTexCoordOffset));
+    glVertexPointer(3, GL_FLOAT, kStride, nullptr);
+    glColorPointer(3, GL_FLOAT, kStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+    glTexCoordPointer(2, GL_FLOAT, kStride, reinterpret_cast<const void*>(6 * sizeof(float)));
     glDrawArrays(GL_QUADS, 0, 4 * quadCount);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);

@@ -48,6 +48,6 @@ public:
     void Release();
 
     void BuildVertexArrays();
-    // Vertices, then colours, then texture coordinates.
+    // Each vertex's position, colour and texture coordinate, side by side.
     void BuildVertexBuffer();
 };

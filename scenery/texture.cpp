@@ -1,15 +1,15 @@
 // Texture loading: the file is read whole (with a size cap), decoded by
-// DecodeBmp and uploaded with gluBuild2DMipmaps.
+// DecodeBmp and uploaded with its mipmaps.
 #include "scenery/texture.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "core/asset_file.h"
+#include "gl/gl_compat.h"
 #include "gl/gl_state.h"
 
 namespace {
@@ -52,17 +52,9 @@ bool Texture::Load(const std::string& path) {
     textureId = name;
     glBindTexture(GL_TEXTURE_2D, textureId);
     SetTextureFilter(GL_LINEAR);
-    SetTextureWrap(GL_CLAMP);
-    GLint error = 0;
-    {
-        const UnpaddedRows unpadded;
-        error =
-            gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, buffer.get());
-    }
-    if (error != 0) {
-        const GLubyte* text = gluErrorString(GLenum(error));
-        ReportAssetProblem(path, std::string("texture upload failed (") +
-                                     (text ? reinterpret_cast<const char*>(text) : "GLU error") + ")");
+    SetTextureWrap(kClampWrap);
+    if (!UploadRgbTexture(image.width, image.height, buffer.get(), &reason)) {
+        ReportAssetProblem(path, reason);
         return false;
     }
     pixels = std::move(buffer);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "gl/gl_compat.h"
 #include "gl/gl_state.h"
 #include "platform/input.h"
 #include "platform/window.h"
@@ -48,7 +49,7 @@ bool Grab(int width, int height, FrozenImage* out) {
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     SetTextureWrap(GL_CLAMP_TO_EDGE);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, kFrameCopyFormat, 0, 0, width, height, 0);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &name);
         return false;

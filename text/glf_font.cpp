@@ -9,6 +9,7 @@
 
 #include "core/asset_file.h"
 #include "core/state.h"
+#include "gl/gl_compat.h"
 #include "gl/gl_state.h"
 
 namespace {
@@ -47,14 +48,14 @@ bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glBindTexture(GL_TEXTURE_2D, textureName);
-    SetTextureWrap(GL_CLAMP);
+    SetTextureWrap(kClampWrap);
     SetTextureFilter(GL_LINEAR);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     {
         // Rows are 2 * width bytes, unpadded.
         const UnpaddedRows unpadded;
-        glTexImage2D(GL_TEXTURE_2D, 0, 2, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
-                     parsed.texels);
+        glTexImage2D(GL_TEXTURE_2D, 0, kLuminanceAlphaFormat, parsed.texWidth, parsed.texHeight, 0, GL_LUMINANCE_ALPHA,
+                     GL_UNSIGNED_BYTE, parsed.texels);
     }
     // A GL 1.1 driver refuses sizes that are not powers of two.
     if (glGetError() != GL_NO_ERROR) {

@@ -4,6 +4,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <vector>
+
+#include "gl/gl_compat.h"
 #include "scenery/terrain.h"
 #include "world/sphere.h"
 #include "world/world.h"
@@ -27,7 +30,7 @@ constexpr float kBulletFloor = kTerrainHeightOffset + kEyeHeight - kFarPlane - f
 // Twenty spheres sent vertex by vertex each frame cost more than the rest
 // of the frame together, so the sphere is laid out once and kept in a
 // vertex buffer that every bullet draws, made with the first bullet drawn
-// in a context: vertices, then normals.
+// in a context, each vertex's position and normal side by side.
 const SphereMesh& Sphere() {
     static const SphereMesh mesh = LayOutSphere(kRadius, kSlices, kStacks);
     return mesh;
@@ -37,12 +40,15 @@ GLuint g_sphereBuffer = 0;
 GLuint SphereBuffer() {
     if (g_sphereBuffer != 0) return g_sphereBuffer;
     const SphereMesh& mesh = Sphere();
-    const GLsizeiptr half = GLsizeiptr(mesh.vertices.size() * sizeof(GLfloat));
+    std::vector<GLfloat> interleaved;
+    interleaved.reserve(2 * mesh.vertices.size());
+    for (size_t i = 0; i < mesh.vertices.size(); i += 3) {
+        interleaved.insert(interleaved.end(), &mesh.vertices[i], &mesh.vertices[i] + 3);
+        interleaved.insert(interleaved.end(), &mesh.normals[i], &mesh.normals[i] + 3);
+    }
     glGenBuffers(1, &g_sphereBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, g_sphereBuffer);
-    glBufferData(GL_ARRAY_BUFFER, 2 * half, nullptr, GL_STATIC_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, half, mesh.vertices.data());
-    glBufferSubData(GL_ARRAY_BUFFER, half, half, mesh.normals.data());
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(interleaved.size() * sizeof(GLfloat)), interleaved.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     return g_sphereBuffer;
 }
@@ -65,17 +71,18 @@ void Bullet::Draw(float alpha) const {
     glDisable(GL_TEXTURE_2D);
     // Light 0 at its defaults, and colour material turns the red into the
     // sphere's ambient and diffuse colour.
-    glColor3ub(255, 0, 0);
+    SetLitColour(1.0f, 0.0f, 0.0f);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
     const SphereMesh& mesh = Sphere();
     glBindBuffer(GL_ARRAY_BUFFER, sphere);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glNormalPointer(GL_FLOAT, 0, reinterpret_cast<const void*>(mesh.vertices.size() * sizeof(GLfloat)));
+    constexpr GLsizei kStride = 6 * sizeof(GLfloat);
+    glVertexPointer(3, GL_FLOAT, kStride, nullptr);
+    glNormalPointer(GL_FLOAT, kStride, reinterpret_cast<const void*>(3 * sizeof(GLfloat)));
     for (const SphereMesh::Strips* strips : {&mesh.caps, &mesh.bands})
-        glMultiDrawArrays(strips->mode, strips->firsts.data(), strips->counts.data(), GLsizei(strips->firsts.size()));
+        MultiDrawArrays(strips->mode, strips->firsts.data(), strips->counts.data(), GLsizei(strips->firsts.size()));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

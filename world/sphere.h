@@ -8,9 +8,12 @@
 
 #include <vector>
 
+#include "gl/gl_compat.h"
+
 struct SphereMesh {
     // Runs of vertices of one kind of primitive, drawn in one call each:
-    // the two caps as fans, then the bands between as quad strips.
+    // the two caps as fans, then the bands between as quad strips (triangle strips where GL has
+    // none: the same vertices make the same bands).
     struct Strips {
         GLenum mode;
         std::vector<GLint> firsts;
@@ -19,7 +22,7 @@ struct SphereMesh {
     std::vector<GLfloat> vertices;  // x, y, z per vertex, around the origin
     std::vector<GLfloat> normals;   // x, y, z per vertex, unit length
     Strips caps{GL_TRIANGLE_FAN, {}, {}};
-    Strips bands{GL_QUAD_STRIP, {}, {}};
+    Strips bands{kQuadStrip, {}, {}};
 };
 
 // Centred on the origin with its poles on the z axis, as GLU lays it out;
