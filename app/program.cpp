@@ -130,8 +130,11 @@ bool MainLoopPass(int* exitCode) {
     // Nobody sees a hidden or minimised window: no frame runs, and its world
     // and timers stand still as behind a dialog. The loop still polls, so a
     // close or quit is taken as ever.
+    const bool paced = platform::DisplayPacesLoop();
     if (DrawsAtTheTick()) {
         if (platform::WindowShown()) RunFrameAt(platform::TickCount());
+    } else if (paced) {
+        if (platform::WindowShown()) RunFrameAt(start, true, 0.0f);
     } else {
         uint32_t due = 0;
         float fraction = 0.0f;
@@ -139,20 +142,13 @@ bool MainLoopPass(int* exitCode) {
         if (platform::WindowShown()) RunFrameAt(due, true, fraction);
     }
     // A dialog changes only when the player or the window does something.
-    if (GameDialogOpen()) {
+    if (!paced && GameDialogOpen()) {
         platform::WaitForInput(kDialogWaitMs);
-    } else {
+    } else if (!paced) {
         PaceFrame(start);
     }
     if (taken) WindowProc(message);
     return true;
-}
-
-int RunMainLoop() {
-    int exitCode = 0;
-    while (MainLoopPass(&exitCode)) {
-    }
-    return exitCode;
 }
 
 bool OpenGameWindow(int width, int height, std::string* error) {
@@ -167,6 +163,16 @@ bool OpenGameWindow(int width, int height, std::string* error) {
     return true;
 }
 
+namespace {
+
+int EndProgram(int exitCode) {
+    ShutdownGame();
+    platform::DestroyMainWindow();
+    return exitCode;
+}
+
+}  // namespace
+
 int ProgramMain() {
     std::string error;
     if (!OpenGameWindow(kWindowWidth, kWindowHeight, &error)) {
@@ -176,8 +182,5 @@ int ProgramMain() {
     // From the settings or the command line; the resize follows as a message.
     if (g_settings.fullscreen) platform::SetFullscreen(true);
     InitGame();
-    const int exitCode = RunMainLoop();
-    ShutdownGame();
-    platform::DestroyMainWindow();
-    return exitCode;
+    return platform::RunLoop(&MainLoopPass, &EndProgram);
 }

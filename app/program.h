@@ -19,7 +19,8 @@ bool OpenGameWindow(int width, int height, std::string* error);
 
 // Opens the window, sets the fixed GL state, loads the game, runs the loop
 // and shuts down. Returns the quit request's exit code, or 1 when no window
-// or GL context could be made.
+// or GL context could be made. In the browser it returns only on that
+// failure: the page runs the loop and the shutdown after main.
 int ProgramMain();
 
 // Handles one window message taken by the loop (resize and close).
@@ -33,7 +34,6 @@ void SetProjection(int width, int height);
 bool DrawsAtTheTick();
 
 // One pass of the main loop: take at most one message, run one frame (none
-// while the window is hidden), pace, dispatch. Returns false, with the exit
-// code, when the quit request was taken.
+// while the window is hidden), pace (unless the display does), dispatch.
+// Returns false, with the exit code, when the quit request was taken.
 bool MainLoopPass(int* exitCode);
-int RunMainLoop();

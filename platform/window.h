@@ -78,6 +78,16 @@ bool SetVsync(bool on);
 // unknown (no window, or the desktop does not say).
 int RefreshRate();
 
+// Runs the main loop: pass is called until it returns false, then finish
+// with the exit code pass gave, and the result is finish's. The desktop
+// loops here. The browser calls pass once per animation frame and gives
+// the page back between them, so there this call never returns: finish's
+// result goes to the page, and the program's state must outlive main.
+int RunLoop(bool (*pass)(int* exitCode), int (*finish)(int exitCode));
+// True where the platform calls the loop's pass once for each frame the
+// display shows (the browser's animation frames): the pass then neither
+// sleeps nor keeps its own schedule, and draws for the time it is called.
+bool DisplayPacesLoop();
 // Posts the quit request; PollMessage returns it as a Quit message.
 void PostQuit(int exitCode);
 

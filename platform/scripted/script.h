@@ -76,6 +76,10 @@ void SetVsyncWorks(bool works);
 // desktop that does not say).
 void SetRefreshRate(int hz);
 
+// Call the loop's pass once for each frame the display shows, as the
+// browser does: DisplayPacesLoop answers true (false unless set).
+void SetDisplayPacesLoop(bool paces);
+
 // Make CreateMainWindow fail with this description ("" lets it succeed).
 void FailWindowCreation(const std::string& reason);
 

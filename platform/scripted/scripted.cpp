@@ -62,6 +62,7 @@ struct State {
     bool soundOpen = false;
     bool vsyncWorks = false;
     int refreshRate = 60;
+    bool displayPacesLoop = false;
 };
 
 State& S() {
@@ -149,6 +150,7 @@ void Reset(uint32_t now) {
     s.focusChurn = false;
     s.vsyncWorks = false;
     s.refreshRate = 60;
+    s.displayPacesLoop = false;
 }
 
 void SetTime(uint32_t now) { S().now = now; }
@@ -213,6 +215,7 @@ void SetWindowSize(int width, int height) {
 void SetWindowShown(bool shown) { S().windowShown = shown; }
 void SetVsyncWorks(bool works) { S().vsyncWorks = works; }
 void SetRefreshRate(int hz) { S().refreshRate = hz; }
+void SetDisplayPacesLoop(bool paces) { S().displayPacesLoop = paces; }
 void OnDialog(void (*hook)()) { S().dialogHook = hook; }
 void OnSwap(void (*hook)(int swaps)) { S().swapHook = hook; }
 void OnTakePresses(void (*hook)(int takes)) { S().takeHook = hook; }
@@ -352,6 +355,15 @@ bool SetVsync(bool on) {
 }
 
 int RefreshRate() { return S().windowExists ? S().refreshRate : 0; }
+
+int RunLoop(bool (*pass)(int* exitCode), int (*finish)(int exitCode)) {
+    int exitCode = 0;
+    while (pass(&exitCode)) {
+    }
+    return finish(exitCode);
+}
+
+bool DisplayPacesLoop() { return S().displayPacesLoop; }
 
 void PostQuit(int exitCode) {
     S().quitPosted = true;

@@ -381,6 +381,15 @@ int RefreshRate() {
     return 0;
 }
 
+int RunLoop(bool (*pass)(int* exitCode), int (*finish)(int exitCode)) {
+    int exitCode = 0;
+    while (pass(&exitCode)) {
+    }
+    return finish(exitCode);
+}
+
+bool DisplayPacesLoop() { return false; }
+
 void PostQuit(int exitCode) {
     quitPosted = true;
     quitCode = exitCode;
