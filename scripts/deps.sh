@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the game needs, only those missing.
-# Usage: scripts/deps.sh play|package|test
+# Usage: scripts/deps.sh play|package|web|test
 set -euo pipefail
 
 play_packages=(
@@ -16,6 +16,10 @@ play_packages=(
 package_packages=(
   dpkg-dev file
 )
+# The browser build: Debian's emscripten, and Python to serve the page.
+web_packages=(
+  emscripten python3
+)
 test_packages=(
   libgtest-dev python3
   xvfb xdotool x11-utils imagemagick sox assimp-utils
@@ -27,12 +31,14 @@ test_packages=(
   lintian appstream groff-base man-db   # checks on the package, its metainfo and manual page
   clang-format-14      # the code's layout is checked
   fontconfig           # fc-cache: a window manager maps nothing while it builds a cold font cache
+  chromium nodejs npm  # the browser tests: headless Chromium driven from Node
 )
 
 wanted=("${play_packages[@]}")
 case "${1:-play}" in
   package) wanted+=("${package_packages[@]}") ;;
-  test) wanted+=("${package_packages[@]}" "${test_packages[@]}") ;;
+  web) wanted+=("${web_packages[@]}") ;;
+  test) wanted+=("${package_packages[@]}" "${web_packages[@]}" "${test_packages[@]}") ;;
 esac
 
 missing=()

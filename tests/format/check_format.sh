@@ -17,7 +17,7 @@ command -v "$format" >/dev/null || { echo "clang-format is not installed (script
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.c' '*.cpp' '*.h' | sort -u)
 else
-    mapfile -t files < <(find . -path './build*' -prune -o -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | sort)
+    mapfile -t files < <(find . \( -path './build*' -o -name node_modules \) -prune -o -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | sort)
 fi
 (( ${#files[@]} > 0 )) || { echo "no C/C++ files under $root"; exit 1; }
 
