@@ -44,7 +44,7 @@ target_link_options(orvanthe PRIVATE
   -sGL_UNSAFE_OPTS=0
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
-  -sEXPORTED_FUNCTIONS=_main,_orvanthe_step
+  -sEXPORTED_FUNCTIONS=_main,_orvanthe_step,_orvanthe_ticks
   -sEXPORTED_RUNTIME_METHODS=ccall
   -lopenal
   --pre-js ${CMAKE_SOURCE_DIR}/platform/web/pre.js
