@@ -107,9 +107,9 @@ EM_JS(int, RequestPageFullscreen, (int on), {
     const stage = document.getElementById('stage') || Module['canvas'];
     try {
         if (on) {
-            if (!document.fullscreenElement && stage.requestFullscreen) stage.requestFullscreen().catch(function() {});
+            if (!document.fullscreenElement && stage.requestFullscreen) stage.requestFullscreen().catch(function(){});
         } else if (document.fullscreenElement) {
-            document.exitFullscreen().catch(function() {});
+            document.exitFullscreen().catch(function(){});
         }
         return 1;
     } catch (e) {
