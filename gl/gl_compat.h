@@ -21,12 +21,16 @@ constexpr GLint kLuminanceAlphaFormat = GL_LUMINANCE_ALPHA;
 constexpr bool kCanCopySky = false;
 // The page's canvas has no alpha, and a copy may not add one.
 constexpr GLenum kFrameCopyFormat = GL_RGB;
+// Smooth shading, perspective-correct texturing and a modulating texture
+// environment are all WebGL does; asking for them is an error there.
+constexpr bool kAsksForFixedModes = false;
 #else
 constexpr GLint kClampWrap = GL_CLAMP;
 constexpr GLenum kQuadStrip = GL_QUAD_STRIP;
 constexpr GLint kLuminanceAlphaFormat = 2;
 constexpr bool kCanCopySky = true;
 constexpr GLenum kFrameCopyFormat = GL_RGBA;
+constexpr bool kAsksForFixedModes = true;
 #endif
 
 // The font's texture name: 0, GL's default texture, where GL has one to

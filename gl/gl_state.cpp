@@ -1,5 +1,7 @@
 #include "gl/gl_state.h"
 
+#include "gl/gl_compat.h"
+
 namespace {
 // The current context's white default; a new context makes its own.
 GLuint g_whiteTexture = 0;
@@ -7,9 +9,11 @@ GLuint g_whiteTexture = 0;
 
 void SetFixedGlState() {
     glClearColor(0.0f, 0.0f, 1.0f, 0.0f);
-    glShadeModel(GL_SMOOTH);
+    if (kAsksForFixedModes) {
+        glShadeModel(GL_SMOOTH);
+        glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    }
     glEnable(GL_DEPTH_TEST);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_COLOR_MATERIAL);
 
     // Made here, per context: a name from an earlier context means nothing.

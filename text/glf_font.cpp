@@ -50,7 +50,7 @@ bool GlfFont::Load(const std::string& path, uint32_t textureName) {
     glBindTexture(GL_TEXTURE_2D, textureName);
     SetTextureWrap(kClampWrap);
     SetTextureFilter(GL_LINEAR);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (kAsksForFixedModes) glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     {
         // Rows are 2 * width bytes, unpadded.
         const UnpaddedRows unpadded;
