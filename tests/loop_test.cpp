@@ -201,3 +201,53 @@ TEST_F(MainLoop, APauseIsAStateOfTheLoopThatRunsNoTickAndAFrameEndsWithTheTickTh
     EXPECT_FALSE(MainLoopPass(&code)) << "the quit is taken next";
     EXPECT_EQ(code, 0);
 }
+
+// In the browser each animation frame calls one pass, whenever the page gets to it: a pass must return at once (no
+// sleep, and no wait for input while a box stands) and draw for the moment it is called, so frames that come unevenly
+// still turn the view by their own share of time, and a box is answered by a key between two of them.
+TEST_F(MainLoop, ALoopTheDisplayPacesNeverWaitsAndDrawsEachFrameForItsOwnTime) {
+    ASSERT_TRUE(g_font.Load(std::string(ORVANTHE_DATA_DIR) + "/f.glf", 0)) << "the game draws its own box";
+    g_settings.maxFps = 0;
+    script::SetDisplayPacesLoop(true);
+    script::SetRefreshRate(0);
+    StartPlay();
+    script::HoldKey(platform::Key::Right, true);
+    int code = 0;
+    for (int pass = 0; pass < 5; ++pass) {
+        script::AdvanceTime(16);
+        ASSERT_TRUE(MainLoopPass(&code));
+    }
+    g_yaws.clear();
+    script::OnSwap(NoteYaw);
+    script::ClearLog();
+    const uint32_t gaps[] = {16, 17, 7, 33, 16, 8, 25, 16, 17, 41, 16};
+    for (uint32_t gap : gaps) {
+        script::AdvanceTime(gap);
+        ASSERT_TRUE(MainLoopPass(&code));
+    }
+    script::OnSwap(nullptr);
+    ASSERT_EQ(g_yaws.size(), std::size(gaps));
+    std::vector<double> rates;
+    for (size_t i = 1; i < g_yaws.size(); ++i)
+        rates.push_back(std::remainder(g_yaws[i] - g_yaws[i - 1], 2 * M_PI) / double(gaps[i]));
+    const auto [slowest, fastest] = std::minmax_element(rates.begin(), rates.end());
+    EXPECT_GT(*slowest, 0.0);
+    EXPECT_LE(*fastest / *slowest, 1.02) << "a frame turned by more or less than its own time";
+    EXPECT_EQ(script::CountLog("sleep"), 0);
+
+    script::TapKey(platform::Key::Escape);
+    script::AdvanceTime(16);
+    ASSERT_TRUE(MainLoopPass(&code));
+    ASSERT_TRUE(GameDialogOpen());
+    for (int pass = 0; pass < 3; ++pass) {
+        script::AdvanceTime(16);
+        ASSERT_TRUE(MainLoopPass(&code));
+    }
+    EXPECT_TRUE(GameDialogOpen()) << "nobody answered";
+    script::TapKey(platform::Key::Enter);
+    script::AdvanceTime(16);
+    ASSERT_TRUE(MainLoopPass(&code));
+    EXPECT_FALSE(GameDialogOpen()) << "ENTER resumes";
+    EXPECT_EQ(script::CountLog("wait"), 0) << "a pass waited for input";
+    EXPECT_EQ(script::CountLog("sleep"), 0);
+}
