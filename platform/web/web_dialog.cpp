@@ -19,6 +19,7 @@ std::string WithoutMnemonics(const char* text) {
     return out;
 }
 
+// clang-format off
 EM_JS(int, ConfirmBox, (const char* text), {
     try {
         return window.confirm(UTF8ToString(text)) ? 1 : 2;
@@ -26,12 +27,15 @@ EM_JS(int, ConfirmBox, (const char* text), {
         return -1;
     }
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, TellPage, (const char* caption, const char* text), {
     const c = UTF8ToString(caption), t = UTF8ToString(text);
     console.error(c + ': ' + t);
     if (Module['onGameMessage']) Module['onGameMessage'](c, t);
 });
+// clang-format on
 
 }  // namespace
 

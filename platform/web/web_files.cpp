@@ -20,6 +20,7 @@ namespace {
 
 // 1 when stored; 0 with the browser's reason in `reason` (a full storage,
 // or storage turned off for the page).
+// clang-format off
 EM_JS(int, StoreInPage, (const char* path, const char* bytes, char* reason, int reasonSize), {
     try {
         localStorage.setItem('orvanthe:' + UTF8ToString(path), UTF8ToString(bytes));
@@ -29,6 +30,7 @@ EM_JS(int, StoreInPage, (const char* path, const char* bytes, char* reason, int 
         return 0;
     }
 });
+// clang-format on
 
 bool MakeFolders(const std::string& dir) {
     for (size_t at = 1; at <= dir.size(); ++at) {

@@ -166,6 +166,7 @@ bool RawKeyDown(Key key) {
 
 // The browser refuses a lock without a recent key or click, and says so
 // through a promise: a refusal is no error, the next click asks again.
+// clang-format off
 EM_JS(void, RequestPointerLock, (), {
     const canvas = Module['canvas'];
     if (!canvas || !canvas.requestPointerLock) return;
@@ -175,6 +176,7 @@ EM_JS(void, RequestPointerLock, (), {
     } catch (e) {
     }
 });
+// clang-format on
 
 float Deflection(double value) { return std::max(-1.0f, std::min(1.0f, float(value))); }
 

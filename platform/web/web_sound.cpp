@@ -10,6 +10,7 @@
 // started at SoundInit begins then, and nothing here waits for it.
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <emscripten.h>
 
 #include <climits>
 #include <cstdint>
@@ -177,12 +178,24 @@ void SoundPlayStream(MusicStream* stream, bool loop) {
     alSourcePlay(musicSource);
 }
 
+// The first key may not count as a gesture (ESC does not) and use up the
+// toolkit's one try at resuming: every shot or grunt, which follows a key or
+// click, asks again while the audio is still held. The browser allows it
+// once the page has had any gesture.
+// clang-format off
+EM_JS(void, ResumeHeldAudio, (), {
+    const ctx = AL.currentCtx && AL.currentCtx.audioCtx;
+    if (ctx && ctx.state === 'suspended') ctx.resume().catch(function(){});
+});
+// clang-format on
+
 // Any source not playing takes the sample, so plays of one sample overlap.
 // With every source busy the play is skipped, as the desktop's mixer skips
 // it with no free channel: a late shot or grunt cut off in mid-sound would
 // be worse than one not heard among 32 others.
 void SoundPlaySample(SoundSample* sample) {
     if (!context || !sample || sample->buffer == 0) return;
+    ResumeHeldAudio();
     for (ALuint source : sampleSources) {
         ALint state = AL_STOPPED;
         alGetSourcei(source, AL_SOURCE_STATE, &state);

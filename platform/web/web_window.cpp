@@ -93,16 +93,21 @@ const char* OnUnload(int, const void*, void*) {
 
 // The GL 1 emulation sets itself up where emscripten's own window code
 // makes a context; a context made through html5.h must do it by hand.
+// clang-format off
 EM_JS(void, StartGlEmulation, (), {
     Module['ctx'] = GLctx;
     Module['useWebGL'] = true;
     Browser.moduleContextCreatedCallbacks.forEach(function(callback) { callback(); });
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, SetDocumentTitle, (const char* text), { document.title = UTF8ToString(text); });
+// clang-format on
 
 // The page's own element around the canvas goes fullscreen, so its style
 // decides how the canvas fills the screen.
+// clang-format off
 EM_JS(int, RequestPageFullscreen, (int on), {
     const stage = document.getElementById('stage') || Module['canvas'];
     try {
@@ -116,18 +121,27 @@ EM_JS(int, RequestPageFullscreen, (int on), {
         return 0;
     }
 });
+// clang-format on
 
+// clang-format off
 EM_JS(int, PageIsFullscreen, (), { return document.fullscreenElement ? 1 : 0; });
+// clang-format on
 
+// clang-format off
 EM_JS(int, PageWantsSteppedClock, (), { return Module['orvantheStepped'] ? 1 : 0; });
+// clang-format on
 
+// clang-format off
 EM_JS(void, TellPageTheGameEnded, (int exitCode), {
     if (Module['onGameEnded']) Module['onGameEnded'](exitCode);
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, TellPageFrameDrawn, (), {
     if (Module['onFrameDrawn']) Module['onFrameDrawn']();
 });
+// clang-format on
 
 // One pass of the game's loop; after the last, the game's own shutdown and
 // the page is told.
