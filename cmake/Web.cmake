@@ -43,6 +43,9 @@ target_link_options(orvanthe PRIVATE
   -sMAX_WEBGL_VERSION=2
   -sGL_UNSAFE_OPTS=0
   -sALLOW_MEMORY_GROWTH=1
+  # main returns only without a game (--help, a bad option, no WebGL): the
+  # runtime then ends and the page hears its exit code.
+  -sEXIT_RUNTIME=1
   -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=_main,_orvanthe_step,_orvanthe_ticks
   -sEXPORTED_RUNTIME_METHODS=ccall
@@ -55,9 +58,13 @@ set_target_properties(orvanthe PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${site}
   LINK_DEPENDS "${CMAKE_SOURCE_DIR}/platform/web/pre.js")
 
-# The page and its icons beside the game.
-add_custom_command(TARGET orvanthe POST_BUILD
+# The page and its icons beside the game, copied again whenever they change.
+add_custom_command(
+  OUTPUT ${site}/index.html ${site}/icon-64.png ${site}/icon-128.png
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/platform/web/index.html ${site}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${ORVANTHE_WEB_ASSETS}/icons/64x64.png ${site}/icon-64.png
-  COMMAND ${CMAKE_COMMAND} -E copy ${ORVANTHE_WEB_ASSETS}/icons/256x256.png ${site}/icon-256.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${ORVANTHE_WEB_ASSETS}/icons/128x128.png ${site}/icon-128.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/index.html ${ORVANTHE_WEB_ASSETS}/icons/64x64.png
+          ${ORVANTHE_WEB_ASSETS}/icons/128x128.png
   VERBATIM)
+add_custom_target(orvanthe_page ALL DEPENDS ${site}/index.html ${site}/icon-64.png ${site}/icon-128.png)
