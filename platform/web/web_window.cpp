@@ -38,10 +38,18 @@ bool (*loopPass)(int*) = nullptr;
 int (*loopFinish)(int) = nullptr;
 bool loopEnded = false;
 
+// A loss of focus the game has not yet been handed: the page stops running
+// frames while hidden, and the focus is often back before the next frame,
+// yet the player was away. Until the game has taken the loss, the page
+// counts as unfocused.
+bool lossUnseen = false;
+bool lossHandedOut = false;
+
 void QueueFocus(bool focused) {
     web::State& s = web::GetState();
     if (focused == s.focused) return;
     s.focused = focused;
+    if (!focused) lossUnseen = true;
     if (!focused) web::ReleaseAllKeys();
     web::UpdateCapture();
     Message m;
@@ -106,25 +114,44 @@ EM_JS(void, SetDocumentTitle, (const char* text), { document.title = UTF8ToStrin
 // clang-format on
 
 // The page's own element around the canvas goes fullscreen, so its style
-// decides how the canvas fills the screen.
+// decides how the canvas fills the screen. The browser answers later, and
+// refuses without a recent key or click: the wanted state stands until it
+// has answered, and a refused request is made again at the next key or
+// click (so a saved fullscreen takes effect at the player's first key).
 // clang-format off
 EM_JS(int, RequestPageFullscreen, (int on), {
     const stage = document.getElementById('stage') || Module['canvas'];
-    try {
-        if (on) {
-            if (!document.fullscreenElement && stage.requestFullscreen) stage.requestFullscreen().catch(function(){});
-        } else if (document.fullscreenElement) {
-            document.exitFullscreen().catch(function(){});
-        }
+    if (!stage.requestFullscreen) return 0;
+    Module['orvantheFullscreenWanted'] = !!on;
+    const settle = function() { Module['orvantheFullscreenWanted'] = undefined; };
+    if (!on) {
+        if (document.fullscreenElement) document.exitFullscreen().then(settle, settle);
+        else settle();
         return 1;
-    } catch (e) {
-        return 0;
     }
+    if (document.fullscreenElement) {
+        settle();
+        return 1;
+    }
+    const retry = function() {
+        document.removeEventListener('keydown', retry, true);
+        document.removeEventListener('mousedown', retry, true);
+        if (Module['orvantheFullscreenWanted'] === true) stage.requestFullscreen().then(settle, settle);
+    };
+    stage.requestFullscreen().then(settle, function() {
+        document.addEventListener('keydown', retry, true);
+        document.addEventListener('mousedown', retry, true);
+    });
+    return 1;
 });
 // clang-format on
 
 // clang-format off
-EM_JS(int, PageIsFullscreen, (), { return document.fullscreenElement ? 1 : 0; });
+EM_JS(int, PageIsFullscreen, (), {
+    const wanted = Module['orvantheFullscreenWanted'];
+    if (wanted !== undefined) return wanted ? 1 : 0;
+    return document.fullscreenElement ? 1 : 0;
+});
 // clang-format on
 
 // clang-format off
@@ -189,6 +216,7 @@ bool CreateMainWindow(const char* text, int, int, std::string* error) {
     drawableWidth = drawableHeight = 0;
     FollowCanvasSize();
     pending.clear();  // the first size is not news: the game asks for it
+    lossUnseen = lossHandedOut = false;
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnFocus);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
@@ -205,6 +233,8 @@ void GetDrawableSize(int* width, int* height) {
 }
 
 bool PollMessage(Message* message) {
+    // The message handed out at the last poll has been dealt with.
+    if (lossHandedOut) lossUnseen = lossHandedOut = false;
     if (quitPosted) {
         quitPosted = false;
         *message = Message();
@@ -218,6 +248,7 @@ bool PollMessage(Message* message) {
     if (pending.empty()) return false;
     *message = pending.front();
     pending.pop_front();
+    if (message->type == MessageType::Focus && !message->focused) lossHandedOut = true;
     return true;
 }
 
@@ -226,7 +257,7 @@ bool WindowShown() {
     return s.context != 0 && !s.hidden;
 }
 
-bool WindowFocused() { return web::GetState().focused; }
+bool WindowFocused() { return web::GetState().focused && !lossUnseen; }
 
 bool SetFullscreen(bool fullscreen) {
     if (!web::GetState().context) return false;
