@@ -193,7 +193,8 @@ void ListenForInput() {
     emscripten_set_keyup_callback(window, nullptr, EM_FALSE, OnKey);
     emscripten_set_mousedown_callback(kCanvas, nullptr, EM_FALSE, OnMouseButton);
     emscripten_set_mouseup_callback(window, nullptr, EM_FALSE, OnMouseButton);
-    emscripten_set_mousemove_callback(window, nullptr, EM_FALSE, OnMouseMove);
+    // On the canvas: its coordinates, and where a locked pointer sends motion.
+    emscripten_set_mousemove_callback(kCanvas, nullptr, EM_FALSE, OnMouseMove);
     emscripten_set_mouseleave_callback(kCanvas, nullptr, EM_FALSE, OnMouseLeave);
     emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, OnPointerLock);
 }
