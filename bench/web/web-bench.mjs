@@ -5,11 +5,13 @@
 // and the CPU the browser spends per second of play. It prints numbers and
 // never judges them: the goals sit beside them in the summary.
 //
-//   node bench/web/web-bench.mjs [SECONDS] [--url-params PARAMS]
+//   node bench/web/web-bench.mjs [SECONDS] [--url-params PARAMS] [--chromium PATH] [--screenshot PNG]
 //     SECONDS       of held keys to measure, 20 unless given
 //     --url-params  added to the page's address, which is the game's command
 //                   line: --url-params max-fps=50 draws one frame a tick
 //     --chromium    the browser to drive, /usr/bin/chromium unless given
+//     --screenshot  a PNG of the canvas as the measured seconds end, to see
+//                   that the play was full (monsters, bullets, bursts)
 // As the browser tests do, ORVANTHE_WEB_SITE names another built site and
 // ORVANTHE_CHROMIUM another browser.
 //
@@ -36,12 +38,18 @@ const requireFromTests = createRequire(path.join(root, 'tests/web/package.json')
 
 function usage(problem) {
   process.stderr.write(`web-bench: ${problem}\n` +
-                       'usage: node bench/web/web-bench.mjs [SECONDS] [--url-params PARAMS] [--chromium PATH]\n');
+                       'usage: node bench/web/web-bench.mjs [SECONDS] [--url-params PARAMS] [--chromium PATH]' +
+                       ' [--screenshot PNG]\n');
   process.exit(2);
 }
 
 function parseArgs(argv) {
-  const options = { seconds: 20, urlParams: '', chromium: process.env.ORVANTHE_CHROMIUM || '/usr/bin/chromium' };
+  const options = {
+    seconds: 20,
+    urlParams: '',
+    screenshot: '',
+    chromium: process.env.ORVANTHE_CHROMIUM || '/usr/bin/chromium',
+  };
   for (let i = 0; i < argv.length; ++i) {
     const arg = argv[i];
     const valued = (name) => {
@@ -53,6 +61,8 @@ function parseArgs(argv) {
       options.urlParams = valued('--url-params').replace(/^\?/, '');
     } else if (arg === '--chromium' || arg.startsWith('--chromium=')) {
       options.chromium = valued('--chromium');
+    } else if (arg === '--screenshot' || arg.startsWith('--screenshot=')) {
+      options.screenshot = valued('--screenshot');
     } else if (/^\d+(\.\d+)?$/.test(arg) && Number(arg) >= 1) {
       options.seconds = Number(arg);
     } else {
@@ -261,7 +271,6 @@ async function main() {
     defaultViewport: { width: 800, height: 600 },
   });
   const pageErrors = [];
-  let code = 0;
   try {
     const page = await browser.newPage();
     page.on('pageerror', (e) => pageErrors.push(String(e.message || e)));
@@ -342,6 +351,7 @@ async function main() {
     const wallEnd = performance.now();
     const cpuEnd = browserCpu(browserPid);
     const metricsEnd = await page.metrics();
+    if (options.screenshot) await canvas.screenshot({ path: options.screenshot });
     const stamps = await page.evaluate(() => {
       orvantheBench.recording = false;
       return { drawn: orvantheBench.drawn, animation: orvantheBench.animation };
@@ -410,9 +420,9 @@ async function main() {
     if (unfetched.length) lines.push(`  in the site but not fetched here: ${unfetched.join(', ')}`);
     if (host.missing.size) lines.push(`  asked for but not in the site: ${[...host.missing].join(', ')}`);
     lines.push(`first frame: ${seconds(load.firstFrame)} after navigation (goal: under 3 s; ` +
-               `wasm loaded at ${seconds(load.wasm)}, data at ${seconds(load.data)})`);
+               `wasm fetched at ${seconds(load.wasm)}, data at ${seconds(load.data)})`);
     lines.push(`world ticks: ${ticksPerSecond.toFixed(1)} /s (goal 50)   frames: ${framesPerSecond.toFixed(1)} /s ` +
-               `(animation frames ${animationPerSecond.toFixed(1)} /s)   frame interval ` +
+               `(goal: the page's refresh; animation frames ${animationPerSecond.toFixed(1)} /s)   frame interval ` +
                `p50 ${ms(percentile(intervals, 0.5))} p99 ${ms(percentile(intervals, 0.99))} ` +
                `max ${ms(percentile(intervals, 1))} ms`);
     lines.push(`CPU: renderer main thread busy ${Math.round(mainThread)} ms/s (script ${Math.round(mainScript)}), ` +
@@ -426,7 +436,7 @@ async function main() {
     await browser.close();
     host.server.close();
   }
-  return code;
+  return 0;
 }
 
 main().then(
