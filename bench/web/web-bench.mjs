@@ -197,6 +197,18 @@ function browserCpu(rootPid) {
   return result;
 }
 
+// CPU seconds the whole machine has been busy, every CPU summed.
+function machineBusy() {
+  try {
+    const fields = fs.readFileSync('/proc/stat', 'utf8').split('\n')[0].trim().split(/\s+/).slice(1).map(Number);
+    // user nice system idle iowait irq softirq steal: all but idle and iowait.
+    const busy = fields.slice(0, 8).reduce((sum, v, i) => (i === 3 || i === 4 ? sum : sum + v), 0);
+    return busy / clockTicks;
+  } catch (e) {
+    return null;
+  }
+}
+
 // --- the page ---
 
 function percentile(sorted, p) {
@@ -260,8 +272,6 @@ async function main() {
     return 1;
   }
 
-  // Other work on the machine shows in every number: say how busy it was.
-  const loadBefore = os.loadavg()[0];
   const host = await serveSite();
   const url = `http://127.0.0.1:${host.port}/` + (options.urlParams ? '?' + options.urlParams : '');
   const browser = await puppeteer.launch({
@@ -334,6 +344,9 @@ async function main() {
     await page.evaluate('orvantheBench.recording = true');
     const metricsStart = await page.metrics();
     const cpuStart = browserCpu(browserPid);
+    // Other work on the machine shows in every number: what it took is said.
+    const machineStart = machineBusy();
+    const selfStart = process.cpuUsage();
     const wallStart = performance.now();
     const gameStart = await page.evaluate(sampleGame);
     // Once a second: seconds in which the world stood still (a pause or the
@@ -350,6 +363,8 @@ async function main() {
     const gameEnd = await page.evaluate(sampleGame);
     const wallEnd = performance.now();
     const cpuEnd = browserCpu(browserPid);
+    const machineEnd = machineBusy();
+    const self = process.cpuUsage(selfStart);
     const metricsEnd = await page.metrics();
     if (options.screenshot) await canvas.screenshot({ path: options.screenshot });
     const stamps = await page.evaluate(() => {
@@ -390,6 +405,9 @@ async function main() {
       byType.set(type, (byType.get(type) || 0) + used);
     }
     const perSecond = (seconds) => Math.round((1000 * seconds) / wallSeconds);
+    const selfSeconds = (self.user + self.system) / 1e6;
+    const otherText = machineStart === null ? 'unknown' :
+        `${Math.max(0, perSecond(machineEnd - machineStart - allCpu - selfSeconds))} ms/s`;
     const typeText = [...byType.entries()]
                          .sort((a, b) => b[1] - a[1])
                          .map(([type, used]) => `${type} ${perSecond(used)}`)
@@ -413,8 +431,8 @@ async function main() {
     const lines = [];
     lines.push(`orvanthe web bench: ${options.seconds} s of full play in headless Chromium (software WebGL), ` +
                `${load.width} x ${load.height}` + (options.urlParams ? `, ?${options.urlParams}` : ''));
-    lines.push(`machine: ${os.cpus().length} CPUs, load average ${loadBefore.toFixed(2)} before the run, ` +
-               `${os.loadavg()[0].toFixed(2)} after; WebGL: ${renderer}`);
+    lines.push(`machine: ${os.cpus().length} CPUs; other work on it while measuring: ${otherText} of CPU ` +
+               `(this script ${perSecond(selfSeconds)} ms/s); WebGL: ${renderer}`);
     lines.push(`transfer: ${sizeText(raw)} raw, ${sizeText(packed)} gzip -9 (goal: at most 4 MB gzip)`);
     lines.push(`  ${parts.join(', ')}`);
     if (unfetched.length) lines.push(`  in the site but not fetched here: ${unfetched.join(', ')}`);
