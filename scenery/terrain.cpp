@@ -106,7 +106,9 @@ void Terrain::BuildVertexBuffer() {
     for (int v = 0; v < 4 * quadCount; ++v) {
         float* out = &interleaved[size_t(v) * kFloatsPerVertex];
         std::copy(&vertices[v * 3], &vertices[v * 3 + 3], out);
-        std::copy(&colours[v * 3], &colours[v * 3 + 3], out + 3);
+        // GL clamps a vertex's colour to 1 before spreading it over the
+        // quad; the browser's GL does not, and its high ground would glow.
+        for (int i = 0; i < 3; ++i) out[3 + i] = std::min(colours[v * 3 + i], 1.0f);
         std::copy(&texCoords[v * 2], &texCoords[v * 2 + 2], out + 6);
     }
     // A second load fills the buffer it already has.
