@@ -32,6 +32,8 @@ bool quitPosted = false;
 int quitCode = 0;
 int drawableWidth = 0;
 int drawableHeight = 0;
+int swappedWidth = -1;  // the drawable at the last frame shown
+int swappedHeight = -1;
 std::string caption;
 
 bool (*loopPass)(int*) = nullptr;
@@ -196,7 +198,9 @@ bool CreateMainWindow(const char* text, int, int, std::string* error) {
     attributes.depth = EM_TRUE;
     attributes.stencil = EM_FALSE;
     attributes.antialias = EM_FALSE;
-    attributes.preserveDrawingBuffer = EM_FALSE;
+    // The frame shown stays in the buffer: the pause's backdrop is taken
+    // from it when needed instead of copying every frame in case.
+    attributes.preserveDrawingBuffer = EM_TRUE;
     attributes.enableExtensionsByDefault = EM_TRUE;
     for (int version : {2, 1}) {
         attributes.majorVersion = version;
@@ -214,6 +218,7 @@ bool CreateMainWindow(const char* text, int, int, std::string* error) {
     s.focused = true;
     s.hidden = false;
     drawableWidth = drawableHeight = 0;
+    swappedWidth = swappedHeight = -1;
     FollowCanvasSize();
     pending.clear();  // the first size is not news: the game asks for it
     lossUnseen = lossHandedOut = false;
@@ -275,11 +280,16 @@ void SetCaption(const char* text) {
 }
 
 // The browser shows what was drawn once the animation frame returns.
-void SwapWindowBuffers() { TellPageFrameDrawn(); }
+void SwapWindowBuffers() {
+    swappedWidth = drawableWidth;
+    swappedHeight = drawableHeight;
+    TellPageFrameDrawn();
+}
 
-// A WebGL canvas that does not preserve its drawing buffer hands back a
-// cleared one after every frame shown.
-bool SwapKeepsBackBuffer() { return false; }
+// The context preserves its drawing buffer, until the canvas is resized.
+bool SwapKeepsBackBuffer() {
+    return web::GetState().context != 0 && drawableWidth == swappedWidth && drawableHeight == swappedHeight;
+}
 
 // Animation frames come at the screen's refresh, and only then.
 bool SetVsync(bool) { return web::GetState().context != 0; }
