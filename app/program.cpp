@@ -26,6 +26,9 @@ bool g_scheduled = false;
 int g_scheduledRate = 0;
 uint32_t g_frameDue = 0;
 int g_dueCarry = 0;
+// Under a cap where the display paces the loop: when the next frame is due.
+bool g_capRunning = false;
+uint32_t g_capDue = 0;
 
 constexpr double kFieldOfView = 45.0;
 constexpr double kNearPlane = 1.0;
@@ -117,6 +120,25 @@ void PaceFrame(uint32_t start) {
 
 bool DrawsAtTheTick() { return g_settings.maxFps == int(1000 / kTickMs); }
 
+namespace {
+
+// Where the display paces the loop, a cap passes over the frames it offers
+// before the cap's next one is due (a couple of ms early still counts: the
+// display's beat jitters), so 50 a second on a 60 Hz screen is one frame a
+// tick. A frame late by more than the cap's interval starts the count again.
+bool CapPassesOver(uint32_t now) {
+    if (g_settings.maxFps == 0) return false;
+    constexpr int32_t kSlackMs = 2;
+    const uint32_t interval = 1000u / uint32_t(g_settings.maxFps);
+    if (g_capRunning && int32_t(g_capDue - now) > kSlackMs) return true;
+    const bool onTime = g_capRunning && int32_t(now - g_capDue) < int32_t(interval);
+    g_capDue = (onTime ? g_capDue : now) + interval;
+    g_capRunning = true;
+    return false;
+}
+
+}  // namespace
+
 bool MainLoopPass(int* exitCode) {
     platform::Message message;
     const bool taken = platform::PollMessage(&message);
@@ -131,21 +153,25 @@ bool MainLoopPass(int* exitCode) {
     // and timers stand still as behind a dialog. The loop still polls, so a
     // close or quit is taken as ever.
     const bool paced = platform::DisplayPacesLoop();
-    if (DrawsAtTheTick()) {
-        if (platform::WindowShown()) RunFrameAt(platform::TickCount());
-    } else if (paced) {
-        if (platform::WindowShown()) RunFrameAt(start, true, 0.0f);
+    const bool shown = platform::WindowShown();
+    if (paced) {
+        // The display offers this frame, drawn for now; a cap may pass over it.
+        if (shown && !CapPassesOver(start)) RunFrameAt(start, !DrawsAtTheTick(), 0.0f);
+    } else if (DrawsAtTheTick()) {
+        if (shown) RunFrameAt(platform::TickCount());
     } else {
         uint32_t due = 0;
         float fraction = 0.0f;
         ScheduleFrame(start, FrameRate(), &due, &fraction);
-        if (platform::WindowShown()) RunFrameAt(due, true, fraction);
+        if (shown) RunFrameAt(due, true, fraction);
     }
     // A dialog changes only when the player or the window does something.
-    if (!paced && GameDialogOpen()) {
-        platform::WaitForInput(kDialogWaitMs);
-    } else if (!paced) {
-        PaceFrame(start);
+    if (!paced) {
+        if (GameDialogOpen()) {
+            platform::WaitForInput(kDialogWaitMs);
+        } else {
+            PaceFrame(start);
+        }
     }
     if (taken) WindowProc(message);
     return true;
@@ -160,6 +186,7 @@ bool OpenGameWindow(int width, int height, std::string* error) {
     // always has.
     g_swapWaits = platform::SetVsync(g_settings.vsync && !DrawsAtTheTick());
     g_scheduled = false;
+    g_capRunning = false;
     return true;
 }
 

@@ -251,3 +251,40 @@ TEST_F(MainLoop, ALoopTheDisplayPacesNeverWaitsAndDrawsEachFrameForItsOwnTime) {
     EXPECT_EQ(script::CountLog("wait"), 0) << "a pass waited for input";
     EXPECT_EQ(script::CountLog("sleep"), 0);
 }
+
+namespace {
+std::vector<uint32_t> g_drawnGameTimes;
+void NoteGameTime(int) { g_drawnGameTimes.push_back(g_gameTime); }
+}  // namespace
+
+// A cap where the display paces the loop passes over the frames the display offers before the cap's next is due: at
+// 50 on a 60 Hz screen a second has 50 frames, each with a tick of its own, as the game first drew; without the cap
+// every frame the display offers is drawn.
+TEST_F(MainLoop, ACapPassesOverTheFramesTheDisplayOffersTooSoon) {
+    script::SetDisplayPacesLoop(true);
+    StartPlay();
+    for (int cap : {50, 0}) {
+        SCOPED_TRACE(cap);
+        g_settings.maxFps = cap;
+        int code = 0;
+        const uint32_t beat[] = {17, 17, 16};  // 60 Hz in whole ms
+        for (int pass = 0; pass < 6; ++pass) {
+            script::AdvanceTime(beat[pass % 3]);
+            ASSERT_TRUE(MainLoopPass(&code));
+        }
+        g_drawnGameTimes.clear();
+        script::OnSwap(NoteGameTime);
+        for (int pass = 0; pass < 60; ++pass) {
+            script::AdvanceTime(beat[pass % 3]);
+            ASSERT_TRUE(MainLoopPass(&code));
+        }
+        script::OnSwap(nullptr);
+        if (cap == 0) {
+            EXPECT_EQ(g_drawnGameTimes.size(), 60u);
+            continue;
+        }
+        EXPECT_NEAR(double(g_drawnGameTimes.size()), 50.0, 1.0) << "frames in a second";
+        for (size_t i = 1; i < g_drawnGameTimes.size(); ++i)
+            EXPECT_EQ(g_drawnGameTimes[i] - g_drawnGameTimes[i - 1], kTickMs) << "frame " << i;
+    }
+}
