@@ -137,9 +137,12 @@ export function keep(name, pngBytes) {
 // One tab of the game.
 export class Game {
   // Opens the game at origin/?query in a new tab of `context`. `storage`: the page's storage before the game first
-  // loads, { key: text }. `expectWarnings`: console warnings this test causes on purpose.
-  static async open(context, origin, { query = 'step&max-fps=50', storage = null, expectWarnings = [] } = {}) {
+  // loads, { key: text }. `expectWarnings`: console warnings this test causes on purpose. `beforeLoad`: a function
+  // run in the page before any of its own scripts (to stand in for a device the browser has not got).
+  static async open(context, origin,
+    { query = 'step&max-fps=50', storage = null, expectWarnings = [], beforeLoad = null } = {}) {
     const page = await context.newPage();
+    if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
     page.setDefaultTimeout(WAIT_TIMEOUT_MS);
     const game = new Game(page, origin, query, expectWarnings);
     await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });

@@ -136,6 +136,56 @@ test('CONTROL held fires a red bullet up the middle', { timeout: TEST_TIMEOUT_MS
   });
 });
 
+// A gamepad as the browser reports one in its standard layout, which the test
+// moves: the page reads pads by polling, so a stand-in for the browser's list
+// is the device itself.
+function connectTestPad() {
+  const idle = () => Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+  const pad = { id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0, axes: [0, 0, 0, 0],
+    buttons: idle() };
+  window.__orvantheTestPad = pad;
+  navigator.getGamepads = () => [pad];
+}
+
+// axes: [left x, left y, right x, right y]; buttons: { index: value }.
+function movePad(game, { axes = [0, 0, 0, 0], buttons = {} } = {}) {
+  return game.page.evaluate((axes, buttons) => {
+    const pad = window.__orvantheTestPad;
+    pad.axes = axes;
+    pad.buttons = pad.buttons.map((_, i) => {
+      const value = buttons[i] || 0;
+      return { pressed: value > 0.5, touched: value > 0, value };
+    });
+    pad.timestamp += 1;
+  }, axes, buttons);
+}
+
+test('a gamepad alone starts play with Start, looks with the right stick and fires with the trigger',
+  { timeout: TEST_TIMEOUT_MS }, async () => {
+    await inFreshContext(browser, async (context) => {
+      const game = await Game.open(context, server.origin, { beforeLoad: connectTestPad });
+      const START = 9, RIGHT_TRIGGER = 7;
+      assert.equal(await game.step(2), 1);
+      assertTitle(await game.frame());
+      await movePad(game, { buttons: { [START]: 1 } });
+      assert.equal(await game.step(2), 1);
+      await movePad(game);
+      assert.equal(await game.step(3), 1);
+      const before = await game.frame();
+      assertPlay(before);
+      await movePad(game, { axes: [0, 0, 0.9, 0] });
+      assert.equal(await game.step(8), 1);
+      await movePad(game);
+      assertMoved(before, await game.frame(), 'the right stick');
+      assert.ok(shareWhere(await game.frame(), AHEAD_ABOVE, isBullet) < 0.001, 'no bullet before the trigger');
+      await movePad(game, { buttons: { [RIGHT_TRIGGER]: 1 } });
+      assert.equal(await game.step(40), 1);
+      assert.ok(shareWhere(await game.frame('page-pad-fired.png'), AHEAD_ABOVE, isBullet) > 0.02,
+        'a bullet above the crosshair');
+      game.assertClean();
+    });
+  });
+
 test('ESC pauses with the drawn dialog, which stands until ENTER resumes play', { timeout: TEST_TIMEOUT_MS },
   async () => {
     await inFreshContext(browser, async (context) => {
