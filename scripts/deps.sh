@@ -41,9 +41,19 @@ case "${1:-play}" in
   test) wanted+=("${package_packages[@]}" "${web_packages[@]}" "${test_packages[@]}") ;;
 esac
 
+# Node and npm count as there when their commands are: another Node package
+# (NodeSource's bundles npm) conflicts with Debian's npm.
+provided_by_command() {
+  case "$1" in
+    nodejs) command -v node >/dev/null ;;
+    npm) command -v npm >/dev/null ;;
+    *) return 1 ;;
+  esac
+}
+
 missing=()
 for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && ! provided_by_command "$p"; then
     missing+=("$p")
   fi
 done

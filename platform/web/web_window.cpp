@@ -51,8 +51,10 @@ void QueueFocus(bool focused) {
     web::State& s = web::GetState();
     if (focused == s.focused) return;
     s.focused = focused;
-    if (!focused) lossUnseen = true;
-    if (!focused) web::ReleaseAllKeys();
+    if (!focused) {
+        lossUnseen = true;
+        web::ReleaseAllKeys();
+    }
     web::UpdateCapture();
     Message m;
     m.type = MessageType::Focus;
@@ -91,14 +93,6 @@ EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     web::GetState().hidden = event->hidden != 0;
     if (event->hidden) QueueFocus(false);
     return EM_FALSE;
-}
-
-// The page closes: the game ends as when its window is closed.
-const char* OnUnload(int, const void*, void*) {
-    Message m;
-    m.type = MessageType::Close;
-    pending.push_back(m);
-    return nullptr;
 }
 
 // The GL 1 emulation sets itself up where emscripten's own window code
@@ -225,7 +219,6 @@ bool CreateMainWindow(const char* text, int, int, std::string* error) {
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnFocus);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
-    emscripten_set_beforeunload_callback(nullptr, OnUnload);
     web::ListenForInput();
     SetCaption(text);
     return true;
