@@ -1,6 +1,6 @@
 // Program entry, the window's message handling and the paced main loop.
 // app/main.cpp only finds the data folder and calls ProgramMain, so tests
-// and benchmarks drive the same code through either backend.
+// and benchmarks drive the same code through any backend.
 #pragma once
 
 #include <string>

@@ -1,9 +1,10 @@
 // The one game window and its OpenGL context, the message poll, caption,
 // buffer swap and the quit request.
 //
-// Two backends implement every function here: platform/sdl (the game) and
-// platform/scripted (tests; it doubles as the template for a new backend).
-// Game code includes only these headers, never SDL or OS headers.
+// Three backends implement every function here: platform/sdl (the desktop
+// game), platform/web (the browser) and platform/scripted (tests; it doubles
+// as the template for a new backend). Game code includes only these
+// headers, never SDL, emscripten or OS headers.
 #pragma once
 
 #include <string>
