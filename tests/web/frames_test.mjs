@@ -4,9 +4,9 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { Game, OUT, TEST_TIMEOUT_MS, inFreshContext, keep, launchBrowser, startServer } from './harness.mjs';
+import { Game, OUT, TEST_TIMEOUT_MS, inFreshContext, keep, shareServerAndBrowser } from './harness.mjs';
 import { CELL, difference, encodePng, readPpm, sideBySide } from './images.mjs';
 
 const SCRIPT = process.env.ORVANTHE_FRAMES_SCRIPT ||
@@ -47,23 +47,15 @@ function readScript(file) {
   return lines;
 }
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-});
+const shared = shareServerAndBrowser();
 
 // What each shot of the script measured against the desktop's frame.
 const measured = {};
 
 test('the browser plays the script cleanly', { timeout: TEST_TIMEOUT_MS }, async () => {
   const script = readScript(SCRIPT);
-  await inFreshContext(browser, async (context) => {
-    const game = await Game.open(context, server.origin);
+  await inFreshContext(shared.browser, async (context) => {
+    const game = await Game.open(context, shared.server.origin);
     for (const line of script) {
       if (line.steps) {
         const running = line.keys.length ? await game.hold(line.keys, line.steps) : await game.step(line.steps);

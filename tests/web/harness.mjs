@@ -15,6 +15,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 
 import { decodePng } from './images.mjs';
@@ -118,6 +119,21 @@ export async function launchBrowser() {
 }
 
 // Runs body(context) in a fresh browser context (its own storage), closed after.
+// One server and one browser for all the tests of a file: started before
+// them, closed after. Each test still opens its own context (inFreshContext).
+export function shareServerAndBrowser() {
+  const shared = { server: null, browser: null };
+  before(async () => {
+    shared.server = await startServer();
+    shared.browser = await launchBrowser();
+  });
+  after(async () => {
+    if (shared.browser) await shared.browser.close();
+    if (shared.server) await shared.server.close();
+  });
+  return shared;
+}
+
 export async function inFreshContext(browser, body) {
   const context = await browser.createBrowserContext();
   try {

@@ -7,9 +7,9 @@
 // margins wide of what the frames show (the title is about 97 % red, play's
 // sky top over 80 % blue): a missing or wrong layer moves them by far more.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { Game, TEST_TIMEOUT_MS, inFreshContext, launchBrowser, startServer } from './harness.mjs';
+import { Game, TEST_TIMEOUT_MS, inFreshContext, shareServerAndBrowser } from './harness.mjs';
 import { difference, shareWhere } from './images.mjs';
 
 const WHOLE = [0, 0, 800, 600];
@@ -63,19 +63,11 @@ function assertMoved(a, b, what) {
   assert.ok(mean > MOVED, `${what}: the picture changed by only ${mean.toFixed(3)} a channel`);
 }
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-});
+const shared = shareServerAndBrowser();
 
 test('the page loads cleanly and draws the title; ENTER starts play', { timeout: TEST_TIMEOUT_MS }, async () => {
-  await inFreshContext(browser, async (context) => {
-    const game = await Game.open(context, server.origin);
+  await inFreshContext(shared.browser, async (context) => {
+    const game = await Game.open(context, shared.server.origin);
     const loaded = await game.state();
     assert.equal(loaded.panelShown, false, `the page shows: ${loaded.message}`);
     assert.equal(loaded.framesDrawn, 0, 'no frame before the first step');
@@ -95,8 +87,8 @@ test('the page loads cleanly and draws the title; ENTER starts play', { timeout:
 });
 
 test('arrow keys and W A S D walk and turn, each undone by its opposite', { timeout: TEST_TIMEOUT_MS }, async () => {
-  await inFreshContext(browser, async (context) => {
-    const game = await Game.open(context, server.origin);
+  await inFreshContext(shared.browser, async (context) => {
+    const game = await Game.open(context, shared.server.origin);
     await game.startPlay();
     let before = await game.frame();
     await game.step(8);
@@ -124,8 +116,8 @@ test('arrow keys and W A S D walk and turn, each undone by its opposite', { time
 });
 
 test('CONTROL held fires a red bullet up the middle', { timeout: TEST_TIMEOUT_MS }, async () => {
-  await inFreshContext(browser, async (context) => {
-    const game = await Game.open(context, server.origin);
+  await inFreshContext(shared.browser, async (context) => {
+    const game = await Game.open(context, shared.server.origin);
     await game.startPlay();
     assert.ok(shareWhere(await game.frame(), AHEAD_ABOVE, isBullet) < 0.001, 'no bullet before firing');
     // The first shot leaves once CONTROL has been held for 0.7 s (35 ticks).
@@ -162,8 +154,8 @@ function movePad(game, { axes = [0, 0, 0, 0], buttons = {} } = {}) {
 
 test('a gamepad alone starts play with Start, looks with the right stick and fires with the trigger',
   { timeout: TEST_TIMEOUT_MS }, async () => {
-    await inFreshContext(browser, async (context) => {
-      const game = await Game.open(context, server.origin, { beforeLoad: connectTestPad });
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin, { beforeLoad: connectTestPad });
       const START = 9, RIGHT_TRIGGER = 7;
       assert.equal(await game.step(2), 1);
       assertTitle(await game.frame());
@@ -188,8 +180,8 @@ test('a gamepad alone starts play with Start, looks with the right stick and fir
 
 test('ESC pauses with the drawn dialog, which stands until ENTER resumes play', { timeout: TEST_TIMEOUT_MS },
   async () => {
-    await inFreshContext(browser, async (context) => {
-      const game = await Game.open(context, server.origin);
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin);
       await game.startPlay();
       assert.equal(await game.hold('Escape'), 1);
       const paused = await game.frame('page-pause.png');
@@ -213,8 +205,8 @@ test('ESC pauses with the drawn dialog, which stands until ENTER resumes play', 
 
 test('Quit ends the game, the page offers another, and Play again starts it', { timeout: TEST_TIMEOUT_MS },
   async () => {
-    await inFreshContext(browser, async (context) => {
-      const game = await Game.open(context, server.origin);
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin);
       const assertEnded = async (how) => {
         assert.ok((await game.stepsUntilEnded(5)) <= 5, `${how}: the game runs on`);
         const ended = await game.state();
@@ -258,9 +250,9 @@ test('Quit ends the game, the page offers another, and Play again starts it', { 
   });
 
 test('a second tab and a reload start from nothing', { timeout: TEST_TIMEOUT_MS }, async () => {
-  await inFreshContext(browser, async (context) => {
+  await inFreshContext(shared.browser, async (context) => {
     // The first tab's title and first play frame, then it plays on: walks, turns and fires.
-    const first = await Game.open(context, server.origin);
+    const first = await Game.open(context, shared.server.origin);
     assert.equal(await first.step(2), 1);
     const title = await first.frame();
     assert.equal(await first.hold('Enter'), 1);
@@ -284,7 +276,7 @@ test('a second tab and a reload start from nothing', { timeout: TEST_TIMEOUT_MS 
         `${where}: play from the start, as the first tab began it`);
     };
 
-    const second = await Game.open(context, server.origin);
+    const second = await Game.open(context, shared.server.origin);
     await startsClean(second, 'a second tab');
     second.assertClean();
     await second.close();

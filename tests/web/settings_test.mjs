@@ -3,9 +3,9 @@
 // setting changes in the game (F11), keeps the other settings as stored, and
 // leaves a file it cannot read as it is, saying why on the console.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { Game, SETTINGS_KEY, TEST_TIMEOUT_MS, inFreshContext, launchBrowser, startServer } from './harness.mjs';
+import { Game, SETTINGS_KEY, TEST_TIMEOUT_MS, inFreshContext, shareServerAndBrowser } from './harness.mjs';
 import { difference } from './images.mjs';
 
 // Every setting away from its default.
@@ -48,15 +48,7 @@ function iniValues(text) {
   return values;
 }
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launchBrowser();
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-});
+const shared = shareServerAndBrowser();
 
 // At max_fps 50 each frame is drawn at its tick: a pass between two ticks
 // shows the last tick's picture again. Otherwise the picture stands between
@@ -77,16 +69,16 @@ async function movedBetweenTicks(game) {
 test('settings in the page\'s storage are read at start, and not written back unchanged', { timeout: TEST_TIMEOUT_MS },
   async () => {
     const stored = iniText({ ...STORED, 'display.max_fps': '50' });
-    await inFreshContext(browser, async (context) => {
+    await inFreshContext(shared.browser, async (context) => {
       // No cap in the address: the one the game keeps to is the stored one.
-      const game = await Game.open(context, server.origin, { query: 'step', storage: { [SETTINGS_KEY]: stored } });
+      const game = await Game.open(context, shared.server.origin, { query: 'step', storage: { [SETTINGS_KEY]: stored } });
       assert.equal(await movedBetweenTicks(game), 0, 'max_fps = 50 from storage: frames only at the ticks');
       assert.equal(await game.storage(), stored, 'nothing changed, nothing written');
       game.assertClean();
     });
     // The same walk without the stored cap moves between the ticks: the check above can tell.
-    await inFreshContext(browser, async (context) => {
-      const game = await Game.open(context, server.origin, { query: 'step' });
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin, { query: 'step' });
       assert.ok(await movedBetweenTicks(game) > 1, 'without a stored cap the picture moves between ticks');
       assert.equal(await game.storage(), null);
       game.assertClean();
@@ -95,9 +87,9 @@ test('settings in the page\'s storage are read at start, and not written back un
 
 test('F11 saves fullscreen beside the stored settings, and a reload starts from them', { timeout: TEST_TIMEOUT_MS },
   async () => {
-    await inFreshContext(browser, async (context) => {
+    await inFreshContext(shared.browser, async (context) => {
       // The address's cap is for this run only: the stored 60 must stay.
-      const game = await Game.open(context, server.origin, { storage: { [SETTINGS_KEY]: iniText(STORED) } });
+      const game = await Game.open(context, shared.server.origin, { storage: { [SETTINGS_KEY]: iniText(STORED) } });
       const pressF11 = async (fullscreen) => {
         assert.equal(await game.hold('F11'), 1);
         await game.page.waitForFunction((want) => !!document.fullscreenElement === want, {}, fullscreen);
@@ -122,8 +114,8 @@ test('F11 saves fullscreen beside the stored settings, and a reload starts from 
 test('a stored file with a mistake is named on the console and left as it is', { timeout: TEST_TIMEOUT_MS },
   async () => {
     const broken = '[display]\nmax_fps = 7\n';
-    await inFreshContext(browser, async (context) => {
-      const game = await Game.open(context, server.origin, {
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin, {
         storage: { [SETTINGS_KEY]: broken },
         expectWarnings: [
           /settings\.ini: line 2: bad value '7' for display\.max_fps; defaults used/,
