@@ -22,7 +22,9 @@ bool UploadRgbTexture(int width, int height, const void* pixels, std::string* re
 #ifdef ORVANTHE_WEBGL
     // Every image is drawn through a linear filter without mipmaps, and
     // WebGL takes any size: level 0 is all that is sampled.
-    while (glGetError() != GL_NO_ERROR) {
+    // Earlier errors are not this upload's (bounded: a lost context may
+    // keep reporting).
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     const GLenum error = glGetError();
