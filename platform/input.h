@@ -4,37 +4,63 @@
 
 namespace platform {
 
+// Every key, mouse button and gamepad button the game can read, as one
+// list so each backend's tables and the scripted log's names follow it.
+// The first twenty are what the game has always read; Enter, Control and
+// Alt stand for either of a pair (Return or keypad Enter, left or right),
+// and a key of a pair counts as the pair too. Letters and the rest are
+// key positions (W, A, S, D are ZQSD on a French keyboard), except M,
+// which is the key labelled M. Pad buttons follow SDL's game-controller
+// layout (A is the bottom face button, whatever the pad prints on it).
+// clang-format off
+#define ORVANTHE_KEYS(KEY) \
+    KEY(Enter) KEY(Escape) KEY(Control) KEY(Left) KEY(Right) KEY(Up) KEY(Down) KEY(W) KEY(A) KEY(S) KEY(D) KEY(M) KEY(MouseLeft) KEY(PadA) KEY(PadB) KEY(PadStart) KEY(PadBack) KEY(F11) KEY(Alt) KEY(Tab) \
+    KEY(Return) KEY(KeypadEnter) KEY(LeftControl) KEY(RightControl) KEY(LeftAlt) KEY(RightAlt) KEY(LeftShift) KEY(RightShift) \
+    KEY(B) KEY(C) KEY(E) KEY(F) KEY(G) KEY(H) KEY(I) KEY(J) KEY(K) KEY(L) KEY(N) KEY(O) KEY(P) KEY(Q) KEY(R) KEY(T) KEY(U) KEY(V) KEY(X) KEY(Y) KEY(Z) \
+    KEY(Digit0) KEY(Digit1) KEY(Digit2) KEY(Digit3) KEY(Digit4) KEY(Digit5) KEY(Digit6) KEY(Digit7) KEY(Digit8) KEY(Digit9) \
+    KEY(F1) KEY(F2) KEY(F3) KEY(F4) KEY(F5) KEY(F6) KEY(F7) KEY(F8) KEY(F9) KEY(F10) KEY(F12) \
+    KEY(Space) KEY(Backspace) KEY(Insert) KEY(Delete) KEY(Home) KEY(End) KEY(PageUp) KEY(PageDown) \
+    KEY(Minus) KEY(Equals) KEY(LeftBracket) KEY(RightBracket) KEY(Backslash) KEY(Semicolon) KEY(Apostrophe) KEY(Grave) KEY(Comma) KEY(Period) KEY(Slash) KEY(CapsLock) \
+    KEY(Keypad0) KEY(Keypad1) KEY(Keypad2) KEY(Keypad3) KEY(Keypad4) KEY(Keypad5) KEY(Keypad6) KEY(Keypad7) KEY(Keypad8) KEY(Keypad9) \
+    KEY(KeypadPeriod) KEY(KeypadPlus) KEY(KeypadMinus) KEY(KeypadMultiply) KEY(KeypadDivide) \
+    KEY(MouseRight) KEY(MouseMiddle) KEY(MouseBack) KEY(MouseForward) \
+    KEY(PadX) KEY(PadY) KEY(PadLeftStick) KEY(PadRightStick) KEY(PadLeftShoulder) KEY(PadRightShoulder) KEY(PadDpadUp) KEY(PadDpadDown) KEY(PadDpadLeft) KEY(PadDpadRight)
+// clang-format on
+
 enum class Key {
-    Enter,  // either Return or keypad Enter
-    Escape,
-    Control,  // either CONTROL key
-    Left,
-    Right,
-    Up,
-    Down,
-    // Beside the arrows and CONTROL: WASD walk and turn, the left mouse
-    // button fires, M mutes. W, A, S and D are key positions (ZQSD on a
-    // French keyboard); M is the key labelled M.
-    W,
-    A,
-    S,
-    D,
-    M,
-    MouseLeft,
-    // Gamepad buttons, any connected pad (SDL's game-controller layout).
-    PadA,
-    PadB,
-    PadStart,
-    PadBack,
-    F11,  // fullscreen toggle
-    Alt,  // either Alt key; Alt+Enter also toggles fullscreen
-    Tab,  // moves a dialog's focus
+#define ORVANTHE_KEY_ENUMERATOR(name) name,
+    ORVANTHE_KEYS(ORVANTHE_KEY_ENUMERATOR)
+#undef ORVANTHE_KEY_ENUMERATOR
 };
-// How many keys there are: Tab must stay the last.
-constexpr int kKeyCount = int(Key::Tab) + 1;
+#define ORVANTHE_KEY_ONE(name) +1
+constexpr int kKeyCount = 0 ORVANTHE_KEYS(ORVANTHE_KEY_ONE);
+#undef ORVANTHE_KEY_ONE
+
+// The pair a key belongs to (Return: Enter), or the key itself.
+constexpr Key PairOf(Key key) {
+    switch (key) {
+    case Key::Return:
+    case Key::KeypadEnter: return Key::Enter;
+    case Key::LeftControl:
+    case Key::RightControl: return Key::Control;
+    case Key::LeftAlt:
+    case Key::RightAlt: return Key::Alt;
+    default: return key;
+    }
+}
+// Whether a key is one key, not a pair that stands for two.
+constexpr bool IsOneKey(Key key) { return key != Key::Enter && key != Key::Control && key != Key::Alt; }
+// The enumerator's name ("PageUp"), for logs.
+inline const char* KeyIdentifier(Key key) {
+#define ORVANTHE_KEY_STRING(name) #name,
+    static const char* const kIdentifiers[] = {ORVANTHE_KEYS(ORVANTHE_KEY_STRING)};
+#undef ORVANTHE_KEY_STRING
+    const int i = int(key);
+    return i >= 0 && i < kKeyCount ? kIdentifiers[i] : "?";
+}
 
 // Gamepad sticks in -1..1 (right and down are positive) and the right
-// trigger in 0..1, raw: the game applies its own dead zone. All 0 without a
+// triggers in 0..1, raw: the game applies its own dead zone. All 0 without a
 // pad; with several, each axis is the one deflected furthest.
 struct PadAxes {
     float leftX = 0.0f;
@@ -42,6 +68,7 @@ struct PadAxes {
     float rightX = 0.0f;
     float rightY = 0.0f;
     float rightTrigger = 0.0f;
+    float leftTrigger = 0.0f;
 };
 PadAxes GetPadAxes();
 

@@ -159,10 +159,14 @@ uint32_t Now() { return S().now; }
 void SetFrameCost(uint32_t milliseconds) { S().frameCost = milliseconds; }
 
 namespace {
+// A key of a pair counts as the pair too, as on the desktop.
 void CountPress(platform::Key key) {
     State& s = S();
     ++s.presses.count[int(key)];
-    if (s.keys.count(platform::Key::Alt)) ++s.presses.withAlt[int(key)];
+    bool altHeld = false;
+    for (platform::Key held : s.keys) altHeld = altHeld || platform::PairOf(held) == platform::Key::Alt;
+    if (altHeld) ++s.presses.withAlt[int(key)];
+    if (platform::PairOf(key) != key) CountPress(platform::PairOf(key));
 }
 }  // namespace
 
@@ -383,20 +387,19 @@ void DestroyMainWindow() {
 }
 
 // ---------------------------------------------------------------- input
-bool IsKeyDown(Key key) { return S().keys.count(key) != 0 && S().latched.count(key) == 0; }
+bool IsKeyDown(Key key) {
+    for (Key held : S().keys)
+        if ((held == key || PairOf(held) == key) && S().latched.count(held) == 0) return true;
+    return false;
+}
 
 void LatchHeldKeys() {
-    static const char* const kNames[] = {"Enter", "Escape",   "Control", "Left", "Right", "Up",        "Down",
-                                         "W",     "A",        "S",       "D",    "M",     "MouseLeft", "PadA",
-                                         "PadB",  "PadStart", "PadBack", "F11",  "Alt",   "Tab"};
-    static_assert(sizeof kNames / sizeof *kNames == size_t(kKeyCount), "a name for every key");
     State& s = S();
     s.presses = Presses();
     std::string line = "latch";
     for (Key key : s.keys) {
         s.latched.insert(key);
-        const size_t i = size_t(key);
-        line += std::string(" ") + (i < sizeof kNames / sizeof *kNames ? kNames[i] : "?");
+        line += std::string(" ") + KeyIdentifier(key);
     }
     Log(line);
 }

@@ -14,7 +14,139 @@ namespace platform {
 
 namespace {
 
-bool Held(const Uint8* keys, SDL_Scancode code) { return keys[code] != 0; }
+// Keys by position. M is left out: it goes by its label.
+struct ScancodeKey {
+    SDL_Scancode code;
+    Key key;
+};
+constexpr ScancodeKey kScancodes[] = {
+    {SDL_SCANCODE_RETURN, Key::Return},
+    {SDL_SCANCODE_KP_ENTER, Key::KeypadEnter},
+    {SDL_SCANCODE_ESCAPE, Key::Escape},
+    {SDL_SCANCODE_LCTRL, Key::LeftControl},
+    {SDL_SCANCODE_RCTRL, Key::RightControl},
+    {SDL_SCANCODE_LEFT, Key::Left},
+    {SDL_SCANCODE_RIGHT, Key::Right},
+    {SDL_SCANCODE_UP, Key::Up},
+    {SDL_SCANCODE_DOWN, Key::Down},
+    {SDL_SCANCODE_W, Key::W},
+    {SDL_SCANCODE_A, Key::A},
+    {SDL_SCANCODE_S, Key::S},
+    {SDL_SCANCODE_D, Key::D},
+    {SDL_SCANCODE_F11, Key::F11},
+    {SDL_SCANCODE_LALT, Key::LeftAlt},
+    {SDL_SCANCODE_RALT, Key::RightAlt},
+    {SDL_SCANCODE_TAB, Key::Tab},
+    {SDL_SCANCODE_LSHIFT, Key::LeftShift},
+    {SDL_SCANCODE_RSHIFT, Key::RightShift},
+    {SDL_SCANCODE_B, Key::B},
+    {SDL_SCANCODE_C, Key::C},
+    {SDL_SCANCODE_E, Key::E},
+    {SDL_SCANCODE_F, Key::F},
+    {SDL_SCANCODE_G, Key::G},
+    {SDL_SCANCODE_H, Key::H},
+    {SDL_SCANCODE_I, Key::I},
+    {SDL_SCANCODE_J, Key::J},
+    {SDL_SCANCODE_K, Key::K},
+    {SDL_SCANCODE_L, Key::L},
+    {SDL_SCANCODE_N, Key::N},
+    {SDL_SCANCODE_O, Key::O},
+    {SDL_SCANCODE_P, Key::P},
+    {SDL_SCANCODE_Q, Key::Q},
+    {SDL_SCANCODE_R, Key::R},
+    {SDL_SCANCODE_T, Key::T},
+    {SDL_SCANCODE_U, Key::U},
+    {SDL_SCANCODE_V, Key::V},
+    {SDL_SCANCODE_X, Key::X},
+    {SDL_SCANCODE_Y, Key::Y},
+    {SDL_SCANCODE_Z, Key::Z},
+    {SDL_SCANCODE_0, Key::Digit0},
+    {SDL_SCANCODE_1, Key::Digit1},
+    {SDL_SCANCODE_2, Key::Digit2},
+    {SDL_SCANCODE_3, Key::Digit3},
+    {SDL_SCANCODE_4, Key::Digit4},
+    {SDL_SCANCODE_5, Key::Digit5},
+    {SDL_SCANCODE_6, Key::Digit6},
+    {SDL_SCANCODE_7, Key::Digit7},
+    {SDL_SCANCODE_8, Key::Digit8},
+    {SDL_SCANCODE_9, Key::Digit9},
+    {SDL_SCANCODE_F1, Key::F1},
+    {SDL_SCANCODE_F2, Key::F2},
+    {SDL_SCANCODE_F3, Key::F3},
+    {SDL_SCANCODE_F4, Key::F4},
+    {SDL_SCANCODE_F5, Key::F5},
+    {SDL_SCANCODE_F6, Key::F6},
+    {SDL_SCANCODE_F7, Key::F7},
+    {SDL_SCANCODE_F8, Key::F8},
+    {SDL_SCANCODE_F9, Key::F9},
+    {SDL_SCANCODE_F10, Key::F10},
+    {SDL_SCANCODE_F12, Key::F12},
+    {SDL_SCANCODE_SPACE, Key::Space},
+    {SDL_SCANCODE_BACKSPACE, Key::Backspace},
+    {SDL_SCANCODE_INSERT, Key::Insert},
+    {SDL_SCANCODE_DELETE, Key::Delete},
+    {SDL_SCANCODE_HOME, Key::Home},
+    {SDL_SCANCODE_END, Key::End},
+    {SDL_SCANCODE_PAGEUP, Key::PageUp},
+    {SDL_SCANCODE_PAGEDOWN, Key::PageDown},
+    {SDL_SCANCODE_MINUS, Key::Minus},
+    {SDL_SCANCODE_EQUALS, Key::Equals},
+    {SDL_SCANCODE_LEFTBRACKET, Key::LeftBracket},
+    {SDL_SCANCODE_RIGHTBRACKET, Key::RightBracket},
+    {SDL_SCANCODE_BACKSLASH, Key::Backslash},
+    {SDL_SCANCODE_SEMICOLON, Key::Semicolon},
+    {SDL_SCANCODE_APOSTROPHE, Key::Apostrophe},
+    {SDL_SCANCODE_GRAVE, Key::Grave},
+    {SDL_SCANCODE_COMMA, Key::Comma},
+    {SDL_SCANCODE_PERIOD, Key::Period},
+    {SDL_SCANCODE_SLASH, Key::Slash},
+    {SDL_SCANCODE_CAPSLOCK, Key::CapsLock},
+    {SDL_SCANCODE_KP_0, Key::Keypad0},
+    {SDL_SCANCODE_KP_1, Key::Keypad1},
+    {SDL_SCANCODE_KP_2, Key::Keypad2},
+    {SDL_SCANCODE_KP_3, Key::Keypad3},
+    {SDL_SCANCODE_KP_4, Key::Keypad4},
+    {SDL_SCANCODE_KP_5, Key::Keypad5},
+    {SDL_SCANCODE_KP_6, Key::Keypad6},
+    {SDL_SCANCODE_KP_7, Key::Keypad7},
+    {SDL_SCANCODE_KP_8, Key::Keypad8},
+    {SDL_SCANCODE_KP_9, Key::Keypad9},
+    {SDL_SCANCODE_KP_PERIOD, Key::KeypadPeriod},
+    {SDL_SCANCODE_KP_PLUS, Key::KeypadPlus},
+    {SDL_SCANCODE_KP_MINUS, Key::KeypadMinus},
+    {SDL_SCANCODE_KP_MULTIPLY, Key::KeypadMultiply},
+    {SDL_SCANCODE_KP_DIVIDE, Key::KeypadDivide},
+};
+
+struct PadButtonKey {
+    SDL_GameControllerButton button;
+    Key key;
+};
+constexpr PadButtonKey kPadButtons[] = {
+    {SDL_CONTROLLER_BUTTON_A, Key::PadA},
+    {SDL_CONTROLLER_BUTTON_B, Key::PadB},
+    {SDL_CONTROLLER_BUTTON_X, Key::PadX},
+    {SDL_CONTROLLER_BUTTON_Y, Key::PadY},
+    {SDL_CONTROLLER_BUTTON_BACK, Key::PadBack},
+    {SDL_CONTROLLER_BUTTON_START, Key::PadStart},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, Key::PadLeftStick},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, Key::PadRightStick},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, Key::PadLeftShoulder},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, Key::PadRightShoulder},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, Key::PadDpadUp},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, Key::PadDpadDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Key::PadDpadLeft},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Key::PadDpadRight},
+};
+
+struct MouseButtonKey {
+    Uint8 button;
+    Key key;
+};
+constexpr MouseButtonKey kMouseButtons[] = {
+    {SDL_BUTTON_LEFT, Key::MouseLeft}, {SDL_BUTTON_MIDDLE, Key::MouseMiddle}, {SDL_BUTTON_RIGHT, Key::MouseRight},
+    {SDL_BUTTON_X1, Key::MouseBack},   {SDL_BUTTON_X2, Key::MouseForward},
+};
 
 bool PadHeld(SDL_GameControllerButton button) {
     for (SDL_GameController* pad : sdl::GetState().pads)
@@ -37,82 +169,50 @@ SDL_JoystickID InstanceOf(SDL_GameController* pad) {
 }
 
 // Keys latched by LatchHeldKeys, by their number in Key.
-constexpr int kLatchSlots = 64;
-bool latched[kLatchSlots] = {};
+bool latched[kKeyCount] = {};
 
 // Presses counted as the events come, until TakePresses.
 Presses presses;
 
+// A key of a pair counts as the pair too.
 void CountPress(Key key, bool withAlt) {
     ++presses.count[int(key)];
     if (withAlt) ++presses.withAlt[int(key)];
+    if (PairOf(key) != key) CountPress(PairOf(key), withAlt);
 }
 
-// The game's keys a key event stands for, as RawKeyDown reads them.
 void CountKeyPress(const SDL_KeyboardEvent& key) {
     if (key.repeat) return;
-    const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
     const SDL_Scancode code = key.keysym.scancode;
-    switch (code) {
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER: CountPress(Key::Enter, alt); return;
-    case SDL_SCANCODE_ESCAPE: CountPress(Key::Escape, alt); return;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: CountPress(Key::Control, alt); return;
-    case SDL_SCANCODE_LEFT: CountPress(Key::Left, alt); return;
-    case SDL_SCANCODE_RIGHT: CountPress(Key::Right, alt); return;
-    case SDL_SCANCODE_UP: CountPress(Key::Up, alt); return;
-    case SDL_SCANCODE_DOWN: CountPress(Key::Down, alt); return;
-    case SDL_SCANCODE_W: CountPress(Key::W, alt); break;
-    case SDL_SCANCODE_A: CountPress(Key::A, alt); break;
-    case SDL_SCANCODE_S: CountPress(Key::S, alt); break;
-    case SDL_SCANCODE_D: CountPress(Key::D, alt); break;
-    case SDL_SCANCODE_F11: CountPress(Key::F11, alt); return;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: CountPress(Key::Alt, false); return;
-    case SDL_SCANCODE_TAB: CountPress(Key::Tab, alt); return;
-    default: break;
-    }
-    // M by its label: on some layouts it shares a position with W, A, S or D.
+    const bool alt = (key.keysym.mod & KMOD_ALT) != 0 && code != SDL_SCANCODE_LALT && code != SDL_SCANCODE_RALT;
+    for (const ScancodeKey& k : kScancodes)
+        if (k.code == code) CountPress(k.key, alt);
+    // M by its label: on some layouts it shares a position with another key.
     if (code == SDL_GetScancodeFromKey(SDLK_m)) CountPress(Key::M, alt);
 }
 
 void CountPadPress(Uint8 button) {
     const bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
-    switch (button) {
-    case SDL_CONTROLLER_BUTTON_A: CountPress(Key::PadA, alt); break;
-    case SDL_CONTROLLER_BUTTON_B: CountPress(Key::PadB, alt); break;
-    case SDL_CONTROLLER_BUTTON_START: CountPress(Key::PadStart, alt); break;
-    case SDL_CONTROLLER_BUTTON_BACK: CountPress(Key::PadBack, alt); break;
-    default: break;
-    }
+    for (const PadButtonKey& k : kPadButtons)
+        if (k.button == button) CountPress(k.key, alt);
+}
+
+void CountMousePress(Uint8 button) {
+    const bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
+    for (const MouseButtonKey& k : kMouseButtons)
+        if (k.button == button) CountPress(k.key, alt);
 }
 
 bool RawKeyDown(Key key) {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    switch (key) {
-    case Key::Enter: return Held(keys, SDL_SCANCODE_RETURN) || Held(keys, SDL_SCANCODE_KP_ENTER);
-    case Key::Escape: return Held(keys, SDL_SCANCODE_ESCAPE);
-    case Key::Control: return Held(keys, SDL_SCANCODE_LCTRL) || Held(keys, SDL_SCANCODE_RCTRL);
-    case Key::Left: return Held(keys, SDL_SCANCODE_LEFT);
-    case Key::Right: return Held(keys, SDL_SCANCODE_RIGHT);
-    case Key::Up: return Held(keys, SDL_SCANCODE_UP);
-    case Key::Down: return Held(keys, SDL_SCANCODE_DOWN);
-    // Walking keys by position; M by its label, wherever the layout has it.
-    case Key::W: return Held(keys, SDL_SCANCODE_W);
-    case Key::A: return Held(keys, SDL_SCANCODE_A);
-    case Key::S: return Held(keys, SDL_SCANCODE_S);
-    case Key::D: return Held(keys, SDL_SCANCODE_D);
-    case Key::M: return Held(keys, SDL_GetScancodeFromKey(SDLK_m));
-    case Key::MouseLeft: return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
-    case Key::PadA: return PadHeld(SDL_CONTROLLER_BUTTON_A);
-    case Key::PadB: return PadHeld(SDL_CONTROLLER_BUTTON_B);
-    case Key::PadStart: return PadHeld(SDL_CONTROLLER_BUTTON_START);
-    case Key::PadBack: return PadHeld(SDL_CONTROLLER_BUTTON_BACK);
-    case Key::F11: return Held(keys, SDL_SCANCODE_F11);
-    case Key::Alt: return Held(keys, SDL_SCANCODE_LALT) || Held(keys, SDL_SCANCODE_RALT);
-    case Key::Tab: return Held(keys, SDL_SCANCODE_TAB);
-    }
+    if (key == Key::M) return keys[SDL_GetScancodeFromKey(SDLK_m)] != 0;
+    for (const ScancodeKey& k : kScancodes)
+        if ((k.key == key || PairOf(k.key) == key) && keys[k.code]) return true;
+    for (const PadButtonKey& k : kPadButtons)
+        if (k.key == key) return PadHeld(k.button);
+    const Uint32 mouse = SDL_GetMouseState(nullptr, nullptr);
+    for (const MouseButtonKey& k : kMouseButtons)
+        if (k.key == key) return (mouse & SDL_BUTTON(k.button)) != 0;
     return false;
 }
 
@@ -125,13 +225,14 @@ PadAxes GetPadAxes() {
     axes.rightX = PadAxis(SDL_CONTROLLER_AXIS_RIGHTX);
     axes.rightY = PadAxis(SDL_CONTROLLER_AXIS_RIGHTY);
     axes.rightTrigger = PadAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    axes.leftTrigger = PadAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT);
     return axes;
 }
 
 bool IsKeyDown(Key key) {
     const bool down = RawKeyDown(key);
     const int slot = int(key);
-    if (slot < kLatchSlots && latched[slot]) {
+    if (slot >= 0 && slot < kKeyCount && latched[slot]) {
         if (down) return false;
         latched[slot] = false;
     }
@@ -139,7 +240,7 @@ bool IsKeyDown(Key key) {
 }
 
 void LatchHeldKeys() {
-    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+    for (int slot = 0; slot < kKeyCount; ++slot)
         if (RawKeyDown(Key(slot))) latched[slot] = true;
     presses = Presses();
 }
@@ -208,7 +309,7 @@ void UpdateCapture() {
 }
 
 void ForgetReleasedLatches() {
-    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+    for (int slot = 0; slot < kKeyCount; ++slot)
         if (latched[slot] && !RawKeyDown(Key(slot))) latched[slot] = false;
 }
 
@@ -220,7 +321,7 @@ void HandleInputEvent(const SDL_Event& event) {
     } else if (event.type == SDL_KEYDOWN) {
         CountKeyPress(event.key);
     } else if (event.type == SDL_MOUSEBUTTONDOWN) {
-        if (event.button.button == SDL_BUTTON_LEFT) CountPress(Key::MouseLeft, (SDL_GetModState() & KMOD_ALT) != 0);
+        CountMousePress(event.button.button);
     } else if (event.type == SDL_CONTROLLERBUTTONDOWN) {
         CountPadPress(event.cbutton.button);
     } else if (event.type == SDL_CONTROLLERDEVICEADDED) {

@@ -21,13 +21,13 @@ struct KeyCode {
     Key key;
 };
 
-// Both Enters, both CONTROLs and both Alts act as one key each.
+// Keys by position; M goes by its label.
 constexpr KeyCode kCodes[] = {
-    {"Enter", Key::Enter},
-    {"NumpadEnter", Key::Enter},
+    {"Enter", Key::Return},
+    {"NumpadEnter", Key::KeypadEnter},
     {"Escape", Key::Escape},
-    {"ControlLeft", Key::Control},
-    {"ControlRight", Key::Control},
+    {"ControlLeft", Key::LeftControl},
+    {"ControlRight", Key::RightControl},
     {"ArrowLeft", Key::Left},
     {"ArrowRight", Key::Right},
     {"ArrowUp", Key::Up},
@@ -37,9 +37,88 @@ constexpr KeyCode kCodes[] = {
     {"KeyS", Key::S},
     {"KeyD", Key::D},
     {"F11", Key::F11},
-    {"AltLeft", Key::Alt},
-    {"AltRight", Key::Alt},
+    {"AltLeft", Key::LeftAlt},
+    {"AltRight", Key::RightAlt},
     {"Tab", Key::Tab},
+    {"ShiftLeft", Key::LeftShift},
+    {"ShiftRight", Key::RightShift},
+    {"KeyB", Key::B},
+    {"KeyC", Key::C},
+    {"KeyE", Key::E},
+    {"KeyF", Key::F},
+    {"KeyG", Key::G},
+    {"KeyH", Key::H},
+    {"KeyI", Key::I},
+    {"KeyJ", Key::J},
+    {"KeyK", Key::K},
+    {"KeyL", Key::L},
+    {"KeyN", Key::N},
+    {"KeyO", Key::O},
+    {"KeyP", Key::P},
+    {"KeyQ", Key::Q},
+    {"KeyR", Key::R},
+    {"KeyT", Key::T},
+    {"KeyU", Key::U},
+    {"KeyV", Key::V},
+    {"KeyX", Key::X},
+    {"KeyY", Key::Y},
+    {"KeyZ", Key::Z},
+    {"Digit0", Key::Digit0},
+    {"Digit1", Key::Digit1},
+    {"Digit2", Key::Digit2},
+    {"Digit3", Key::Digit3},
+    {"Digit4", Key::Digit4},
+    {"Digit5", Key::Digit5},
+    {"Digit6", Key::Digit6},
+    {"Digit7", Key::Digit7},
+    {"Digit8", Key::Digit8},
+    {"Digit9", Key::Digit9},
+    {"F1", Key::F1},
+    {"F2", Key::F2},
+    {"F3", Key::F3},
+    {"F4", Key::F4},
+    {"F5", Key::F5},
+    {"F6", Key::F6},
+    {"F7", Key::F7},
+    {"F8", Key::F8},
+    {"F9", Key::F9},
+    {"F10", Key::F10},
+    {"F12", Key::F12},
+    {"Space", Key::Space},
+    {"Backspace", Key::Backspace},
+    {"Insert", Key::Insert},
+    {"Delete", Key::Delete},
+    {"Home", Key::Home},
+    {"End", Key::End},
+    {"PageUp", Key::PageUp},
+    {"PageDown", Key::PageDown},
+    {"Minus", Key::Minus},
+    {"Equal", Key::Equals},
+    {"BracketLeft", Key::LeftBracket},
+    {"BracketRight", Key::RightBracket},
+    {"Backslash", Key::Backslash},
+    {"Semicolon", Key::Semicolon},
+    {"Quote", Key::Apostrophe},
+    {"Backquote", Key::Grave},
+    {"Comma", Key::Comma},
+    {"Period", Key::Period},
+    {"Slash", Key::Slash},
+    {"CapsLock", Key::CapsLock},
+    {"Numpad0", Key::Keypad0},
+    {"Numpad1", Key::Keypad1},
+    {"Numpad2", Key::Keypad2},
+    {"Numpad3", Key::Keypad3},
+    {"Numpad4", Key::Keypad4},
+    {"Numpad5", Key::Keypad5},
+    {"Numpad6", Key::Keypad6},
+    {"Numpad7", Key::Keypad7},
+    {"Numpad8", Key::Keypad8},
+    {"Numpad9", Key::Keypad9},
+    {"NumpadDecimal", Key::KeypadPeriod},
+    {"NumpadAdd", Key::KeypadPlus},
+    {"NumpadSubtract", Key::KeypadMinus},
+    {"NumpadMultiply", Key::KeypadMultiply},
+    {"NumpadDivide", Key::KeypadDivide},
 };
 constexpr int kCodeCount = int(sizeof kCodes / sizeof kCodes[0]);
 
@@ -48,24 +127,51 @@ bool codeHeld[kCodeCount] = {};
 // was last seen at, held while that position is.
 char mCode[32] = {};
 bool mHeld = false;
-bool mouseLeftHeld = false;
+// The page's mouse buttons by MouseEvent.button: left, middle, right, back,
+// forward.
+constexpr Key kMouseButtons[] = {Key::MouseLeft, Key::MouseMiddle, Key::MouseRight, Key::MouseBack, Key::MouseForward};
+constexpr int kMouseButtonCount = int(sizeof kMouseButtons / sizeof kMouseButtons[0]);
+bool mouseHeld[kMouseButtonCount] = {};
 
-// Standard-layout gamepad buttons the game reads, and the axes.
-constexpr int kPadA = 0, kPadB = 1, kPadBack = 8, kPadStart = 9, kPadRightTrigger = 7;
+// The standard gamepad layout's buttons by number; 6 and 7 are the
+// triggers, read as axes.
+constexpr int kPadLeftTrigger = 6, kPadRightTrigger = 7;
+struct PadButtonKey {
+    int button;
+    Key key;
+};
+constexpr PadButtonKey kPadButtons[] = {
+    {0, Key::PadA},
+    {1, Key::PadB},
+    {2, Key::PadX},
+    {3, Key::PadY},
+    {4, Key::PadLeftShoulder},
+    {5, Key::PadRightShoulder},
+    {8, Key::PadBack},
+    {9, Key::PadStart},
+    {10, Key::PadLeftStick},
+    {11, Key::PadRightStick},
+    {12, Key::PadDpadUp},
+    {13, Key::PadDpadDown},
+    {14, Key::PadDpadLeft},
+    {15, Key::PadDpadRight},
+};
+constexpr int kPadButtonCount = int(sizeof kPadButtons / sizeof kPadButtons[0]);
 struct PadButtons {
-    bool a = false, b = false, back = false, start = false;
+    bool held[kPadButtonCount] = {};
 };
 std::vector<PadButtons> padsBefore;
 PadButtons padsHeld;
 PadAxes padAxes;
 
-constexpr int kLatchSlots = 64;
-bool latched[kLatchSlots] = {};
+bool latched[kKeyCount] = {};
 Presses presses;
 
+// A key of a pair counts as the pair too.
 void CountPress(Key key, bool withAlt) {
     ++presses.count[int(key)];
     if (withAlt) ++presses.withAlt[int(key)];
+    if (PairOf(key) != key) CountPress(PairOf(key), withAlt);
 }
 
 int CodeIndex(const char* code) {
@@ -79,14 +185,15 @@ bool IsLabelledM(const EmscriptenKeyboardEvent& event) {
 }
 
 // True: the page must not act on the key too (Tab moving the focus,
-// arrows scrolling, F11 the browser's own fullscreen).
+// arrows and Space scrolling, F11 the browser's own fullscreen); the other
+// function keys stay the browser's (reload, its tools).
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
     const int index = CodeIndex(event->code);
     const bool isM = IsLabelledM(*event) || (mHeld && std::strcmp(event->code, mCode) == 0);
     if (index < 0 && !isM) return EM_FALSE;
     if (down && !event->repeat) {
-        if (index >= 0) CountPress(kCodes[index].key, kCodes[index].key != Key::Alt && event->altKey);
+        if (index >= 0) CountPress(kCodes[index].key, PairOf(kCodes[index].key) != Key::Alt && event->altKey);
         if (isM) CountPress(Key::M, event->altKey);
     }
     if (index >= 0) codeHeld[index] = down;
@@ -97,14 +204,15 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     // A key the player holds makes a moment the browser lets the page take
     // the pointer.
     if (down) web::UpdateCapture();
-    return EM_TRUE;
+    const bool browsers = index >= 0 && kCodes[index].code[0] == 'F' && kCodes[index].key != Key::F11;
+    return browsers ? EM_FALSE : EM_TRUE;
 }
 
 EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
-    if (event->button != 0) return EM_FALSE;
+    if (event->button >= kMouseButtonCount) return EM_FALSE;
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
-    if (down) CountPress(Key::MouseLeft, event->altKey);
-    mouseLeftHeld = down;
+    if (down) CountPress(kMouseButtons[event->button], event->altKey);
+    mouseHeld[event->button] = down;
     // A click in play takes the pointer back.
     if (down) web::UpdateCapture();
     return EM_FALSE;
@@ -152,15 +260,14 @@ EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*)
 bool RawKeyDown(Key key) {
     switch (key) {
     case Key::M: return mHeld;
-    case Key::MouseLeft: return mouseLeftHeld;
-    case Key::PadA: return padsHeld.a;
-    case Key::PadB: return padsHeld.b;
-    case Key::PadStart: return padsHeld.start;
-    case Key::PadBack: return padsHeld.back;
     default: break;
     }
+    for (int i = 0; i < kMouseButtonCount; ++i)
+        if (kMouseButtons[i] == key) return mouseHeld[i];
+    for (int i = 0; i < kPadButtonCount; ++i)
+        if (kPadButtons[i].key == key) return padsHeld.held[i];
     for (int i = 0; i < kCodeCount; ++i)
-        if (kCodes[i].key == key && codeHeld[i]) return true;
+        if ((kCodes[i].key == key || PairOf(kCodes[i].key) == key) && codeHeld[i]) return true;
     return false;
 }
 
@@ -211,10 +318,7 @@ void SampleGamepads() {
         if (emscripten_get_gamepad_status(i, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected &&
             std::strcmp(pad.mapping, "standard") == 0) {
             const auto pressed = [&pad](int button) { return button < pad.numButtons && pad.digitalButton[button]; };
-            now.a = pressed(kPadA);
-            now.b = pressed(kPadB);
-            now.back = pressed(kPadBack);
-            now.start = pressed(kPadStart);
+            for (int b = 0; b < kPadButtonCount; ++b) now.held[b] = pressed(kPadButtons[b].button);
             // Each axis from the pad deflected furthest, as on the desktop.
             const auto furthest = [](float* axis, float value) {
                 if (std::fabs(value) > std::fabs(*axis)) *axis = value;
@@ -225,31 +329,29 @@ void SampleGamepads() {
                 furthest(&padAxes.rightX, Deflection(pad.axis[2]));
                 furthest(&padAxes.rightY, Deflection(pad.axis[3]));
             }
-            if (pad.numButtons > kPadRightTrigger)
+            if (pad.numButtons > kPadRightTrigger) {
+                furthest(&padAxes.leftTrigger, Deflection(pad.analogButton[kPadLeftTrigger]));
                 furthest(&padAxes.rightTrigger, Deflection(pad.analogButton[kPadRightTrigger]));
+            }
         }
         PadButtons& before = padsBefore[size_t(i)];
-        if (now.a && !before.a) CountPress(Key::PadA, false);
-        if (now.b && !before.b) CountPress(Key::PadB, false);
-        if (now.back && !before.back) CountPress(Key::PadBack, false);
-        if (now.start && !before.start) CountPress(Key::PadStart, false);
+        for (int b = 0; b < kPadButtonCount; ++b) {
+            if (now.held[b] && !before.held[b]) CountPress(kPadButtons[b].key, false);
+            padsHeld.held[b] = padsHeld.held[b] || now.held[b];
+        }
         before = now;
-        padsHeld.a = padsHeld.a || now.a;
-        padsHeld.b = padsHeld.b || now.b;
-        padsHeld.back = padsHeld.back || now.back;
-        padsHeld.start = padsHeld.start || now.start;
     }
 }
 
 void ForgetReleasedLatches() {
-    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+    for (int slot = 0; slot < kKeyCount; ++slot)
         if (latched[slot] && !RawKeyDown(Key(slot))) latched[slot] = false;
 }
 
 void ReleaseAllKeys() {
     std::fill(std::begin(codeHeld), std::end(codeHeld), false);
     mHeld = false;
-    mouseLeftHeld = false;
+    std::fill(std::begin(mouseHeld), std::end(mouseHeld), false);
 }
 
 void UpdateCapture() {
@@ -271,7 +373,7 @@ PadAxes GetPadAxes() { return padAxes; }
 bool IsKeyDown(Key key) {
     const bool down = RawKeyDown(key);
     const int slot = int(key);
-    if (slot < kLatchSlots && latched[slot]) {
+    if (slot >= 0 && slot < kKeyCount && latched[slot]) {
         if (down) return false;
         latched[slot] = false;
     }
@@ -279,7 +381,7 @@ bool IsKeyDown(Key key) {
 }
 
 void LatchHeldKeys() {
-    for (int slot = 0; slot < kKeyCount && slot < kLatchSlots; ++slot)
+    for (int slot = 0; slot < kKeyCount; ++slot)
         if (RawKeyDown(Key(slot))) latched[slot] = true;
     presses = Presses();
 }
