@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "core/bindings.h"
+
 struct Settings {
     bool fullscreen = false;
     float mouseSensitivity = 1.0f;  // scales mouse and right-stick look
@@ -14,11 +16,12 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
+    Bindings bindings = DefaultBindings();
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps;
+               maxFps == o.maxFps && bindings == o.bindings;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
