@@ -14,11 +14,12 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
+    bool showHud = true;            // the monsters left and the hit mark over play
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps;
+               maxFps == o.maxFps && showHud == o.showHud;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
