@@ -32,6 +32,7 @@ std::vector<std::unique_ptr<Bullet>> g_bullets;
 std::vector<std::unique_ptr<Explosion>> g_explosions;
 TickTimer g_fireTimer;
 TickTimer g_hitTimer{true, 0};
+TickTimer g_hitMark;
 Random g_random;
 Camera g_shownView;
 Camera g_previousShownView;
@@ -79,6 +80,7 @@ void ResetProgramState() {
     ForgetPresentedFrame();
     g_fireTimer = TickTimer();
     g_hitTimer = TickTimer{true, 0};
+    g_hitMark = TickTimer();
     g_random = Random();
     g_shownView = Camera();
     g_previousShownView = Camera();

@@ -106,6 +106,8 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseInt(value, 0, 100, &s.musicVolume);
     } else if (key == "sound.effects_volume") {
         ok = ParseInt(value, 0, 100, &s.effectsVolume);
+    } else if (key == "display.hud") {
+        ok = ParseBool(value, &s.showHud);
     } else if (key.rfind("bindings.", 0) == 0) {
         known = false;
         for (int a = 0; a < kActionCount && !known; ++a) {
@@ -169,7 +171,8 @@ std::string FormatSettings(const Settings& s) {
     text += "[display]\n";
     text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
     text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
-    text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
+    text += "max_fps = " + std::to_string(s.maxFps) + "\n";
+    text += "hud = " + std::string(onOff(s.showHud)) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
     text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";

@@ -16,12 +16,13 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
+    bool showHud = true;            // the monsters left and the hit mark over play
     Bindings bindings = DefaultBindings();
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps && bindings == o.bindings;
+               maxFps == o.maxFps && showHud == o.showHud && bindings == o.bindings;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };

@@ -16,6 +16,7 @@
 // | g_explosions               | world (hits)                | run; each ends after 800 ms   |
 // | g_fireTimer                | world/controls              | run                           |
 // | g_hitTimer                 | world (hits)                | run                           |
+// | g_hitMark                  | world (hits)                | run; read by the HUD's drawing|
 // | g_random                   | world/explosion             | run; seeded as at start       |
 // | g_shownView, g_previous... | world (each tick of play)   | run                           |
 // | g_monsters                 | monsters                    | InitGame .. ShutdownGame      |
@@ -81,6 +82,8 @@ extern std::vector<std::unique_ptr<Bullet>> g_bullets;
 extern std::vector<std::unique_ptr<Explosion>> g_explosions;
 extern TickTimer g_fireTimer;  // 700 ms between shots
 extern TickTimer g_hitTimer;   // 500 ms between hits, armed at start
+// Armed at the tick of the last damaging hit, while the crosshair shows it.
+extern TickTimer g_hitMark;
 // Every random number the world draws; seeded 1 at start.
 extern Random g_random;
 // The view as the last tick's rules saw it, after turning and before the eye

@@ -19,6 +19,8 @@
 //  overlay     (play frames) a 2D pass in white, scissored to where it
 //              shows; leaves texturing, blending and the scissor test off,
 //              depth test on, the colour white, the modelview at identity.
+//  hud         (play frames, unless hidden) a 2D pass of its own, blending
+//              alpha over; leaves what the overlay leaves.
 #pragma once
 
 #include <GL/gl.h>

@@ -100,6 +100,13 @@ bool AllMonstersDefeated() {
     return anyModel;
 }
 
+int MonstersLeft() {
+    int left = 0;
+    for (const auto& m : g_monsters)
+        if (m->InGame()) ++left;
+    return left;
+}
+
 void UpdateMonsters() {
     for (auto& owned : g_monsters) {
         Monster& m = *owned;

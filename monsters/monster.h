@@ -128,6 +128,9 @@ void ResetMonsters();
 // model at all the game cannot be won (it still ends by a fall). Otherwise
 // true when every monster with a model is below 1 hit point.
 bool AllMonstersDefeated();
+// Monsters with a model and at least 1 hit point: what the player has
+// still to kill, as the win rule counts them.
+int MonstersLeft();
 
 // The tick's monster pass: in-view monsters stand on the terrain, wake,
 // chase, step their animation and are noted to be drawn.

@@ -19,6 +19,7 @@
 #include "scenery_fixture.h"
 #include "text/dialogs.h"
 #include "world/explosion.h"
+#include "world/world.h"
 
 static std::atomic<long> g_news{0};
 static void* CountedMalloc(size_t n) noexcept {
@@ -107,6 +108,7 @@ void SetUpFullLoad() {
 void IdleFrames(int count) {
     for (int i = 0; i < count; ++i) {
         for (auto& m : g_monsters) m->huntDelay = TickTimer{true, script::Now()};
+        g_hitMark = TickTimer{true, script::Now()};  // the crosshair stays marked
         RunFrame();
     }
 }
@@ -117,9 +119,12 @@ protected:
         GameTest::SetUp();
         LinkGeneratedData(dir_);
         script::SetFrameCost(20);
+        // The goldens were recorded before play had a HUD: hidden, frames are as they were, to the bit.
+        g_settings.showHud = false;
         InitGame();
     }
     void TearDown() override {
+        g_settings.showHud = Settings().showHud;
         script::OnWait(nullptr);
         ShutdownGame();
         GameTest::TearDown();
@@ -158,7 +163,9 @@ TEST_F(Frame, TitlePlayFullLoadAndPauseKeepTheirRecordedPixels) {
         RunFrame();  // the title's red tints this sky
         std::vector<uint64_t> got{FrameHash()};
         StartPlay();
+        g_hitMark = TickTimer{true, script::Now()};  // a hit to mark, hidden with the rest of the HUD
         for (int i = 0; i < 3; ++i) RunFrame();
+        ASSERT_TRUE(HitMarkShowing());
         got.push_back(FrameHash());
         SetUpFullLoad();
         IdleFrames(1);
@@ -200,6 +207,30 @@ TEST_F(Frame, TheLoopAtFiftyFramesASecondDrawsTheGoldens) {
     EXPECT_EQ(play, kGoldens[0].play);
 }
 
+// Play with the HUD shown, the count and a hit mark over the overlay, keeps its recorded pixels at 4:3 and wide.
+TEST_F(Frame, PlayWithTheHudShownKeepsItsRecordedPixels) {
+    const std::string gl = std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) + ", " +
+                           reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (gl != kRenderer) GTEST_SKIP() << "hashes recorded on " << kRenderer << "; this is " << gl;
+    const struct {
+        int width, height;
+        uint64_t hash;
+    } goldens[] = {{800, 600, 0x388a66c8fc7298eaull}, {1280, 720, 0x0353a1d7fb6ca232ull}};
+    g_settings.showHud = true;
+    for (const auto& want : goldens) {
+        SCOPED_TRACE(std::to_string(want.width) + "x" + std::to_string(want.height));
+        ShutdownGame();
+        InitGame();
+        script::ReleaseAllKeys();
+        Reshape(want.width, want.height);
+        StartPlay();
+        g_hitMark = TickTimer{true, script::Now()};
+        for (int i = 0; i < 3; ++i) RunFrame();
+        ASSERT_TRUE(HitMarkShowing());
+        EXPECT_EQ(FrameHash(), want.hash) << std::hex << FrameHash();
+    }
+}
+
 // Colour (RGBA) then depth of the whole drawable.
 std::vector<uint32_t> ColourAndDepth() {
     int width = 0, height = 0;
@@ -234,8 +265,10 @@ TEST_F(Frame, TheSkysCopyLeavesTheColourAndDepthOfTheDrawnBox) {
     check("play, resized");
 }
 
-// Full load, the bursts kept young: once the first frames have filled what they fill, play allocates nothing.
+// Full load, the bursts kept young, the HUD shown with the crosshair marked: once the first frames have filled what
+// they fill, play allocates nothing.
 TEST_F(Frame, ASteadyFrameOfFullPlayAllocatesNothing) {
+    g_settings.showHud = true;
     StartPlay();
     SetUpFullLoad();
     script::KeepLog(false);
@@ -250,7 +283,8 @@ TEST_F(Frame, ASteadyFrameOfFullPlayAllocatesNothing) {
     EXPECT_FALSE(g_inTitle);
 }
 
-// What a frame draws follows from values the game keeps: steady frames of the title and of full play, kept for a
+// What a frame draws follows from values the game keeps: steady frames of the title and of full play (HUD and hit
+// mark shown), kept for a
 // pause or not, read nothing back from GL. The first frames may (the sky's copy is checked once).
 TEST_F(Frame, ASteadyFrameReadsNothingBackFromGl) {
     const auto readsIn = [](int frames) {
@@ -260,6 +294,7 @@ TEST_F(Frame, ASteadyFrameReadsNothingBackFromGl) {
         g_countReads = false;
         return g_glReads;
     };
+    g_settings.showHud = true;
     ReachTitle();
     IdleFrames(3);
     EXPECT_EQ(readsIn(10), 0) << "title";

@@ -5,11 +5,14 @@
 #include "camera/camera.h"
 #include "camera/frustum.h"
 #include "camera/matrices.h"
+#include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
 #include "scenery/overlay.h"
 #include "scenery/terrain.h"
+#include "text/glf_font.h"
+#include "text/hud.h"
 #include "world/bullet.h"
 #include "world/controls.h"
 #include "world/explosion.h"
@@ -71,6 +74,8 @@ void HitMonsters() {
                     std::make_unique<Explosion>(p.x + kExplosionOffset * bullet->direction.x, p.y, p.z));
                 g_hitTimer.Disarm();
                 monster->hitPoints -= 1;
+                // A later hit starts the mark afresh.
+                g_hitMark = TickTimer{true, g_gameTime};
             }
         }
     }
@@ -97,7 +102,11 @@ void FollowTerrain() {
     g_camera.Place(p.x, eye, p.z, t.x, t.y + (eye - p.y), t.z, 0.0f, 1.0f, 0.0f);
 }
 
+bool HitMarkShowing() { return g_hitMark.armed && !g_hitMark.RunOut(kHitMarkMs); }
+
 void TickWorld() {
+    // Put away once shown, so the clock's wrap never shows it again.
+    if (g_hitMark.RunOut(kHitMarkMs)) g_hitMark.Disarm();
     HandlePlayerInput();
     const LookTurn mouse = g_camera.MouseLook();
     SetShownViewAndFrustum(mouse);
@@ -135,4 +144,5 @@ void DrawWorld(float alpha) {
     DrawMonsters(alpha);
     g_terrain->Draw();
     g_overlay.Draw();
+    if (g_settings.showHud) DrawHud(g_font, {MonstersLeft(), HitMarkShowing()}, g_viewportWidth, g_viewportHeight);
 }
