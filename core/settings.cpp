@@ -106,6 +106,8 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseInt(value, 0, 100, &s.musicVolume);
     } else if (key == "sound.effects_volume") {
         ok = ParseInt(value, 0, 100, &s.effectsVolume);
+    } else if (key == "display.field_of_view") {
+        ok = ParseFloat(value, kMinFieldOfView, kMaxFieldOfView, &s.fieldOfView);
     } else {
         known = false;
     }
@@ -157,7 +159,8 @@ std::string FormatSettings(const Settings& s) {
     text += "[display]\n";
     text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
     text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
-    text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
+    text += "max_fps = " + std::to_string(s.maxFps) + "\n";
+    text += "field_of_view = " + FloatText(s.fieldOfView) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
     text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";

@@ -54,6 +54,8 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     const Settings half{false, 0.5f, false, 70}, loud{true}, quiet{false, 1.0f, false, 70};
     const Settings steady{false, 1.0f, false, 100, 100, false}, capped{false, 1.0f, false, 100, 100, true, 144},
         slowest{false, 1.0f, false, 100, 100, true, 30}, fastest{false, 1.0f, false, 100, 100, false, 1000};
+    const Settings narrowest{false, 1.0f, false, 100, 100, true, 0, 30.0f},
+        widest{false, 1.0f, false, 100, 100, true, 0, 100.0f}, wider{false, 1.0f, false, 100, 100, true, 0, 72.5f};
     const std::tuple<const char*, Settings, const char*> cases[] = {
         {"", Settings(), ""},
         {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
@@ -75,6 +77,14 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         {"[display]\nmax_fps = 60fps\n", Settings(), "line 2: bad value '60fps' for display.max_fps"},
         {"[display]\nmax_fps = lots\nvsync = off\n", steady, "line 2: bad value 'lots' for display.max_fps"},
         {"[display]\nvsync = maybe\nmax_fps = 144\n", capped, "line 2: bad value 'maybe' for display.vsync"},
+        {"[display]\nfield_of_view = 30\n", narrowest, ""},
+        {"[display]\nfield_of_view = 100.0\n", widest, ""},
+        {"[display]\nfield_of_view = 72.5\nfield_of_view = 29.9\n", wider,
+         "line 3: bad value '29.9' for display.field_of_view"},
+        {"[display]\nfield_of_view = 101\n", Settings(), "line 2: bad value '101' for display.field_of_view"},
+        {"[display]\nfield_of_view = wide\n", Settings(), "line 2: bad value 'wide' for display.field_of_view"},
+        {"[display]\nfield_of_view = nan\n", Settings(), "line 2: bad value 'nan' for display.field_of_view"},
+        {"[display]\nfield_of_view = 60deg\n", Settings(), "line 2: bad value '60deg' for display.field_of_view"},
     };
     for (const auto& [text, expected, problem] : cases) {
         Settings got;
@@ -85,10 +95,11 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75}}) {
+    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75, 1000.0f / 13}}) {
         back.musicVolume = 3;  // each key must be written, not left to the default
         back.vsync = !s.vsync;
         back.maxFps = 500;
+        back.fieldOfView = 99.0f;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
