@@ -221,8 +221,8 @@ TEST_F(Frame, TheSkysCopyLeavesTheColourAndDepthOfTheDrawnBox) {
         EXPECT_TRUE(g_skyCache.FromCopy());
         const std::vector<uint32_t> copied = ColourAndDepth();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const float widen = SkyWidening();
-        DrawSkyBox(234.0f * widen, -155.0f, -319.0f, 2000.0f * widen, 2000.0f, 2000.0f);
+        const SkyBoxShape box = SkyBoxForView();
+        DrawSkyBox(box.x, box.y, box.z, box.width, box.height, box.length);
         EXPECT_TRUE(copied == ColourAndDepth());
     };
     ReachTitle();
