@@ -119,12 +119,13 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
     return 0;
 }
 
-// The shortest decimal that reads back as the same float.
+// The shortest decimal that reads back as the same float, without an
+// exponent where one can do (%g writes 60 as "6e+01" at one digit).
 std::string FloatText(float v) {
     char text[32];
     for (int digits = 1; digits <= 9; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, double(v));
-        if (std::strtof(text, nullptr) == v) break;
+        if (std::strtof(text, nullptr) == v && !std::strchr(text, 'e')) break;
     }
     return text;
 }

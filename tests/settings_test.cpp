@@ -103,6 +103,10 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
+    // Round tens as a player writes them, not as "6e+01".
+    const std::string tens = FormatSettings(Settings{false, 20.0f, false, 100, 100, true, 0, 60.0f});
+    EXPECT_NE(tens.find("\nfield_of_view = 60\n"), std::string::npos) << tens;
+    EXPECT_NE(tens.find("\nmouse_sensitivity = 20\n"), std::string::npos) << tens;
 }
 
 TEST(SettingsText, ThePathFollowsXdgConfigHomeThenHome) {
