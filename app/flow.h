@@ -52,9 +52,10 @@ void NewGame();
 
 // The sky on the identity modelview, copied while its scene holds.
 void ClearAndDrawSky(const SkyTint& tint);
-// How much wider than at 4:3 the sky box is drawn for the current
-// viewport: 1 up to 4:3, the viewport's aspect over 4:3 beyond.
-float SkyWidening();
+// The sky box for the current viewport and field of view: the box of a
+// 4:3 view of 45 degrees, grown about the eye so the view sees its far
+// face as that view does. Wider than 4:3 it widens by the aspect over 4:3.
+SkyBoxShape SkyBoxForView();
 
 void PlaceCameraAtStart();
 // A monster's box meets the box around the camera: the player is caught.

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,7 +32,6 @@ int g_dueCarry = 0;
 bool g_capRunning = false;
 uint32_t g_capDue = 0;
 
-constexpr double kFieldOfView = 45.0;
 constexpr double kNearPlane = 1.0;
 constexpr double kFarPlane = 2000.0;
 }  // namespace
@@ -40,11 +41,19 @@ void SetProjection(int width, int height) {
     glViewport(0, 0, width, height);
     g_viewportWidth = width;
     g_viewportHeight = height;
-    g_projection = PerspectiveMatrix(kFieldOfView, double(width) / double(height), kNearPlane, kFarPlane);
+    // The field of view is upright: a wider drawable sees more at the sides.
+    g_projection =
+        PerspectiveMatrix(double(g_settings.fieldOfView), double(width) / double(height), kNearPlane, kFarPlane);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(g_projection.m);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void SetFieldOfView(float degrees) {
+    if (std::isnan(degrees)) return;
+    g_settings.fieldOfView = std::clamp(degrees, kMinFieldOfView, kMaxFieldOfView);
+    if (g_viewportWidth > 0 && g_viewportHeight > 0) SetProjection(g_viewportWidth, g_viewportHeight);
 }
 
 void WindowProc(const platform::Message& message) {

@@ -26,8 +26,16 @@ int ProgramMain();
 // Handles one window message taken by the loop (resize and close).
 void WindowProc(const platform::Message& message);
 
-// Viewport and the 45-degree perspective for a drawable of this size.
+// Viewport and perspective for a drawable of this size, at the settings'
+// field of view.
 void SetProjection(int width, int height);
+
+// Changes the field of view (degrees, top to bottom; clamped to the
+// settings' range) and the projection with it, for a change seen at once:
+// the sky, the frustum of the monsters' rules and the picture follow from
+// the next frame. Call it between frames, as a resize is handled; the
+// caller saves the settings.
+void SetFieldOfView(float degrees);
 
 // max_fps 50: every pass one tick and its picture, at the tick, without
 // vsync, as the game has always drawn.

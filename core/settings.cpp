@@ -108,6 +108,8 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseInt(value, 0, 100, &s.effectsVolume);
     } else if (key == "display.hud") {
         ok = ParseBool(value, &s.showHud);
+    } else if (key == "display.field_of_view") {
+        ok = ParseFloat(value, kMinFieldOfView, kMaxFieldOfView, &s.fieldOfView);
     } else if (key.rfind("bindings.", 0) == 0) {
         known = false;
         for (int a = 0; a < kActionCount && !known; ++a) {
@@ -131,12 +133,13 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
     return 0;
 }
 
-// The shortest decimal that reads back as the same float.
+// The shortest decimal that reads back as the same float, without an
+// exponent where one can do (%g writes 60 as "6e+01" at one digit).
 std::string FloatText(float v) {
     char text[32];
     for (int digits = 1; digits <= 9; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, double(v));
-        if (std::strtof(text, nullptr) == v) break;
+        if (std::strtof(text, nullptr) == v && !std::strchr(text, 'e')) break;
     }
     return text;
 }
@@ -172,7 +175,8 @@ std::string FormatSettings(const Settings& s) {
     text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
     text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
     text += "max_fps = " + std::to_string(s.maxFps) + "\n";
-    text += "hud = " + std::string(onOff(s.showHud)) + "\n\n";
+    text += "hud = " + std::string(onOff(s.showHud)) + "\n";
+    text += "field_of_view = " + FloatText(s.fieldOfView) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
     text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";

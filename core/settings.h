@@ -17,12 +17,13 @@ struct Settings {
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
     bool showHud = true;            // the monsters left and the hit mark over play
+    float fieldOfView = 45.0f;      // degrees, top to bottom; the view widens with the window
     Bindings bindings = DefaultBindings();
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps && showHud == o.showHud && bindings == o.bindings;
+               maxFps == o.maxFps && showHud == o.showHud && fieldOfView == o.fieldOfView && bindings == o.bindings;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
@@ -33,6 +34,10 @@ constexpr float kMaxMouseSensitivity = 20.0f;
 // any screen sold; 0 stands outside the range for "the screen's rate".
 constexpr int kLowestMaxFps = 30;
 constexpr int kHighestMaxFps = 1000;
+// Narrower is a telescope, wider bends the edges of the picture out of
+// shape (the view is wider still on a wide screen).
+constexpr float kMinFieldOfView = 30.0f;
+constexpr float kMaxFieldOfView = 100.0f;
 
 // A cap as the file and --max-fps write it: 0 (the screen's rate), or
 // kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and

@@ -48,13 +48,16 @@ TEST_F(FrustumTest, ViewAndProjectionValuesAreWhatGluMakes) {
         const Matrix4 view = ViewMatrix(c);
         ASSERT_EQ(GlMatrix(GL_MODELVIEW_MATRIX), std::vector<float>(view.m, view.m + 16)) << "camera " << i;
     }
-    for (const auto& [w, h] : {std::pair{800, 600}, {3840, 1080}, {600, 800}, {1, 1}, {1366, 768}}) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, double(w) / double(h), 1.0, 2000.0);
-        const Matrix4 projection = PerspectiveMatrix(45.0, double(w) / double(h), 1.0, 2000.0);
-        EXPECT_EQ(GlMatrix(GL_PROJECTION_MATRIX), std::vector<float>(projection.m, projection.m + 16)) << w << "x" << h;
-    }
+    // The game's 45 degrees and the ends of the field of view setting, and a value between.
+    for (const double fovy : {45.0, 30.0, 72.5, 100.0})
+        for (const auto& [w, h] : {std::pair{800, 600}, {3840, 1080}, {600, 800}, {1, 1}, {1366, 768}}) {
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(fovy, double(w) / double(h), 1.0, 2000.0);
+            const Matrix4 projection = PerspectiveMatrix(fovy, double(w) / double(h), 1.0, 2000.0);
+            EXPECT_EQ(GlMatrix(GL_PROJECTION_MATRIX), std::vector<float>(projection.m, projection.m + 16))
+                << w << "x" << h << " at " << fovy << " degrees";
+        }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -55,6 +55,9 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     const Settings steady{false, 1.0f, false, 100, 100, false}, capped{false, 1.0f, false, 100, 100, true, 144},
         slowest{false, 1.0f, false, 100, 100, true, 30}, fastest{false, 1.0f, false, 100, 100, false, 1000},
         bare{false, 1.0f, false, 100, 100, true, 0, false}, bareCapped{false, 1.0f, false, 100, 100, true, 144, false};
+    const Settings narrowest{false, 1.0f, false, 100, 100, true, 0, true, 30.0f},
+        widest{false, 1.0f, false, 100, 100, true, 0, true, 100.0f},
+        wider{false, 1.0f, false, 100, 100, true, 0, true, 72.5f};
     const std::tuple<const char*, Settings, const char*> cases[] = {
         {"", Settings(), ""},
         {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
@@ -82,6 +85,14 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         {"[display]\nhud = hidden\n", Settings(), "line 2: bad value 'hidden' for display.hud"},
         {"[display]\nhud = 2\nmax_fps = 144\n", capped, "line 2: bad value '2' for display.hud"},
         {"[controls]\nhud = off\n", Settings(), "line 2: unknown key controls.hud"},
+        {"[display]\nfield_of_view = 30\n", narrowest, ""},
+        {"[display]\nfield_of_view = 100.0\n", widest, ""},
+        {"[display]\nfield_of_view = 72.5\nfield_of_view = 29.9\n", wider,
+         "line 3: bad value '29.9' for display.field_of_view"},
+        {"[display]\nfield_of_view = 101\n", Settings(), "line 2: bad value '101' for display.field_of_view"},
+        {"[display]\nfield_of_view = wide\n", Settings(), "line 2: bad value 'wide' for display.field_of_view"},
+        {"[display]\nfield_of_view = nan\n", Settings(), "line 2: bad value 'nan' for display.field_of_view"},
+        {"[display]\nfield_of_view = 60deg\n", Settings(), "line 2: bad value '60deg' for display.field_of_view"},
     };
     for (const auto& [text, expected, problem] : cases) {
         Settings got;
@@ -92,14 +103,19 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75, false}}) {
+    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75, false, 1000.0f / 13}}) {
         back.musicVolume = 3;  // each key must be written, not left to the default
         back.vsync = !s.vsync;
         back.maxFps = 500;
+        back.fieldOfView = 99.0f;
         back.showHud = !s.showHud;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
+    // Round tens as a player writes them, not as "6e+01".
+    const std::string tens = FormatSettings(Settings{false, 20.0f, false, 100, 100, true, 0, true, 60.0f});
+    EXPECT_NE(tens.find("\nfield_of_view = 60\n"), std::string::npos) << tens;
+    EXPECT_NE(tens.find("\nmouse_sensitivity = 20\n"), std::string::npos) << tens;
 }
 
 TEST(SettingsText, ThePathFollowsXdgConfigHomeThenHome) {

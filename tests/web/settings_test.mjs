@@ -14,6 +14,7 @@ const STORED = {
   'display.vsync': 'false',
   'display.max_fps': '60',
   'display.hud': 'false',
+  'display.field_of_view': '60',
   'controls.mouse_sensitivity': '2.5',
   'controls.invert_y': 'true',
   'sound.music_volume': '70',
