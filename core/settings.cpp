@@ -106,6 +106,10 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseInt(value, 0, 100, &s.musicVolume);
     } else if (key == "sound.effects_volume") {
         ok = ParseInt(value, 0, 100, &s.effectsVolume);
+    } else if (key == "controls.rumble") {
+        ok = ParseBool(value, &s.rumble);
+    } else if (key == "controls.stick_dead_zone") {
+        ok = ParseInt(value, kMinStickDeadZone, kMaxStickDeadZone, &s.stickDeadZone);
     } else {
         known = false;
     }
@@ -160,7 +164,9 @@ std::string FormatSettings(const Settings& s) {
     text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
-    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";
+    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n";
+    text += "rumble = " + std::string(onOff(s.rumble)) + "\n";
+    text += "stick_dead_zone = " + std::to_string(s.stickDeadZone) + "\n\n";
     text += "[sound]\n";
     text += "music_volume = " + std::to_string(s.musicVolume) + "\n";
     text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n";

@@ -14,11 +14,13 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
+    bool rumble = true;             // pads shake as a shot leaves and as it hits
+    int stickDeadZone = 25;         // percent of a stick's travel read as centred
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps;
+               maxFps == o.maxFps && rumble == o.rumble && stickDeadZone == o.stickDeadZone;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
@@ -29,6 +31,10 @@ constexpr float kMaxMouseSensitivity = 20.0f;
 // any screen sold; 0 stands outside the range for "the screen's rate".
 constexpr int kLowestMaxFps = 30;
 constexpr int kHighestMaxFps = 1000;
+// Less than this and a worn stick resting off centre walks the player; more
+// and half the stick's travel does nothing.
+constexpr int kMinStickDeadZone = 5;
+constexpr int kMaxStickDeadZone = 60;
 
 // A cap as the file and --max-fps write it: 0 (the screen's rate), or
 // kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and

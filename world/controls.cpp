@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "platform/input.h"
 #include "world/bullet.h"
+#include "world/rumble.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ void Fire() {
         bullet->Aim(g_camera.position, g_camera.target);
         g_bullets.push_back(std::move(bullet));
         g_fireTimer.Disarm();
+        RumbleForShot();
     }
 }
 
@@ -46,10 +48,11 @@ void HandlePlayerInput() {
     // The left stick past its dead zone is an arrow held; the right trigger
     // pressed half way or more is CONTROL.
     const platform::PadAxes pad = platform::GetPadAxes();
-    const bool right = IsKeyDown(Key::Right) || IsKeyDown(Key::D) || pad.leftX > kStickDeadZone;
-    const bool left = IsKeyDown(Key::Left) || IsKeyDown(Key::A) || pad.leftX < -kStickDeadZone;
-    const bool back = IsKeyDown(Key::Down) || IsKeyDown(Key::S) || pad.leftY > kStickDeadZone;
-    const bool forward = IsKeyDown(Key::Up) || IsKeyDown(Key::W) || pad.leftY < -kStickDeadZone;
+    const float deadZone = StickDeadZone();
+    const bool right = IsKeyDown(Key::Right) || IsKeyDown(Key::D) || pad.leftX > deadZone;
+    const bool left = IsKeyDown(Key::Left) || IsKeyDown(Key::A) || pad.leftX < -deadZone;
+    const bool back = IsKeyDown(Key::Down) || IsKeyDown(Key::S) || pad.leftY > deadZone;
+    const bool forward = IsKeyDown(Key::Up) || IsKeyDown(Key::W) || pad.leftY < -deadZone;
     if (right) g_camera.TurnView(-kTurnStep, kTurnAxis);
     if (left) g_camera.TurnView(kTurnStep, kTurnAxis);
     if (back) g_camera.Move(-kWalkSpeed);

@@ -13,6 +13,7 @@
 #include "world/bullet.h"
 #include "world/controls.h"
 #include "world/explosion.h"
+#include "world/rumble.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ void HitMonsters() {
                     std::make_unique<Explosion>(p.x + kExplosionOffset * bullet->direction.x, p.y, p.z));
                 g_hitTimer.Disarm();
                 monster->hitPoints -= 1;
+                RumbleForHit();
             }
         }
     }

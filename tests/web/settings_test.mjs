@@ -15,6 +15,8 @@ const STORED = {
   'display.max_fps': '60',
   'controls.mouse_sensitivity': '2.5',
   'controls.invert_y': 'true',
+  'controls.rumble': 'false',
+  'controls.stick_dead_zone': '40',
   'sound.music_volume': '70',
   'sound.effects_volume': '40',
 };
