@@ -12,11 +12,14 @@ void Camera::Place(float px, float py, float pz, float tx, float ty, float tz, f
     up = Vector3(ux, uy, uz);
 }
 
+float StickDeadZone() { return float(g_settings.stickDeadZone) / 100.0f; }
+
 namespace {
 
 // 0 inside the dead zone, growing from there to 1 at full deflection.
 float StickPastDeadZone(float v) {
-    const float past = (std::fabs(v) - kStickDeadZone) / (1.0f - kStickDeadZone);
+    const float deadZone = StickDeadZone();
+    const float past = (std::fabs(v) - deadZone) / (1.0f - deadZone);
     if (past <= 0.0f) return 0.0f;
     return std::copysign(std::fmin(past, 1.0f), v);
 }

@@ -51,9 +51,10 @@ LookTurn PendingMouseTurn();
 // frame drawn between two ticks.
 Camera Between(const Camera& a, const Camera& b, float t);
 
-// A stick nearer its centre than this counts as centred: worn sticks rest
-// off centre.
-constexpr float kStickDeadZone = 0.25f;
+// A stick nearer its centre than this, 0..1 of its travel, counts as
+// centred: worn sticks rest off centre. The player's setting (a quarter
+// unless they choose).
+float StickDeadZone();
 // The right stick fully over looks as far each frame as this much mouse
 // motion: as fast as the arrow keys turn.
 constexpr float kStickLookPixels = 120.0f;

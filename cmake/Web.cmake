@@ -23,6 +23,7 @@ add_executable(orvanthe
   platform/posix/posix_files.cpp
   platform/web/web_window.cpp
   platform/web/web_input.cpp
+  platform/web/gamepad_id.cpp
   platform/web/web_clock.cpp
   platform/web/web_dialog.cpp
   platform/web/web_files.cpp

@@ -110,6 +110,10 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseBool(value, &s.showHud);
     } else if (key == "display.field_of_view") {
         ok = ParseFloat(value, kMinFieldOfView, kMaxFieldOfView, &s.fieldOfView);
+    } else if (key == "controls.rumble") {
+        ok = ParseBool(value, &s.rumble);
+    } else if (key == "controls.stick_dead_zone") {
+        ok = ParseInt(value, kMinStickDeadZone, kMaxStickDeadZone, &s.stickDeadZone);
     } else if (key.rfind("bindings.", 0) == 0) {
         known = false;
         for (int a = 0; a < kActionCount && !known; ++a) {
@@ -179,7 +183,9 @@ std::string FormatSettings(const Settings& s) {
     text += "field_of_view = " + FloatText(s.fieldOfView) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
-    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";
+    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n";
+    text += "rumble = " + std::string(onOff(s.rumble)) + "\n";
+    text += "stick_dead_zone = " + std::to_string(s.stickDeadZone) + "\n\n";
     text += "[sound]\n";
     text += "music_volume = " + std::to_string(s.musicVolume) + "\n";
     text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n\n";

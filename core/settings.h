@@ -18,12 +18,15 @@ struct Settings {
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
     bool showHud = true;            // the monsters left and the hit mark over play
     float fieldOfView = 45.0f;      // degrees, top to bottom; the view widens with the window
+    bool rumble = true;             // pads shake as a shot leaves and as it hits
+    int stickDeadZone = 25;         // percent of a stick's travel read as centred
     Bindings bindings = DefaultBindings();
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps && showHud == o.showHud && fieldOfView == o.fieldOfView && bindings == o.bindings;
+               maxFps == o.maxFps && showHud == o.showHud && fieldOfView == o.fieldOfView && rumble == o.rumble &&
+               stickDeadZone == o.stickDeadZone && bindings == o.bindings;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
@@ -38,6 +41,10 @@ constexpr int kHighestMaxFps = 1000;
 // shape (the view is wider still on a wide screen).
 constexpr float kMinFieldOfView = 30.0f;
 constexpr float kMaxFieldOfView = 100.0f;
+// Less than this and a worn stick resting off centre walks the player; more
+// and half the stick's travel does nothing.
+constexpr int kMinStickDeadZone = 5;
+constexpr int kMaxStickDeadZone = 60;
 
 // A cap as the file and --max-fps write it: 0 (the screen's rate), or
 // kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and

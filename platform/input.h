@@ -2,6 +2,8 @@
 // the cursor used for mouse look.
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 // Every key, mouse button and gamepad button the game can read, as one
@@ -71,6 +73,19 @@ struct PadAxes {
     float leftTrigger = 0.0f;
 };
 PadAxes GetPadAxes();
+
+// Which family of pad is in the player's hands, for naming its buttons as
+// they are printed on it: the pad last used (a button pressed, a stick or
+// trigger moved well off its rest), else the first connected; None without
+// a pad. Unknown pads are taken for Xbox ones, whose layout the game's
+// buttons follow.
+enum class PadLayout { None, Xbox, PlayStation, Nintendo };
+PadLayout GetPadLayout();
+
+// Shakes every connected pad for `ms` milliseconds: `low` drives the
+// heavy, slow motor and `high` the light, quick one, each 0..1. A pad that
+// cannot rumble, or none at all, is no error.
+void Rumble(float low, float high, uint32_t ms);
 
 // True while the key is held right now.
 bool IsKeyDown(Key key);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/settings.h"
 #include "core/sound.h"
 #include "game_fixture.h"
 #include "platform/dialog.h"
@@ -174,4 +175,34 @@ TEST_F(Controls, ABulletDrawsTheVerySphereGluDraws) {
         EXPECT_TRUE(ours == glus) << ours.size() << " values against " << glus.size();
     }
     gluDeleteQuadric(quadric);
+}
+
+// A stick pushed 0.15 of its way walks (left stick) and looks (right stick) past a dead zone of 10 %, not of 25 %,
+// and 0.3 of the way past either; pulled back, it stops at once.
+TEST_F(Controls, TheStickDeadZoneIsThePlayers) {
+    struct Restore {
+        ~Restore() { g_settings = Settings(); }
+    } restore;
+    const std::tuple<int, float, bool> cases[] = {{10, 0.15f, true},  {25, 0.15f, false}, {25, 0.3f, true},
+                                                  {10, 0.09f, false}, {60, 0.5f, false},  {5, 0.06f, true}};
+    for (const auto& [percent, push, moves] : cases) {
+        SCOPED_TRACE(std::to_string(percent) + "% " + std::to_string(push));
+        g_settings.stickDeadZone = percent;
+        for (const bool look : {false, true}) {
+            platform::PadAxes pad;
+            (look ? pad.rightX : pad.leftY) = -push;  // forward, or look left
+            script::SetPadAxes(pad);
+            const Vector3 eye = g_camera.position, view = g_camera.target - g_camera.position;
+            RunFrame();
+            const Vector3 turned = g_camera.target - g_camera.position;
+            const float walked = std::hypot(g_camera.position.x - eye.x, g_camera.position.z - eye.z);
+            const float yaw = std::atan2(-turned.x, -turned.z) - std::atan2(-view.x, -view.z);
+            EXPECT_EQ(walked > 0.0f, moves && !look) << walked;
+            EXPECT_EQ(yaw > 0.0f, moves && look) << yaw;
+            script::SetPadAxes({});
+            const Vector3 stopped = g_camera.position;
+            RunFrame();
+            EXPECT_TRUE(g_camera.position.x == stopped.x && g_camera.position.z == stopped.z);
+        }
+    }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/flow.h"
+#include "core/pad_names.h"
 #include "core/state.h"
 #include "game_fixture.h"
 #include "platform/window.h"
@@ -172,6 +173,46 @@ TEST_F(DrawnDialogs, KeysCloseBoxAndClicksChooseAsAPushButtonDialogDoes) {
         EXPECT_EQ(script::CountLog("quit"), c.quits);
         // A choice made by a key press leaves its release step unrun; a click acts on the release.
         EXPECT_GE(script::CountLog("wait"), int(g_steps.size()) - 1);
+    }
+}
+
+namespace {
+// The pad button printed `label` on this family of pad.
+Key PadButtonPrinted(const std::string& label, platform::PadLayout layout) {
+    for (int i = 0; i < platform::kKeyCount; ++i) {
+        const char* name = PadButtonLabel(Key(i), layout);
+        if (name && label == name) return Key(i);
+    }
+    ADD_FAILURE() << "no button is printed " << label;
+    return Key::Enter;
+}
+}  // namespace
+
+// The buttons the hint names are the ones that answer: on a Nintendo pad the A on the right resumes and the B at the
+// bottom quits, on the others the bottom button resumes.
+TEST_F(DrawnDialogs, EachPadAnswersWithTheButtonsItsHintNames) {
+    using platform::PadLayout;
+    for (PadLayout layout : {PadLayout::Xbox, PadLayout::PlayStation, PadLayout::Nintendo}) {
+        const std::string hint = ConfirmBackHint(layout, "Resume", "Quit");
+        const size_t resume = hint.find(" Resume   "), quit = hint.rfind(" Quit");
+        ASSERT_TRUE(resume != std::string::npos && quit != std::string::npos) << hint;
+        const std::string confirmLabel = hint.substr(0, resume);
+        const std::string backLabel = hint.substr(resume + 10, quit - resume - 10);
+        for (const auto& [label, quits] : {std::make_pair(confirmLabel, 0), std::make_pair(backLabel, 1)}) {
+            SCOPED_TRACE(hint + ": " + label);
+            script::SetPadLayout(layout);
+            g_steps.clear();
+            g_ranOut = false;
+            script::ReleaseAllKeys();
+            Tap({PadButtonPrinted(label, layout)});
+            script::ClearLog();
+            OpenPauseDialog();
+            AnswerDialogFrames();
+            EXPECT_FALSE(g_ranOut) << "the dialog ignored the button";
+            EXPECT_EQ(script::CountLog("quit"), quits);
+            for (platform::Message left; platform::PollMessage(&left);) {  // the quit request
+            }
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/settings.h"
 #include "core/sound.h"
 #include "game_fixture.h"
 #include "md2_builder.h"
@@ -190,5 +191,40 @@ TEST_F(Monsters, AWinRunsA150TickLapThenTheDialogAndANewGameOnTheTitle) {
             EXPECT_TRUE(M(i).hitPoints == kNewGameHitPoints && M(i).position.x == kMonsterStarts[i].x) << i;
         EXPECT_TRUE(g_inTitle);
         StartPlay();
+    }
+}
+
+// A pad in hand shakes lightly as a shot leaves and harder as a shot hits; not without a pad or with rumble off.
+TEST_F(Monsters, APadRumblesOnEachShotAndEachHitUnlessTurnedOff) {
+    using platform::PadLayout;
+    const std::vector<std::string> kShot{"rumble 0.15 0.35 80"}, kHit{"rumble 0.55 0.75 160"}, kNone;
+    struct Restore {
+        ~Restore() { g_settings = Settings(); }
+    } restore;
+    const std::tuple<PadLayout, bool, bool> cases[] = {
+        {PadLayout::Xbox, true, true},
+        {PadLayout::Nintendo, true, true},
+        {PadLayout::None, true, false},
+        {PadLayout::PlayStation, false, false},
+    };
+    for (const auto& [layout, setting, felt] : cases) {
+        SCOPED_TRACE(std::to_string(int(layout)) + (setting ? " rumble on" : " rumble off"));
+        script::SetPadLayout(layout);
+        g_settings.rumble = setting;
+        g_bullets.clear();
+        script::ClearLog();
+        script::HoldKey(platform::Key::Control, true);
+        for (int frames = 0; g_bullets.empty() && frames < 50; ++frames) RunFrame();
+        script::HoldKey(platform::Key::Control, false);
+        ASSERT_EQ(g_bullets.size(), 1u) << "a shot left";
+        EXPECT_EQ(script::LogLines("rumble"), felt ? kShot : kNone);
+
+        // Flying away from the monsters, the shot hits none; a bullet left beside one does.
+        script::ClearLog();
+        const int before = M(0).hitPoints;
+        StillBulletAt(Behind(0));
+        for (int frames = 0; M(0).hitPoints == before && frames < 50; ++frames) RunFrame();
+        ASSERT_EQ(M(0).hitPoints, before - 1);
+        EXPECT_EQ(script::LogLines("rumble"), felt ? kHit : kNone);
     }
 }

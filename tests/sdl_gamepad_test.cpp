@@ -1,8 +1,14 @@
-// Gamepads through the real SDL backend (under Xvfb): SDL's virtual pad plugged in and out while the game runs.
+// Gamepads through the real SDL backend (under Xvfb): SDL's virtual pad plugged in and out while the game runs,
+// in the guise of each maker's pads, named and shaken.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/pad_names.h"
 #include "platform/input.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/window.h"
@@ -13,46 +19,94 @@ namespace {
 
 using platform::Key;
 using platform::PadAxes;
+using platform::PadLayout;
+
+// A maker's pad as SDL tells them apart: by the USB vendor and product.
+struct Identity {
+    const char* name;
+    Uint16 vendor, product;
+};
+constexpr Identity kPlainVirtual{"Virtual pad", 0, 0};
+constexpr Identity kDualShock4{"DualShock 4", 0x054c, 0x09cc};
+constexpr Identity kSwitchPro{"Switch Pro Controller", 0x057e, 0x2009};
+
+// What a pad's motors were last told, as SDL hands it to the device.
+struct Motors {
+    int calls = 0;
+    Uint16 low = 0, high = 0;
+};
+int SDLCALL RecordRumble(void* userdata, Uint16 low, Uint16 high) {
+    auto* motors = static_cast<Motors*>(userdata);
+    ++motors->calls;
+    motors->low = low;
+    motors->high = high;
+    return 0;
+}
+
+struct VirtualPad {
+    SDL_Joystick* joystick = nullptr;
+    Motors* motors = nullptr;
+};
 
 class SdlGamepad : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenFocusedWindow()); }
     void TearDown() override {
-        Unplug();
+        while (!pads_.empty()) Unplug(pads_.size() - 1);
         platform::DestroyMainWindow();
     }
 
-    // Every button and axis of the game-controller layout, so SDL maps it one to one.
-    void PlugIn() {
+    // Every button and axis of the game-controller layout, so SDL maps it one to one. Returns the pad's number.
+    size_t PlugIn(const Identity& who = kPlainVirtual) {
+        auto* motors = new Motors;
         SDL_VirtualJoystickDesc desc{};
         desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
         desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
         desc.naxes = SDL_CONTROLLER_AXIS_MAX;
         desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        index_ = SDL_JoystickAttachVirtualEx(&desc);
-        ASSERT_GE(index_, 0) << SDL_GetError();
-        joystick_ = SDL_JoystickOpen(index_);
-        ASSERT_NE(joystick_, nullptr) << SDL_GetError();
+        desc.vendor_id = who.vendor;
+        desc.product_id = who.product;
+        desc.name = who.name;
+        desc.userdata = motors;
+        desc.Rumble = RecordRumble;
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        SDL_Joystick* joystick = SDL_JoystickOpen(index);
+        EXPECT_NE(joystick, nullptr) << SDL_GetError();
+        pads_.push_back({joystick, motors});
+        platform::PumpInput();
+        return pads_.size() - 1;
+    }
+    // Device numbers shift as pads go: the pad is found by its instance.
+    void Unplug(size_t pad = 0) {
+        if (pad >= pads_.size()) return;
+        const VirtualPad gone = pads_[pad];
+        pads_.erase(pads_.begin() + long(pad));
+        if (gone.joystick) {
+            const SDL_JoystickID id = SDL_JoystickInstanceID(gone.joystick);
+            SDL_JoystickClose(gone.joystick);
+            for (int i = 0; i < SDL_NumJoysticks(); ++i)
+                if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+        }
+        delete gone.motors;
         platform::PumpInput();
     }
-    void Unplug() {
-        if (!joystick_) return;
-        SDL_JoystickClose(joystick_);
-        SDL_JoystickDetachVirtual(index_);
-        joystick_ = nullptr;
+    void Button(SDL_GameControllerButton button, bool down, size_t pad = 0) {
+        SDL_JoystickSetVirtualButton(pads_[pad].joystick, button, down ? 1 : 0);
         platform::PumpInput();
     }
-    void Button(SDL_GameControllerButton button, bool down) {
-        SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+    void Axis(SDL_GameControllerAxis axis, Sint16 value, size_t pad = 0) {
+        SDL_JoystickSetVirtualAxis(pads_[pad].joystick, axis, value);
         platform::PumpInput();
     }
-    void Axis(SDL_GameControllerAxis axis, Sint16 value) {
-        SDL_JoystickSetVirtualAxis(joystick_, axis, value);
-        platform::PumpInput();
+    // A press and release: the pad in use.
+    void Use(size_t pad) {
+        Button(SDL_CONTROLLER_BUTTON_Y, true, pad);
+        Button(SDL_CONTROLLER_BUTTON_Y, false, pad);
     }
+    const Motors& MotorsOf(size_t pad) const { return *pads_[pad].motors; }
 
-    int index_ = -1;
-    SDL_Joystick* joystick_ = nullptr;
+    std::vector<VirtualPad> pads_;
 };
 
 }  // namespace
@@ -95,4 +149,87 @@ TEST_F(SdlGamepad, APadPluggedInWorksAndPulledOutLetsGo) {
     PlugIn();
     Button(SDL_CONTROLLER_BUTTON_A, true);
     EXPECT_TRUE(platform::IsKeyDown(Key::PadA));
+}
+
+namespace {
+// The names a player reads for the bottom, right, left and top buttons, Back, Start, the shoulders and the right
+// trigger.
+std::vector<std::string> NamesOn(PadLayout layout) {
+    std::vector<std::string> names;
+    for (Key key : {Key::PadA, Key::PadB, Key::PadX, Key::PadY, Key::PadBack, Key::PadStart, Key::PadLeftShoulder,
+                    Key::PadRightShoulder})
+        names.push_back(PadButtonLabel(key, layout));
+    names.push_back(PadAxisLabel(PadAxisName::RightTrigger, layout));
+    return names;
+}
+}  // namespace
+
+// Each maker's pad, as SDL knows it by its ids, names its buttons as they are printed on it.
+TEST_F(SdlGamepad, EachMakersPadNamesItsButtonsAsPrinted) {
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::None) << "no pad yet";
+    using Names = std::vector<std::string>;
+    const std::tuple<Identity, PadLayout, Names> cases[] = {
+        {kPlainVirtual, PadLayout::Xbox, {"A", "B", "X", "Y", "Back", "Start", "LB", "RB", "RT"}},
+        {{"DualShock 3", 0x054c, 0x0268},
+         PadLayout::PlayStation,
+         {"Cross", "Circle", "Square", "Triangle", "Share", "Options", "L1", "R1", "R2"}},
+        {kDualShock4,
+         PadLayout::PlayStation,
+         {"Cross", "Circle", "Square", "Triangle", "Share", "Options", "L1", "R1", "R2"}},
+        {{"DualSense", 0x054c, 0x0ce6},
+         PadLayout::PlayStation,
+         {"Cross", "Circle", "Square", "Triangle", "Share", "Options", "L1", "R1", "R2"}},
+        {kSwitchPro, PadLayout::Nintendo, {"B", "A", "Y", "X", "-", "+", "L", "R", "ZR"}},
+        {{"Joy-Con (L)", 0x057e, 0x2006}, PadLayout::Nintendo, {"B", "A", "Y", "X", "-", "+", "L", "R", "ZR"}},
+    };
+    for (const auto& [who, layout, names] : cases) {
+        SCOPED_TRACE(who.name);
+        PlugIn(who);
+        EXPECT_EQ(platform::GetPadLayout(), layout);
+        EXPECT_EQ(NamesOn(platform::GetPadLayout()), names);
+        // Its bottom button still reads as the game's A, whatever is printed on it.
+        Button(SDL_CONTROLLER_BUTTON_A, true);
+        EXPECT_TRUE(platform::IsKeyDown(Key::PadA));
+        Button(SDL_CONTROLLER_BUTTON_A, false);
+        Unplug();
+        EXPECT_EQ(platform::GetPadLayout(), PadLayout::None);
+    }
+}
+
+// With two pads the names follow the one last used: a button pressed or a stick moved well off centre; a stick
+// resting off centre does not take them. When it goes, the first pad left names them.
+TEST_F(SdlGamepad, TheNamesFollowThePadLastUsed) {
+    const size_t sony = PlugIn(kDualShock4);
+    const size_t nintendo = PlugIn(kSwitchPro);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::PlayStation) << "the first connected, before either is used";
+    Use(nintendo);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::Nintendo);
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, 6000, sony);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::Nintendo) << "a stick resting off centre";
+    Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000, sony);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::PlayStation);
+    Axis(SDL_CONTROLLER_AXIS_RIGHTY, -20000, nintendo);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::Nintendo);
+    Unplug(nintendo);
+    EXPECT_EQ(platform::GetPadLayout(), PadLayout::PlayStation);
+}
+
+// Every pad connected shakes, each motor as strong as asked, out-of-range strengths held to the motors' range.
+TEST_F(SdlGamepad, RumbleReachesEveryPad) {
+    platform::Rumble(0.5f, 1.0f, 100);  // no pad: nothing to do, nothing goes wrong
+    PlugIn(kDualShock4);
+    PlugIn(kSwitchPro);
+    const std::tuple<float, float, Uint16, Uint16> cases[] = {
+        {0.5f, 1.0f, 32768, 65535}, {0.15f, 0.35f, 9830, 22937}, {-1.0f, 2.0f, 0, 65535}, {NAN, 0.0f, 0, 0}};
+    int calls = 0;
+    for (const auto& [low, high, lowMotor, highMotor] : cases) {
+        SCOPED_TRACE(std::to_string(low) + " " + std::to_string(high));
+        platform::Rumble(low, high, 100);
+        ++calls;
+        for (size_t pad = 0; pad < 2; ++pad) {
+            EXPECT_EQ(MotorsOf(pad).calls, calls) << pad;
+            EXPECT_EQ(std::make_pair(MotorsOf(pad).low, MotorsOf(pad).high), std::make_pair(lowMotor, highMotor))
+                << pad;
+        }
+    }
 }

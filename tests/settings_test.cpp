@@ -58,6 +58,9 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     const Settings narrowest{false, 1.0f, false, 100, 100, true, 0, true, 30.0f},
         widest{false, 1.0f, false, 100, 100, true, 0, true, 100.0f},
         wider{false, 1.0f, false, 100, 100, true, 0, true, 72.5f};
+    const Settings still{false, 1.0f, false, 100, 100, true, 0, true, 45.0f, false},
+        tight{false, 1.0f, false, 100, 100, true, 0, true, 45.0f, true, 5},
+        wide{false, 1.0f, false, 100, 100, true, 0, true, 45.0f, false, 60};
     const std::tuple<const char*, Settings, const char*> cases[] = {
         {"", Settings(), ""},
         {"# comment\n[controls]\nmouse_sensitivity=0.5\n\n[sound]\n music_volume = 70 ; quiet\n", half, ""},
@@ -93,6 +96,15 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         {"[display]\nfield_of_view = wide\n", Settings(), "line 2: bad value 'wide' for display.field_of_view"},
         {"[display]\nfield_of_view = nan\n", Settings(), "line 2: bad value 'nan' for display.field_of_view"},
         {"[display]\nfield_of_view = 60deg\n", Settings(), "line 2: bad value '60deg' for display.field_of_view"},
+        {"[controls]\nrumble = off\n", still, ""},
+        {"[controls]\nstick_dead_zone = 5\n", tight, ""},
+        {"[controls]\nStick_Dead_Zone = 60\nrumble = no\n", wide, ""},
+        {"[controls]\nstick_dead_zone = 4\n", Settings(), "line 2: bad value '4' for controls.stick_dead_zone"},
+        {"[controls]\nrumble = off\nstick_dead_zone = 61\n", still,
+         "line 3: bad value '61' for controls.stick_dead_zone"},
+        {"[controls]\nstick_dead_zone = 0.25\n", Settings(), "line 2: bad value '0.25' for controls.stick_dead_zone"},
+        {"[controls]\nstick_dead_zone = 5\nrumble = 2\n", tight, "line 3: bad value '2' for controls.rumble"},
+        {"[sound]\nrumble = off\n", Settings(), "line 2: unknown key sound.rumble"},
     };
     for (const auto& [text, expected, problem] : cases) {
         Settings got;
@@ -103,12 +115,15 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
     // What the game writes reads back as it was, floats to the bit.
-    for (const Settings& s : {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75, false, 1000.0f / 13}}) {
+    for (const Settings& s :
+         {Settings(), Settings{true, 1.0f / 3, true, 0, 35, false, 75, false, 1000.0f / 13, false, 41}}) {
         back.musicVolume = 3;  // each key must be written, not left to the default
         back.vsync = !s.vsync;
         back.maxFps = 500;
         back.fieldOfView = 99.0f;
         back.showHud = !s.showHud;
+        back.rumble = !s.rumble;
+        back.stickDeadZone = 7;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
@@ -167,6 +182,7 @@ TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
          "line 3: unknown key controls.sensitivity"},
         {"[controls]\ninvert_y = true\n[sound\n", "line 3: not a setting"},
         {"[controls]\ninvert_y = true\n[display]\nhud = sometimes\n", "line 4: bad value 'sometimes' for display.hud"},
+        {"[controls]\ninvert_y = true\nstick_dead_zone = 70\n", "line 3: bad value '70' for controls.stick_dead_zone"},
         {"", "not a regular file"},  // no text: the path is a folder
     };
     for (const auto& [text, expected] : cases) {
@@ -182,6 +198,7 @@ TEST_F(SettingsFile, ABrokenFileIsWarnedAboutOnceAndKept) {
         EXPECT_EQ(g_settings.invertY, readable);
         EXPECT_EQ(g_settings.musicVolume, 100);
         EXPECT_TRUE(g_settings.showHud) << "the default stands";
+        EXPECT_EQ(g_settings.stickDeadZone, 25);
         // A change the game cannot keep is said once, not at every toggle.
         g_settings.fullscreen = true;
         EXPECT_EQ(Save(false),

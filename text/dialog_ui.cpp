@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pad_names.h"
 #include "core/state.h"
 #include "gl/gl_compat.h"
 #include "gl/gl_state.h"
@@ -343,11 +344,13 @@ int DrawnDialog::Step() {
 int DrawnDialog::TakeInput() {
     using platform::Key;
     // Presses, not held keys: a tap that came and went between two frames
-    // still answers. Gamepad A chooses the focused button as ENTER does, B
-    // quits as ESC does.
+    // still answers. The pad's confirm button (A; on a Nintendo pad the A
+    // on the right) chooses the focused button as ENTER does, its back
+    // button (B) quits as ESC does.
     const platform::Presses presses = platform::TakePresses();
-    if (presses.Of(Key::Enter) + presses.Of(Key::PadA) > 0) return focus_ + 1;
-    if (presses.Of(Key::Escape) + presses.Of(Key::PadB) > 0) return platform::kDialogSecondButton;
+    const platform::PadLayout pad = platform::GetPadLayout();
+    if (presses.Of(Key::Enter) + presses.Of(PadConfirmButton(pad)) > 0) return focus_ + 1;
+    if (presses.Of(Key::Escape) + presses.Of(PadBackButton(pad)) > 0) return platform::kDialogSecondButton;
     // Each of the three moves to the other button: there are two.
     if ((presses.Of(Key::Left) + presses.Of(Key::Right) + presses.Of(Key::Tab)) % 2 == 1) {
         focus_ = 1 - focus_;

@@ -52,8 +52,9 @@ enum class DialogBackdrop {
 
 // One dialog standing over the game, answered a frame at a time: the frame
 // driver steps it once a frame instead of running ticks. ENTER chooses the
-// focused button (the first when it opens), ESC "&Quit", Left/Right/Tab
-// move the focus, a click chooses a button. Keys held as it opens and as it
+// focused button (the first when it opens), ESC "&Quit", and so do the
+// pad's confirm and back buttons (core/pad_names.h); Left/Right/Tab move
+// the focus, a click chooses a button. Keys held as it opens and as it
 // closes are latched.
 class DrawnDialog {
 public:

@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "platform/input.h"
 #include "world/bullet.h"
+#include "world/rumble.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ void Fire() {
         bullet->Aim(g_camera.position, g_camera.target);
         g_bullets.push_back(std::move(bullet));
         g_fireTimer.Disarm();
+        RumbleForShot();
     }
 }
 
@@ -44,7 +46,7 @@ bool PauseKeyWaiting() {
 void HandlePlayerInput() {
     const platform::PadAxes pad = platform::GetPadAxes();
     const Bindings& bindings = g_settings.bindings;
-    const auto held = [&](Action action) { return ActionHeld(bindings, action, pad, kStickDeadZone); };
+    const auto held = [&](Action action) { return ActionHeld(bindings, action, pad, StickDeadZone()); };
     if (held(Action::TurnRight)) g_camera.TurnView(-kTurnStep, kTurnAxis);
     if (held(Action::TurnLeft)) g_camera.TurnView(kTurnStep, kTurnAxis);
     if (held(Action::WalkBack)) g_camera.Move(-kWalkSpeed);

@@ -16,6 +16,7 @@
 #include "world/bullet.h"
 #include "world/controls.h"
 #include "world/explosion.h"
+#include "world/rumble.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ void HitMonsters() {
                 monster->hitPoints -= 1;
                 // A later hit starts the mark afresh.
                 g_hitMark = TickTimer{true, g_gameTime};
+                RumbleForHit();
             }
         }
     }

@@ -36,6 +36,8 @@ void ReleaseAllKeys();
 void MoveMouse(int dx, int dy);
 // The gamepad's sticks and trigger until set again; Reset centres them.
 void SetPadAxes(const platform::PadAxes& axes);
+// The family of pad GetPadLayout reports; Reset makes it None (no pad).
+void SetPadLayout(platform::PadLayout layout);
 
 void QueueMessage(const platform::Message& message);
 
@@ -110,7 +112,8 @@ void OnWait(void (*hook)(int waits));
 //   "window create 800x600", "window destroy", "vsync on", "vsync off",
 //   an in-game dialog logs its "dialog ..." line too, then "wait 100" at
 //   each wait of the loop while it stands and "end of dialog" when it closes,
-//   "latch Enter Escape" (the held keys latched; "latch" when none)
+//   "latch Enter Escape" (the held keys latched; "latch" when none),
+//   "rumble 0.30 0.60 120" (low and high motors, milliseconds)
 const std::vector<std::string>& Log();
 void ClearLog();
 // Stops (false) and restarts the log: a test that counts the game's

@@ -42,6 +42,7 @@ struct State {
     int anchorX = platform::kMouseLookX, anchorY = platform::kMouseLookY;
     int motionX = 0, motionY = 0;
     platform::PadAxes pad;
+    platform::PadLayout padLayout = platform::PadLayout::None;
     bool captured = false;
     std::deque<int> dialogAnswers;
     void (*dialogHook)() = nullptr;
@@ -133,6 +134,7 @@ void Reset(uint32_t now) {
     s.anchorY = platform::kMouseLookY;
     s.motionX = s.motionY = 0;
     s.pad = platform::PadAxes();
+    s.padLayout = platform::PadLayout::None;
     s.captured = false;
     s.dialogAnswers.clear();
     s.dialogHook = nullptr;
@@ -197,6 +199,7 @@ void MoveMouse(int dx, int dy) {
 }
 
 void SetPadAxes(const platform::PadAxes& axes) { S().pad = axes; }
+void SetPadLayout(platform::PadLayout layout) { S().padLayout = layout; }
 
 // The desktop's focus changes when the event happens; the game sees the
 // message when it polls.
@@ -421,6 +424,13 @@ bool GetPointerPos(int* x, int* y) {
 }
 
 PadAxes GetPadAxes() { return S().pad; }
+PadLayout GetPadLayout() { return S().padLayout; }
+
+void Rumble(float low, float high, uint32_t ms) {
+    char line[64];
+    std::snprintf(line, sizeof line, "rumble %.2f %.2f %u", double(low), double(high), unsigned(ms));
+    Log(line);
+}
 
 // Held keys are the test's, live at every read: nothing to bring up to date.
 void PumpInput() {}

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/sdl/sdl_state.h"
 
@@ -168,6 +169,33 @@ SDL_JoystickID InstanceOf(SDL_GameController* pad) {
     return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
 }
 
+// A stick or trigger this far off its rest is the player's hand on that
+// pad; less may be a worn stick resting off centre.
+constexpr int kAxisInUse = 16384;
+
+// Sony's pads print shapes and Nintendo's swap the face letters; every
+// other pad SDL knows (and a virtual or unknown one) is laid out and
+// lettered as an Xbox pad.
+PadLayout LayoutOf(SDL_GameController* pad) {
+    switch (SDL_GameControllerGetType(pad)) {
+    case SDL_CONTROLLER_TYPE_PS3:
+    case SDL_CONTROLLER_TYPE_PS4:
+    case SDL_CONTROLLER_TYPE_PS5: return PadLayout::PlayStation;
+    case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO:
+    case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_LEFT:
+    case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_RIGHT:
+    case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_PAIR: return PadLayout::Nintendo;
+    default: return PadLayout::Xbox;
+    }
+}
+
+// 0..1 as a motor's strength; anything else (NaN too) is held to the range.
+Uint16 MotorStrength(float v) {
+    if (!(v > 0.0f)) return 0;
+    if (v >= 1.0f) return 0xFFFF;
+    return Uint16(std::lround(v * 65535.0f));
+}
+
 // Keys latched by LatchHeldKeys, by their number in Key.
 bool latched[kKeyCount] = {};
 
@@ -217,6 +245,19 @@ bool RawKeyDown(Key key) {
 }
 
 }  // namespace
+
+PadLayout GetPadLayout() {
+    const sdl::State& s = sdl::GetState();
+    for (SDL_GameController* pad : s.pads)
+        if (InstanceOf(pad) == s.lastUsedPad) return LayoutOf(pad);
+    return s.pads.empty() ? PadLayout::None : LayoutOf(s.pads.front());
+}
+
+// A pad that cannot rumble says so; the game plays on without it.
+void Rumble(float low, float high, uint32_t ms) {
+    for (SDL_GameController* pad : sdl::GetState().pads)
+        SDL_GameControllerRumble(pad, MotorStrength(low), MotorStrength(high), ms);
+}
 
 PadAxes GetPadAxes() {
     PadAxes axes;
@@ -323,7 +364,10 @@ void HandleInputEvent(const SDL_Event& event) {
     } else if (event.type == SDL_MOUSEBUTTONDOWN) {
         CountMousePress(event.button.button);
     } else if (event.type == SDL_CONTROLLERBUTTONDOWN) {
+        s.lastUsedPad = event.cbutton.which;
         CountPadPress(event.cbutton.button);
+    } else if (event.type == SDL_CONTROLLERAXISMOTION) {
+        if (std::abs(int(event.caxis.value)) >= kAxisInUse) s.lastUsedPad = event.caxis.which;
     } else if (event.type == SDL_CONTROLLERDEVICEADDED) {
         // Pads present at start are announced this way too. which: a device index.
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(event.cdevice.which);
@@ -342,6 +386,10 @@ void HandleInputEvent(const SDL_Event& event) {
 }
 
 void OpenGamepads() {
+    // SDL 2 reports a Nintendo pad's face buttons by the letters printed on
+    // them unless told not to; the game reads them by position, as on every
+    // other pad, and names them itself (GetPadLayout).
+    SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
     // Without the subsystem (no joystick support here) the game runs on
     // keyboard and mouse alone.
     GetState().padsInitialised = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;

@@ -50,6 +50,8 @@ struct State {
     // Every gamepad connected now, in the order they came.
     std::vector<SDL_GameController*> pads;
     bool padsInitialised = false;
+    // The pad that last had a button pressed or an axis moved, -1 none yet.
+    SDL_JoystickID lastUsedPad = -1;
 };
 
 State& GetState();

@@ -1,13 +1,14 @@
 // What the SDL backend asks the X server directly, because SDL 2.26 does not
 // tell: whether a window manager is there to grant borderless fullscreen.
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "platform/sdl/sdl_state.h"
+
+// Last: Xlib's macros (None, Bool, ...) would break the headers above.
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace platform::sdl {
 

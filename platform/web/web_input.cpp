@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/web/gamepad_id.h"
 #include "platform/web/web_state.h"
 
 namespace platform {
@@ -163,6 +164,13 @@ struct PadButtons {
 std::vector<PadButtons> padsBefore;
 PadButtons padsHeld;
 PadAxes padAxes;
+// Each pad's family by its number (None: no standard pad there), and the
+// pad last used, -1 none yet.
+std::vector<PadLayout> padLayouts;
+int lastUsedPad = -1;
+// A stick or trigger this far off its rest is the player's hand on that
+// pad; less may be a worn stick resting off centre.
+constexpr float kAxisInUse = 0.5f;
 
 bool latched[kKeyCount] = {};
 Presses presses;
@@ -283,6 +291,28 @@ EM_JS(void, RequestPointerLock, (), {
     } catch (e) {
     }
 });
+
+// Every pad that has a vibration actuator shakes; one without, or a
+// browser that refuses, is no error.
+EM_JS(void, PlayRumble, (double low, double high, double ms), {
+    if (!navigator.getGamepads) return;
+    let pads = [];
+    try {
+        pads = navigator.getGamepads() || [];
+    } catch (e) {
+        return;
+    }
+    for (let i = 0; i < pads.length; ++i) {
+        const actuator = pads[i] && pads[i].connected ? pads[i].vibrationActuator : null;
+        if (!actuator || !actuator.playEffect) continue;
+        try {
+            const played = actuator.playEffect('dual-rumble',
+                {startDelay: 0, duration: ms, strongMagnitude: low, weakMagnitude: high});
+            if (played && played.catch) played.catch(function(){});
+        } catch (e) {
+        }
+    }
+});
 // clang-format on
 
 float Deflection(double value) { return std::max(-1.0f, std::min(1.0f, float(value))); }
@@ -309,19 +339,24 @@ void ListenForInput() {
 void SampleGamepads() {
     padsHeld = PadButtons();
     padAxes = PadAxes();
+    padLayouts.clear();
     if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
     const int count = std::max(0, emscripten_get_num_gamepads());
     padsBefore.resize(size_t(count));
+    padLayouts.assign(size_t(count), PadLayout::None);
     for (int i = 0; i < count; ++i) {
         EmscriptenGamepadEvent pad;
         PadButtons now;
+        bool used = false;
         if (emscripten_get_gamepad_status(i, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected &&
             std::strcmp(pad.mapping, "standard") == 0) {
+            padLayouts[size_t(i)] = LayoutFromGamepadId(pad.id);
             const auto pressed = [&pad](int button) { return button < pad.numButtons && pad.digitalButton[button]; };
             for (int b = 0; b < kPadButtonCount; ++b) now.held[b] = pressed(kPadButtons[b].button);
             // Each axis from the pad deflected furthest, as on the desktop.
-            const auto furthest = [](float* axis, float value) {
+            const auto furthest = [&used](float* axis, float value) {
                 if (std::fabs(value) > std::fabs(*axis)) *axis = value;
+                if (std::fabs(value) >= kAxisInUse) used = true;
             };
             if (pad.numAxes >= 4) {
                 furthest(&padAxes.leftX, Deflection(pad.axis[0]));
@@ -336,10 +371,14 @@ void SampleGamepads() {
         }
         PadButtons& before = padsBefore[size_t(i)];
         for (int b = 0; b < kPadButtonCount; ++b) {
-            if (now.held[b] && !before.held[b]) CountPress(kPadButtons[b].key, false);
+            if (now.held[b] && !before.held[b]) {
+                CountPress(kPadButtons[b].key, false);
+                used = true;
+            }
             padsHeld.held[b] = padsHeld.held[b] || now.held[b];
         }
         before = now;
+        if (used) lastUsedPad = i;
     }
 }
 
@@ -369,6 +408,21 @@ void UpdateCapture() {
 }  // namespace web
 
 PadAxes GetPadAxes() { return padAxes; }
+
+PadLayout GetPadLayout() {
+    const auto at = [](int i) {
+        return i >= 0 && size_t(i) < padLayouts.size() ? padLayouts[size_t(i)] : PadLayout::None;
+    };
+    if (at(lastUsedPad) != PadLayout::None) return at(lastUsedPad);
+    for (PadLayout layout : padLayouts)
+        if (layout != PadLayout::None) return layout;
+    return PadLayout::None;
+}
+
+void Rumble(float low, float high, uint32_t ms) {
+    const auto strength = [](float v) { return v > 0.0f ? std::min(1.0, double(v)) : 0.0; };
+    PlayRumble(strength(low), strength(high), double(ms));
+}
 
 bool IsKeyDown(Key key) {
     const bool down = RawKeyDown(key);

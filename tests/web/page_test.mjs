@@ -130,13 +130,25 @@ test('CONTROL held fires a red bullet up the middle', { timeout: TEST_TIMEOUT_MS
 
 // A gamepad as the browser reports one in its standard layout, which the test
 // moves: the page reads pads by polling, so a stand-in for the browser's list
-// is the device itself.
+// is the device itself. Its motors keep every effect asked of them.
 function connectTestPad() {
   const idle = () => Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+  const effects = [];
+  const vibrationActuator = {
+    effects,
+    playEffect(type, params) {
+      effects.push({ type, ...params });
+      return Promise.resolve('complete');
+    },
+  };
   const pad = { id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0, axes: [0, 0, 0, 0],
-    buttons: idle() };
+    buttons: idle(), vibrationActuator };
   window.__orvantheTestPad = pad;
   navigator.getGamepads = () => [pad];
+}
+
+function padEffects(game) {
+  return game.page.evaluate(() => window.__orvantheTestPad.vibrationActuator.effects);
 }
 
 // axes: [left x, left y, right x, right y]; buttons: { index: value }.
@@ -170,10 +182,46 @@ test('a gamepad alone starts play with Start, looks with the right stick and fir
       await movePad(game);
       assertMoved(before, await game.frame(), 'the right stick');
       assert.ok(shareWhere(await game.frame(), AHEAD_ABOVE, isBullet) < 0.001, 'no bullet before the trigger');
+      assert.deepEqual(await padEffects(game), [], 'no rumble before a shot');
       await movePad(game, { buttons: { [RIGHT_TRIGGER]: 1 } });
       assert.equal(await game.step(40), 1);
       assert.ok(shareWhere(await game.frame('page-pad-fired.png'), AHEAD_ABOVE, isBullet) > 0.02,
         'a bullet above the crosshair');
+      // The shot's kick: a light one on both motors.
+      const effects = await padEffects(game);
+      assert.equal(effects.length, 1, JSON.stringify(effects));
+      assert.equal(effects[0].type, 'dual-rumble');
+      assert.equal(effects[0].duration, 80);
+      assert.ok(Math.abs(effects[0].strongMagnitude - 0.15) < 1e-6 && Math.abs(effects[0].weakMagnitude - 0.35) < 1e-6,
+        JSON.stringify(effects[0]));
+      game.assertClean();
+    });
+  });
+
+test('on a Nintendo pad the A on the right resumes the pause and the B at the bottom quits',
+  { timeout: TEST_TIMEOUT_MS }, async () => {
+    await inFreshContext(shared.browser, async (context) => {
+      const game = await Game.open(context, shared.server.origin, { beforeLoad: connectTestPad });
+      await game.page.evaluate(() => {
+        window.__orvantheTestPad.id = 'Pro Controller (STANDARD GAMEPAD Vendor: 057e Product: 2009)';
+      });
+      const BOTTOM = 0, RIGHT = 1, START = 9;
+      const press = async (button) => {
+        await movePad(game, { buttons: { [button]: 1 } });
+        const running = await game.step(2);
+        await movePad(game);
+        return running === 1 ? game.step(2) : running;
+      };
+      assert.equal(await game.step(2), 1);
+      assert.equal(await press(START), 1);
+      assert.equal(await press(START), 1);
+      assert.equal((await game.state()).title, 'Orvanthe lev 0', 'paused');
+      assert.equal(await press(RIGHT), 1);
+      assert.equal((await game.state()).title, 'Orvanthe', 'resumed');
+      assert.equal(await press(START), 1);
+      assert.equal((await game.state()).title, 'Orvanthe lev 0', 'paused again');
+      assert.equal(await press(BOTTOM), 0, 'Quit ends the game');
+      assert.equal((await game.state()).ended, 0, 'exit code');
       game.assertClean();
     });
   });

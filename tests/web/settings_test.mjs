@@ -17,6 +17,8 @@ const STORED = {
   'display.field_of_view': '60',
   'controls.mouse_sensitivity': '2.5',
   'controls.invert_y': 'true',
+  'controls.rumble': 'false',
+  'controls.stick_dead_zone': '40',
   'sound.music_volume': '70',
   'sound.effects_volume': '40',
   'bindings.walk_forward': 'I, Pad D-pad Up',
