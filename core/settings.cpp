@@ -98,6 +98,14 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseBool(value, &s.vsync);
     } else if (key == "display.max_fps") {
         ok = ParseMaxFps(value, &s.maxFps);
+    } else if (key == "display.field_of_view") {
+        ok = ParseFloat(value, kMinFieldOfView, kMaxFieldOfView, &s.fieldOfView);
+    } else if (key == "display.hud") {
+        ok = ParseBool(value, &s.showHud);
+    } else if (key == "controls.stick_dead_zone") {
+        ok = ParseInt(value, kMinStickDeadZone, kMaxStickDeadZone, &s.stickDeadZone);
+    } else if (key == "controls.rumble") {
+        ok = ParseBool(value, &s.rumble);
     } else if (key == "controls.mouse_sensitivity") {
         ok = ParseFloat(value, kMinMouseSensitivity, kMaxMouseSensitivity, &s.mouseSensitivity);
     } else if (key == "controls.invert_y") {
@@ -157,10 +165,14 @@ std::string FormatSettings(const Settings& s) {
     text += "[display]\n";
     text += "fullscreen = " + std::string(onOff(s.fullscreen)) + "\n";
     text += "vsync = " + std::string(onOff(s.vsync)) + "\n";
-    text += "max_fps = " + std::to_string(s.maxFps) + "\n\n";
+    text += "max_fps = " + std::to_string(s.maxFps) + "\n";
+    text += "field_of_view = " + FloatText(s.fieldOfView) + "\n";
+    text += "hud = " + std::string(onOff(s.showHud)) + "\n\n";
     text += "[controls]\n";
     text += "mouse_sensitivity = " + FloatText(s.mouseSensitivity) + "\n";
-    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n\n";
+    text += "invert_y = " + std::string(onOff(s.invertY)) + "\n";
+    text += "stick_dead_zone = " + std::to_string(s.stickDeadZone) + "\n";
+    text += "rumble = " + std::string(onOff(s.rumble)) + "\n\n";
     text += "[sound]\n";
     text += "music_volume = " + std::to_string(s.musicVolume) + "\n";
     text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n";

@@ -14,11 +14,16 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
+    float fieldOfView = 45.0f;      // degrees, from top to bottom of the view
+    int stickDeadZone = 25;         // percent of a stick's travel that does nothing
+    bool rumble = true;             // the pad shakes on hits
+    bool showHud = true;            // the count and hits on screen
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps;
+               maxFps == o.maxFps && fieldOfView == o.fieldOfView && stickDeadZone == o.stickDeadZone &&
+               rumble == o.rumble && showHud == o.showHud;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };
@@ -29,6 +34,10 @@ constexpr float kMaxMouseSensitivity = 20.0f;
 // any screen sold; 0 stands outside the range for "the screen's rate".
 constexpr int kLowestMaxFps = 30;
 constexpr int kHighestMaxFps = 1000;
+constexpr float kMinFieldOfView = 30.0f;
+constexpr float kMaxFieldOfView = 110.0f;
+constexpr int kMinStickDeadZone = 5;
+constexpr int kMaxStickDeadZone = 60;
 
 // A cap as the file and --max-fps write it: 0 (the screen's rate), or
 // kLowestMaxFps to kHighestMaxFps, in decimal. Anything else is false and

@@ -16,9 +16,13 @@ struct TitleLine {
 };
 
 const TitleLine kLines[] = {
-    {"Quillmarr", 10.0f, 13.0f, 53.0f},          {"Orvanthe    lev 0", 25.0f, 5.0f, 20.0f},
-    {"ENTER to begin", 7.0f, 80.0f, 10.0f},      {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
+    {"Quillmarr", 10.0f, 13.0f, 53.0f},
+    {"Orvanthe    lev 0", 25.0f, 5.0f, 20.0f},
+    {"ENTER to begin", 7.0f, 80.0f, 10.0f},
+    {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
     {"Stay in the platform", 7.0f, 80.0f, 4.0f},
+    // Beside the instructions, on the last one's line, at the left edge.
+    {"O for options", 7.0f, 2.0f, 4.0f},
 };
 
 }  // namespace
