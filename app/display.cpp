@@ -32,7 +32,8 @@ void HandleFullscreenKeys() {
     using platform::Key;
     // Two presses between frames are there and back again: the window need
     // not flash through the other mode.
-    const int toggles = g_presses.Of(Key::F11) + g_presses.WithAlt(Key::Enter);
+    const int toggles =
+        ActionPresses(g_settings.bindings, Action::Fullscreen, g_presses) + g_presses.WithAlt(Key::Enter);
     if (toggles % 2 == 1) ToggleFullscreen();
 }
 

@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "camera/camera.h"
 #include "camera/matrices.h"
+#include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "monsters/monster.h"
@@ -43,10 +44,10 @@ void NewGame() {
 
 namespace {
 
-// M, on any screen: mutes or unmutes all sound, once per press; two
-// presses between frames are off and on again.
+// M (or what mute is bound to), on any screen: mutes or unmutes all
+// sound, once per press; two presses between frames are off and on again.
 void HandleMuteKey() {
-    if (g_presses.Of(platform::Key::M) % 2 == 0) return;
+    if (ActionPresses(g_settings.bindings, Action::Mute, g_presses) % 2 == 0) return;
     g_muted = !g_muted;
     ApplySoundVolume();
 }

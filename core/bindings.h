@@ -1,8 +1,8 @@
 // Which keys, buttons and pad axes do what: each action has up to two
 // bindings on each of the keyboard, the mouse and the gamepad. The
 // defaults are the game's own controls; the player's are kept in
-// settings.ini by readable names ("fire = Left Ctrl, Right Ctrl, Mouse
-// Left, Pad A, Pad Right Trigger").
+// settings.ini by readable names ("fire = Ctrl, Mouse Left, Pad A, Pad
+// Right Trigger"; Ctrl is either CONTROL key, Left Ctrl only the left).
 #pragma once
 
 #include <string>

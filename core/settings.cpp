@@ -114,6 +114,18 @@ int OnKey(void* user, const char* section, const char* name, const char* value) 
         ok = ParseInt(value, 0, 100, &s.musicVolume);
     } else if (key == "sound.effects_volume") {
         ok = ParseInt(value, 0, 100, &s.effectsVolume);
+    } else if (key.rfind("bindings.", 0) == 0) {
+        known = false;
+        for (int a = 0; a < kActionCount && !known; ++a) {
+            if (key != std::string("bindings.") + ActionKey(Action(a))) continue;
+            known = true;
+            const std::string problem = ParseActionBindings(value, Action(a), &s.bindings);
+            ok = problem.empty();
+            if (!ok && state->problem.empty()) {
+                state->problem = problem + " for " + key;
+                state->problemLine = state->line;
+            }
+        }
     } else {
         known = false;
     }
@@ -175,7 +187,11 @@ std::string FormatSettings(const Settings& s) {
     text += "rumble = " + std::string(onOff(s.rumble)) + "\n\n";
     text += "[sound]\n";
     text += "music_volume = " + std::to_string(s.musicVolume) + "\n";
-    text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n";
+    text += "effects_volume = " + std::to_string(s.effectsVolume) + "\n\n";
+    text += "# Up to two keys, two mouse buttons and two pad inputs each, by name.\n";
+    text += "[bindings]\n";
+    for (int a = 0; a < kActionCount; ++a)
+        text += std::string(ActionKey(Action(a))) + " = " + FormatActionBindings(s.bindings, Action(a)) + "\n";
     return text;
 }
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "core/bindings.h"
+
 struct Settings {
     bool fullscreen = false;
     float mouseSensitivity = 1.0f;  // scales mouse and right-stick look
@@ -14,16 +16,17 @@ struct Settings {
     int effectsVolume = 100;        // percent
     bool vsync = true;              // each swap waits for the screen
     int maxFps = 0;                 // frames a second at most; 0: the screen's refresh rate
-    float fieldOfView = 45.0f;      // degrees, from top to bottom of the view
-    int stickDeadZone = 25;         // percent of a stick's travel that does nothing
-    bool rumble = true;             // the pad shakes on hits
-    bool showHud = true;            // the count and hits on screen
+    Bindings bindings = DefaultBindings();
+    float fieldOfView = 45.0f;  // degrees, from top to bottom of the view
+    int stickDeadZone = 25;     // percent of a stick's travel that does nothing
+    bool rumble = true;         // the pad shakes on hits
+    bool showHud = true;        // the count and hits on screen
 
     bool operator==(const Settings& o) const {
         return fullscreen == o.fullscreen && mouseSensitivity == o.mouseSensitivity && invertY == o.invertY &&
                musicVolume == o.musicVolume && effectsVolume == o.effectsVolume && vsync == o.vsync &&
-               maxFps == o.maxFps && fieldOfView == o.fieldOfView && stickDeadZone == o.stickDeadZone &&
-               rumble == o.rumble && showHud == o.showHud;
+               maxFps == o.maxFps && bindings == o.bindings && fieldOfView == o.fieldOfView &&
+               stickDeadZone == o.stickDeadZone && rumble == o.rumble && showHud == o.showHud;
     }
     bool operator!=(const Settings& o) const { return !(*this == o); }
 };

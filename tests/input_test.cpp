@@ -15,7 +15,7 @@ namespace {
 bool SameBits(const Camera& a, const Camera& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 using Pad = platform::PadAxes;
 
-class Input : public GameTest {
+class PlayerInput : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
@@ -52,7 +52,7 @@ protected:
 }  // namespace
 
 // Each new control moves the view exactly as the key it stands beside; a stick in its dead zone is no key.
-TEST_F(Input, WasdAndTheLeftStickWalkAndTurnAsTheArrows) {
+TEST_F(PlayerInput, WasdAndTheLeftStickWalkAndTurnAsTheArrows) {
     const struct {
         const char* name;
         Key arrow, key;  // Key::Enter: none
@@ -74,7 +74,7 @@ TEST_F(Input, WasdAndTheLeftStickWalkAndTurnAsTheArrows) {
 }
 
 // Every fire control keeps CONTROL's timer and sound: from a disarmed timer, two shots in two seconds.
-TEST_F(Input, TheMouseButtonPadAAndTriggerFireAsControl) {
+TEST_F(PlayerInput, TheMouseButtonPadAAndTriggerFireAsControl) {
     const struct {
         const char* name;
         Key key;  // Key::Enter: none
@@ -107,7 +107,7 @@ TEST_F(Input, TheMouseButtonPadAAndTriggerFireAsControl) {
 }
 
 // Sensitivity and invert Y act as more, or mirrored, mouse motion, to the bit; the right stick as motion.
-TEST_F(Input, SensitivityInvertAndTheRightStickScaleTheLook) {
+TEST_F(PlayerInput, SensitivityInvertAndTheRightStickScaleTheLook) {
     const struct {
         float sensitivity;
         bool invert;
@@ -144,7 +144,7 @@ TEST_F(Input, SensitivityInvertAndTheRightStickScaleTheLook) {
 
 // Start is ENTER on the title and pauses in play, but not with the press that started it; B is title ESC (Back
 // opens the options there).
-TEST_F(Input, StartAndBackOnTheTitleAndInPlay) {
+TEST_F(PlayerInput, StartAndBackOnTheTitleAndInPlay) {
     ReachTitle();
     Press({Key::PadStart}, 5);
     EXPECT_FALSE(g_inTitle);
@@ -161,7 +161,7 @@ TEST_F(Input, StartAndBackOnTheTitleAndInPlay) {
 }
 
 // M mutes and unmutes music and effects once per press, on the title and in play, to the settings' volumes.
-TEST_F(Input, MTogglesAllSoundOncePerPress) {
+TEST_F(PlayerInput, MTogglesAllSoundOncePerPress) {
     g_settings.musicVolume = 60;
     g_settings.effectsVolume = 80;
     ReachTitle();
@@ -178,7 +178,7 @@ TEST_F(Input, MTogglesAllSoundOncePerPress) {
 
 // A press and release between two frames (a quick finger on a slow frame) acts once: ENTER on the title, M, F11, ESC
 // in play; two taps of a toggle between frames are there and back.
-TEST_F(Input, ATapBetweenTwoFramesActsOnce) {
+TEST_F(PlayerInput, ATapBetweenTwoFramesActsOnce) {
     ReachTitle();
     script::ClearLog();
     script::TapKey(Key::Enter);

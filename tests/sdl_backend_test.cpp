@@ -120,6 +120,40 @@ TEST_F(SdlBackend, PressesAreCountedFromTheEventQueue) {
     EXPECT_EQ(platform::TakePresses().Of(Key::F11), 0);
 }
 
+// Every key reads as its own, and one of a pair as the pair too: what a binding to "Right Ctrl", "Page Up" or "F"
+// reads, and what the game's own CONTROL and ENTER still read.
+TEST_F(SdlBackend, EachKeyReadsAsItselfAndOneOfAPairAsThePair) {
+    using platform::Key;
+    const struct {
+        KeySym sym;
+        Key key, pair;
+    } cases[] = {{XK_Control_R, Key::RightControl, Key::Control},
+                 {XK_Control_L, Key::LeftControl, Key::Control},
+                 {XK_KP_Enter, Key::KeypadEnter, Key::Enter},
+                 {XK_Page_Up, Key::PageUp, Key::PageUp},
+                 {XK_f, Key::F, Key::F},
+                 {XK_space, Key::Space, Key::Space},
+                 {XK_KP_5, Key::Keypad5, Key::Keypad5}};
+    for (const auto& c : cases) {
+        platform::TakePresses();
+        Press(c.sym, true);
+        platform::PumpInput();
+        EXPECT_TRUE(platform::IsKeyDown(c.key)) << platform::KeyIdentifier(c.key);
+        EXPECT_TRUE(platform::IsKeyDown(c.pair)) << platform::KeyIdentifier(c.key);
+        EXPECT_FALSE(platform::IsKeyDown(Key::Alt)) << platform::KeyIdentifier(c.key);
+        Press(c.sym, false);
+        platform::PumpInput();
+        EXPECT_FALSE(platform::IsKeyDown(c.key)) << platform::KeyIdentifier(c.key);
+        const platform::Presses p = platform::TakePresses();
+        EXPECT_EQ(p.Of(c.key), 1) << platform::KeyIdentifier(c.key);
+        EXPECT_EQ(p.Of(c.pair), 1) << platform::KeyIdentifier(c.key);
+        int others = 0;
+        for (int k = 0; k < platform::kKeyCount; ++k)
+            if (Key(k) != c.key && Key(k) != c.pair) others += p.Of(Key(k));
+        EXPECT_EQ(others, 0) << platform::KeyIdentifier(c.key);
+    }
+}
+
 namespace {
 
 // A window on the video driver named, not the one the environment picks.

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "camera/camera.h"
+#include "core/bindings.h"
+#include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "platform/input.h"
@@ -19,7 +21,6 @@ constexpr uint32_t kFireIntervalMs = 700;
 // vertical the turn keeps the view's length and pitch.
 const float kTurnStep = float(std::atan2(0.8 * std::sin(0.03), std::cos(0.03)));
 const Vector3 kTurnAxis(0.0f, 1.0f, 0.0f);
-constexpr float kTriggerPressed = 0.5f;
 
 void Fire() {
     g_fireTimer.Arm();
@@ -34,27 +35,23 @@ void Fire() {
 
 }  // namespace
 
-// Start pauses as ESC does.
+// ESC pauses whatever the bindings say: it is the key every screen of the
+// game backs out with, and a player who unbinds pause must not be trapped.
 bool PauseKeyWaiting() {
-    using platform::Key;
-    return g_presses.Of(Key::Escape) + g_presses.Of(Key::PadStart) > 0;
+    return g_presses.Of(platform::Key::Escape) + ActionPresses(g_settings.bindings, Action::Pause, g_presses) > 0;
 }
 
 void HandlePlayerInput() {
-    using platform::IsKeyDown;
-    using platform::Key;
-    // The left stick past its dead zone is an arrow held; the right trigger
-    // pressed half way or more is CONTROL.
     const platform::PadAxes pad = platform::GetPadAxes();
-    const bool right = IsKeyDown(Key::Right) || IsKeyDown(Key::D) || pad.leftX > kStickDeadZone;
-    const bool left = IsKeyDown(Key::Left) || IsKeyDown(Key::A) || pad.leftX < -kStickDeadZone;
-    const bool back = IsKeyDown(Key::Down) || IsKeyDown(Key::S) || pad.leftY > kStickDeadZone;
-    const bool forward = IsKeyDown(Key::Up) || IsKeyDown(Key::W) || pad.leftY < -kStickDeadZone;
-    if (right) g_camera.TurnView(-kTurnStep, kTurnAxis);
-    if (left) g_camera.TurnView(kTurnStep, kTurnAxis);
-    if (back) g_camera.Move(-kWalkSpeed);
-    if (forward) g_camera.Move(kWalkSpeed);
-    if (IsKeyDown(Key::Control) || IsKeyDown(Key::MouseLeft) || IsKeyDown(Key::PadA) ||
-        pad.rightTrigger >= kTriggerPressed)
-        Fire();
+    const Bindings& bindings = g_settings.bindings;
+    const auto held = [&](Action action) { return ActionHeld(bindings, action, pad, kStickDeadZone); };
+    if (held(Action::TurnRight)) g_camera.TurnView(-kTurnStep, kTurnAxis);
+    if (held(Action::TurnLeft)) g_camera.TurnView(kTurnStep, kTurnAxis);
+    if (held(Action::WalkBack)) g_camera.Move(-kWalkSpeed);
+    if (held(Action::WalkForward)) g_camera.Move(kWalkSpeed);
+    // Looking up and down by keys pitches the view as the turn keys yaw it,
+    // about the camera's own pitch axis as the mouse does.
+    const float pitch = (held(Action::LookUp) ? kTurnStep : 0.0f) - (held(Action::LookDown) ? kTurnStep : 0.0f);
+    if (pitch != 0.0f) g_camera.Look(LookTurn{0.0f, pitch});
+    if (held(Action::Fire)) Fire();
 }

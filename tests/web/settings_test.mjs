@@ -17,6 +17,16 @@ const STORED = {
   'controls.invert_y': 'true',
   'sound.music_volume': '70',
   'sound.effects_volume': '40',
+  'bindings.walk_forward': 'I, Pad D-pad Up',
+  'bindings.walk_back': 'K, Pad D-pad Down',
+  'bindings.turn_left': 'J',
+  'bindings.turn_right': 'L',
+  'bindings.look_up': 'U, Pad Right Stick Up',
+  'bindings.look_down': 'O, Pad Right Stick Down',
+  'bindings.fire': 'Space, Mouse Right, Pad Right Shoulder',
+  'bindings.pause': 'P, Pad Start',
+  'bindings.mute': 'N',
+  'bindings.fullscreen': 'F11, F10',
 };
 
 function iniText(values) {
