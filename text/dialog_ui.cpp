@@ -247,6 +247,8 @@ const FrozenImage& DrawnDialog::Backdrop() const { return grabbed_.texture ? gra
 
 void DrawnDialog::TakeFocusBack() {
     platform::LatchHeldKeys();
+    // ENTER resumes again, as when the box opened.
+    focus_ = 0;
     armed_ = -1;
     mouseWasDown_ = false;
     dirty_ = true;

@@ -64,8 +64,9 @@ public:
     void Redraw() { dirty_ = true; }
     // The frame standing behind the box, for a screen raised over it.
     const FrozenImage& Backdrop() const;
-    // A screen raised over the box has closed: the box is drawn again, and
-    // keys still held from that screen are latched.
+    // A screen raised over the box has closed: the box is drawn again with
+    // the focus on its first button, and keys still held from that screen
+    // are latched.
     void TakeFocusBack();
     // Closes it unanswered, giving its frame back (while the context is current).
     void Close();

@@ -17,6 +17,16 @@ DrawnDialog g_drawn;
 OptionsScreen g_options;
 ApplySettingsFn g_applySettings = nullptr;
 constexpr const char* kOptionsButton = "Options";
+// The options stand alone over the title, as a box of their own: the
+// pointer is the desktop's meanwhile.
+bool g_optionsAlone = false;
+const platform::DialogText kOptionsBox{"Options", "Back", "", "", ""};
+
+void EndOptionsAlone() {
+    if (!g_optionsAlone) return;
+    g_optionsAlone = false;
+    platform::EndGameDialog();
+}
 // The desktop's box's answer, handed on at the next step; 0 when none.
 int g_boxAnswer = 0;
 
@@ -65,10 +75,15 @@ void SetOptionsApply(ApplySettingsFn apply) { g_applySettings = apply; }
 void OpenOptionsScreen() {
     ForgetGameDialog();
     // Without a font there is nothing to draw it with.
-    if (CanDrawDialogs(g_font)) g_options.Open(g_font, nullptr, g_applySettings);
+    if (!CanDrawDialogs(g_font)) return;
+    platform::BeginGameDialog(kOptionsBox);
+    g_optionsAlone = true;
+    g_options.Open(g_font, nullptr, g_applySettings);
 }
 
 bool OptionsScreenOpen() { return g_options.IsOpen(); }
+
+const OptionsScreen& GameOptionsScreen() { return g_options; }
 
 bool GameDialogOpen() { return g_drawn.IsOpen() || g_boxAnswer != 0 || g_options.IsOpen(); }
 
@@ -81,7 +96,10 @@ int StepGameDialog() {
     if (g_options.IsOpen()) {
         if (!g_options.Step()) return 0;
         // Back to the pause, or to the title, which goes on as it was.
-        if (!g_drawn.IsOpen()) return platform::kDialogFirstButton;
+        if (!g_drawn.IsOpen()) {
+            EndOptionsAlone();
+            return platform::kDialogFirstButton;
+        }
         platform::SetCaption(kDialogCaption);
         g_drawn.TakeFocusBack();
         return 0;
@@ -111,6 +129,7 @@ void RedrawGameDialog() {
 
 void ForgetGameDialog() {
     g_options.Close();
+    EndOptionsAlone();
     g_drawn.Close();
     g_boxAnswer = 0;
 }

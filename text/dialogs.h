@@ -19,6 +19,8 @@ void OpenGameDialog(int resource);
 // "Options" button; left, the pause stands again.
 void OpenOptionsScreen();
 bool OptionsScreenOpen();
+// The options screen, open or not: what it shows, for tests and tools.
+const OptionsScreen& GameOptionsScreen();
 // What the options screen calls to make the game follow a changed setting.
 void SetOptionsApply(ApplySettingsFn apply);
 

@@ -171,6 +171,7 @@ void OptionsScreen::Open(const GlfFont& font, const FrozenImage* behind, ApplySe
 }
 
 void OptionsScreen::Close() {
+    controls_.Close();
     ReleaseFrame(&grabbed_);
     behind_ = nullptr;
     if (!open_) return;
@@ -196,7 +197,7 @@ void OptionsScreen::Change(int direction, bool wrap) {
 void OptionsScreen::Act(OptionAction action) {
     switch (action) {
     case OptionAction::None: Change(+1, true); break;
-    case OptionAction::Controls: break;
+    case OptionAction::Controls: controls_.Open(*font_, behind_); break;
     case OptionAction::Defaults: {
         const Settings before = g_settings;
         g_settings = Settings();
@@ -217,6 +218,17 @@ bool OptionsScreen::Step() {
         width_ = width;
         height_ = height;
         dirty_ = true;
+    }
+    if (controls_.IsOpen()) {
+        if (controls_.Step()) {
+            platform::SetCaption(kCaption);
+            dirty_ = true;
+        }
+        if (!dirty_ || controls_.IsOpen()) return false;
+        Draw();
+        platform::SwapWindowBuffers();
+        dirty_ = false;
+        return false;
     }
     const platform::Presses p = platform::TakePresses();
     // The left stick steps as the D-pad does, once per push.
@@ -264,7 +276,7 @@ bool OptionsScreen::Step() {
         }
     }
     if (!open_) return true;
-    if (dirty_) {
+    if (dirty_ && !controls_.IsOpen()) {
         Draw();
         platform::SwapWindowBuffers();
         dirty_ = false;

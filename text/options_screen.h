@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/settings.h"
+#include "text/controls_screen.h"
 #include "text/dialog_draw.h"
 
 class GlfFont;
@@ -57,7 +58,12 @@ public:
     // the screen drawn where anything changed. True when the player left
     // it this frame (Back, ESC, pad B); it has then closed and saved.
     bool Step();
-    void Redraw() { dirty_ = true; }
+    void Redraw() {
+        dirty_ = true;
+        controls_.Redraw();
+    }
+    // The Controls screen, while it stands over this one.
+    const ControlsScreen& Controls() const { return controls_; }
     // Closes and saves what changed (the window's close box).
     void Leave();
     // Closes without saving (a reset, shutdown).
@@ -78,4 +84,5 @@ private:
     int focus_ = 0;
     int stickX_ = 0, stickY_ = 0;  // the left stick's direction last frame
     Settings opened_;              // as they were when the screen opened
+    ControlsScreen controls_;
 };
