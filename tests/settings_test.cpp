@@ -81,6 +81,25 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         EXPECT_EQ(ParseSettings(text, &got), problem) << text;
         EXPECT_TRUE(got == expected) << text;
     }
+    // The options screen's view, pad and HUD keys, each in its section and range.
+    Settings wide;
+    wide.fieldOfView = 75.5f;
+    wide.showHud = false;
+    Settings padded;
+    padded.stickDeadZone = 60;
+    padded.rumble = false;
+    const std::tuple<const char*, Settings, const char*> more[] = {
+        {"[display]\nfield_of_view = 75.5\nhud = off\n", wide, ""},
+        {"[controls]\nstick_dead_zone = 60\nrumble = no\n", padded, ""},
+        {"[display]\nfield_of_view = 200\n", Settings(), "line 2: bad value '200' for display.field_of_view"},
+        {"[controls]\nstick_dead_zone = 4\n", Settings(), "line 2: bad value '4' for controls.stick_dead_zone"},
+        {"[controls]\nhud = off\n", Settings(), "line 2: unknown key controls.hud"},
+    };
+    for (const auto& [text, expected, problem] : more) {
+        Settings got;
+        EXPECT_EQ(ParseSettings(text, &got), problem) << text;
+        EXPECT_TRUE(got == expected) << text;
+    }
     Settings back;
     EXPECT_EQ(ParseSettings(std::string("[sound]\0music_volume=1\n", 23), &back), "not a text file");
 
@@ -89,6 +108,10 @@ TEST(SettingsText, ParsesOverTheDefaultsAndNamesTheFirstProblem) {
         back.musicVolume = 3;  // each key must be written, not left to the default
         back.vsync = !s.vsync;
         back.maxFps = 500;
+        back.fieldOfView = 90.0f;
+        back.stickDeadZone = 40;
+        back.rumble = !s.rumble;
+        back.showHud = !s.showHud;
         EXPECT_EQ(ParseSettings(FormatSettings(s), &back), "");
         EXPECT_TRUE(back == s) << FormatSettings(s);
     }
