@@ -90,7 +90,12 @@ namespace {
 // took ESC; it is the frame's last, and the pause stands over the frame
 // before it. No tick of the frame runs on presses made while a box stood
 // (the one that gave the focus back can hold the very key that closed it).
-enum class GameEnd { None, Paused, Caught, Fell, Won };
+// Options: the title's O or pad Back opened the options screen, which then
+// stands over the title's picture as a box would (no game ends).
+enum class GameEnd { None, Paused, Caught, Fell, Won, Options };
+
+// O or pad Back was pressed on the title since the last tick.
+bool g_optionsAsked = false;
 
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
 // since the last tick.
@@ -108,6 +113,8 @@ void HandleScreenKeys() {
         g_presses.count[int(Key::PadStart)] = 0;
     }
     if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
+    // O and the pad's top face button open the options, as the title says.
+    if (g_presses.Of(Key::O) + g_presses.Of(Key::PadY) > 0 && g_inTitle) g_optionsAsked = true;
     HandleMuteKey();
 }
 
@@ -126,8 +133,11 @@ GameEnd TickGame() {
     if (wasTitle && !g_inTitle) FollowTerrain();
     if (g_inTitle) {
         g_bullets.clear();
-        return GameEnd::None;
+        const bool options = g_optionsAsked;
+        g_optionsAsked = false;
+        return options ? GameEnd::Options : GameEnd::None;
     }
+    g_optionsAsked = false;
     TickWorld();
     if (wasTitle) ForgetPreviousTick();
     if (g_lapTicksLeft > 0) return --g_lapTicksLeft == 0 ? GameEnd::Won : GameEnd::None;
@@ -163,6 +173,7 @@ void OpenEndDialog(GameEnd end) {
     switch (end) {
     case GameEnd::None:
     case GameEnd::Paused: return;
+    case GameEnd::Options: OpenOptionsScreen(); return;
     case GameEnd::Caught:
         PlaySound(g_ughSample);
         OpenCaughtDialog();
@@ -241,6 +252,7 @@ void ForgetGameClock() {
     g_clockRunning = false;
     g_titleDrawnLast = false;
     g_dialogEndsGame = false;
+    g_optionsAsked = false;
     ForgetGameDialog();
 }
 

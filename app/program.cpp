@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "camera/matrices.h"
 #include "core/settings.h"
+#include "core/sound.h"
 #include "core/state.h"
 #include "gl/gl_state.h"
 #include "platform/clock.h"
@@ -129,6 +130,27 @@ void PaceFrame(uint32_t start) {
 
 bool DrawsAtTheTick() { return g_settings.maxFps == int(1000 / kTickMs); }
 
+void ApplyPacingSettings() {
+    // At 50 a second the game draws at its tick, unsynchronised, as it
+    // always has.
+    g_swapWaits = platform::SetVsync(g_settings.vsync && !DrawsAtTheTick());
+    g_scheduled = false;
+    g_capRunning = false;
+}
+
+void ApplyChangedSettings(const Settings& before) {
+    const Settings& now = g_settings;
+    if (now.fullscreen != before.fullscreen && now.fullscreen != platform::IsFullscreen()) {
+        // Where the desktop refuses, the row shows what the window is.
+        if (!ToggleFullscreen()) g_settings.fullscreen = platform::IsFullscreen();
+    }
+    if (now.vsync != before.vsync || now.maxFps != before.maxFps) ApplyPacingSettings();
+    if (now.fieldOfView != before.fieldOfView) SetProjection(g_viewportWidth, g_viewportHeight);
+    if (now.musicVolume != before.musicVolume || now.effectsVolume != before.effectsVolume) ApplySoundVolume();
+    // The player hears how loud the effects now are.
+    if (now.effectsVolume != before.effectsVolume) PlaySound(g_bulletFireSample);
+}
+
 namespace {
 
 // Where the display paces the loop, a cap passes over the frames it offers
@@ -191,11 +213,8 @@ bool OpenGameWindow(int width, int height, std::string* error) {
     platform::GetDrawableSize(&width, &height);
     SetProjection(width, height);
     SetFixedGlState();
-    // At 50 a second the game draws at its tick, unsynchronised, as it
-    // always has.
-    g_swapWaits = platform::SetVsync(g_settings.vsync && !DrawsAtTheTick());
-    g_scheduled = false;
-    g_capRunning = false;
+    ApplyPacingSettings();
+    SetOptionsApply(&ApplyChangedSettings);
     return true;
 }
 

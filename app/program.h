@@ -7,6 +7,8 @@
 
 #include "platform/window.h"
 
+struct Settings;
+
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 constexpr unsigned kMinPassMs = 20;  // at most 50 passes a second, at max_fps 50
@@ -40,6 +42,11 @@ void SetFieldOfView(float degrees);
 // max_fps 50: every pass one tick and its picture, at the tick, without
 // vsync, as the game has always drawn.
 bool DrawsAtTheTick();
+// Vsync and the frame cap as g_settings have them, from the next frame on.
+void ApplyPacingSettings();
+// The options screen changed g_settings from `before`: the window, the
+// pacing, the projection and the sound follow at once.
+void ApplyChangedSettings(const Settings& before);
 
 // One pass of the main loop: take at most one message, run one frame (none
 // while the window is hidden), pace (unless the display does), dispatch.

@@ -118,6 +118,9 @@ TEST_F(DrawnDialogs, EachDialogShowsItsTextsOverTheFrozenFrameAndTheCaptionWhile
         const int letters = g_seen.Letters(l.message);
         EXPECT_TRUE(show == OpenPauseDialog ? letters == 0 : letters > 100) << "message letters " << letters;
         if (letters) messageLetters.insert(letters);
+        // Only the pause offers the options.
+        const int options = g_seen.Letters(Inset(l.buttons[2], in));
+        EXPECT_TRUE(show == OpenPauseDialog ? options > 40 : options == 0) << "Options letters " << options;
         // Outside the box the frozen frame shows, dimmed.
         EXPECT_NEAR(g_seen.At(5, 5)[1], kFrozenGreen / 2, 3);
     }
@@ -145,7 +148,9 @@ TEST_F(DrawnDialogs, KeysCloseBoxAndClicksChooseAsAPushButtonDialogDoes) {
         {"pad B", {}, {K::PadB}, 1},
         {"Right then pad A", {}, {K::Right, K::PadA}, 1},
         {"Tab then ENTER", {}, {K::Tab, K::Enter}, 1},
-        {"Left twice then ENTER", {}, {K::Left, K::Left, K::Enter}, 0},
+        // Round the pause's three buttons: Resume, Quit, Options.
+        {"Left three times then ENTER", {}, {K::Left, K::Left, K::Left, K::Enter}, 0},
+        {"Left twice then ENTER", {}, {K::Left, K::Left, K::Enter}, 1},
         {"close box", {[] { script::QueueMessage({platform::MessageType::Close}); }}, {}, 1},
         // It stands (posted again) and closes the dialog as Quit does.
         {"a quit asked for meanwhile", {[] { platform::PostQuit(3); }}, {}, 3},
@@ -247,10 +252,14 @@ TEST_F(DrawnDialogs, AnEnterStillHeldAfterNewGameDoesNotStartPlay) {
 
 TEST(DialogLayout, ButtonsSitInTheGroupAndWideWindowsScaleByHeightAndCentre) {
     const DialogLayout l = LayOutDialog(800, 600);
-    for (const DialogRect& b : l.buttons) {
+    for (const DialogRect& b : {l.buttons[0], l.buttons[1]}) {
         EXPECT_GE(b.x, l.message.x + l.message.width);
         EXPECT_LE(b.x + b.width, l.group.x + l.group.width);
     }
+    // The pause's Options: below the group, inside the box, in the buttons' column.
+    EXPECT_GE(l.buttons[2].y, l.group.y + l.group.height);
+    EXPECT_LE(l.buttons[2].y + l.buttons[2].height, l.frame.y + l.frame.height);
+    EXPECT_FLOAT_EQ(l.buttons[2].x, l.buttons[1].x);
     const DialogLayout wide = LayOutDialog(2560, 1080);
     EXPECT_FLOAT_EQ(wide.unitY, l.unitY * 1.8f);
     EXPECT_NEAR(wide.frame.x + wide.frame.width / 2 - 1280, 1.8f * (l.frame.x + l.frame.width / 2 - 400), 0.01f);

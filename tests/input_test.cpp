@@ -142,7 +142,8 @@ TEST_F(PlayerInput, SensitivityInvertAndTheRightStickScaleTheLook) {
     }
 }
 
-// Start is ENTER on the title and pauses in play, but not with the press that started it; Back is title ESC.
+// Start is ENTER on the title and pauses in play, but not with the press that started it; Back is title ESC, and the
+// top face button (Y) opens the options there.
 TEST_F(PlayerInput, StartAndBackOnTheTitleAndInPlay) {
     ReachTitle();
     Press({Key::PadStart}, 5);
@@ -155,6 +156,8 @@ TEST_F(PlayerInput, StartAndBackOnTheTitleAndInPlay) {
     Press({Key::PadBack});
     EXPECT_EQ(script::CountLog("quit"), 0) << "Back in play is nothing";
     g_inTitle = true;
+    Press({Key::PadB});
+    EXPECT_EQ(script::CountLog("quit"), 0) << "B on the title is nothing";
     Press({Key::PadBack});
     EXPECT_EQ(script::LogLines("quit"), std::vector<std::string>{"quit 0"});
 }

@@ -5,20 +5,13 @@
 #pragma once
 
 #include "platform/dialog.h"
+#include "text/dialog_draw.h"
 
 class GlfFont;
 
-// A frame copied into a texture, to stand behind a box.
-struct FrozenImage {
-    unsigned texture = 0;  // a GL texture name; 0 when none
-    int width = 0, height = 0;
-};
-
-// Drawable pixels from the window's top-left corner.
-struct DialogRect {
-    float x = 0, y = 0, width = 0, height = 0;
-    bool Contains(int px, int py) const;
-};
+// The pause's third button, "Options": answered, the box stays open
+// behind the options screen.
+constexpr int kDialogThirdButton = 3;
 
 struct DialogLayout {
     float unitX = 0, unitY = 0;  // pixels per dialog unit
@@ -26,7 +19,7 @@ struct DialogLayout {
     DialogRect captionBar;
     DialogRect group;
     DialogRect message;
-    DialogRect buttons[2];  // first button, then "&Quit"
+    DialogRect buttons[3];  // first button, "&Quit", and the pause's "Options"
 };
 
 // Where the dialog stands in a drawable of this size: the template's
@@ -53,14 +46,16 @@ enum class DialogBackdrop {
 // One dialog standing over the game, answered a frame at a time: the frame
 // driver steps it once a frame instead of running ticks. ENTER chooses the
 // focused button (the first when it opens), ESC "&Quit", and so do the
-// pad's confirm and back buttons (core/pad_names.h); Left/Right/Tab move
-// the focus, a click chooses a button. Keys held as it opens and as it
-// closes are latched.
+// pad's confirm and back buttons (core/pad_names.h); Right/Tab move the
+// focus round the buttons and Left back, a click chooses a button. Keys
+// held as it opens and as it closes are latched. A third button, where
+// there is one, answers kDialogThirdButton and leaves the box open.
 class DrawnDialog {
 public:
     // Sets the caption, frees the pointer and presents the box; behind it
     // stands the frame `behind` names.
-    void Open(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind);
+    void Open(const GlfFont& font, const platform::DialogText& text, DialogBackdrop behind,
+              const char* thirdButton = nullptr);
     bool IsOpen() const { return open_; }
     // One frame: the presses since the last and the pointer, then the box
     // drawn and presented where anything changed. Returns 0 while open, else kDialogFirstButton or
@@ -68,6 +63,12 @@ public:
     int Step();
     // The window lost or took the focus: the box is drawn again.
     void Redraw() { dirty_ = true; }
+    // The frame standing behind the box, for a screen raised over it.
+    const FrozenImage& Backdrop() const;
+    // A screen raised over the box has closed: the box is drawn again with
+    // the focus on its first button, and keys still held from that screen
+    // are latched.
+    void TakeFocusBack();
     // Closes it unanswered, giving its frame back (while the context is current).
     void Close();
 
@@ -78,8 +79,9 @@ private:
     bool open_ = false, dirty_ = false, mouseWasDown_ = false;
     const GlfFont* font_ = nullptr;
     platform::DialogText text_{};
+    const char* thirdButton_ = nullptr;
     FrozenImage grabbed_;  // the frame behind, where the kept one would not do
     int width_ = 0, height_ = 0;
-    int focus_ = 0;   // 0 or 1
+    int focus_ = 0;   // 0 to 2
     int armed_ = -1;  // the button the mouse went down on, -1 none
 };

@@ -8,10 +8,25 @@
 #include "platform/window.h"
 #include "text/dialog_templates.h"
 #include "text/dialog_ui.h"
+#include "text/options_screen.h"
 
 namespace {
 
 DrawnDialog g_drawn;
+// Over the title, or over the pause, which stands open behind it.
+OptionsScreen g_options;
+ApplySettingsFn g_applySettings = nullptr;
+constexpr const char* kOptionsButton = "Options";
+// The options stand alone over the title, as a box of their own: the
+// pointer is the desktop's meanwhile.
+bool g_optionsAlone = false;
+const platform::DialogText kOptionsBox{"Options", "Back", "", "", ""};
+
+void EndOptionsAlone() {
+    if (!g_optionsAlone) return;
+    g_optionsAlone = false;
+    platform::EndGameDialog();
+}
 // The desktop's box's answer, handed on at the next step; 0 when none.
 int g_boxAnswer = 0;
 
@@ -52,10 +67,25 @@ void OpenGameDialog(int resource) {
     // The pause opens before a frame is drawn; the ends of a game after one.
     const DialogBackdrop behind =
         resource == kPauseDialog ? DialogBackdrop::LastPresented : DialogBackdrop::FrameInProgress;
-    g_drawn.Open(g_font, text, behind);
+    g_drawn.Open(g_font, text, behind, resource == kPauseDialog ? kOptionsButton : nullptr);
 }
 
-bool GameDialogOpen() { return g_drawn.IsOpen() || g_boxAnswer != 0; }
+void SetOptionsApply(ApplySettingsFn apply) { g_applySettings = apply; }
+
+void OpenOptionsScreen() {
+    ForgetGameDialog();
+    // Without a font there is nothing to draw it with.
+    if (!CanDrawDialogs(g_font)) return;
+    platform::BeginGameDialog(kOptionsBox);
+    g_optionsAlone = true;
+    g_options.Open(g_font, nullptr, g_applySettings);
+}
+
+bool OptionsScreenOpen() { return g_options.IsOpen(); }
+
+const OptionsScreen& GameOptionsScreen() { return g_options; }
+
+bool GameDialogOpen() { return g_drawn.IsOpen() || g_boxAnswer != 0 || g_options.IsOpen(); }
 
 int StepGameDialog() {
     if (g_boxAnswer != 0) {
@@ -63,19 +93,43 @@ int StepGameDialog() {
         g_boxAnswer = 0;
         return answer;
     }
+    if (g_options.IsOpen()) {
+        if (!g_options.Step()) return 0;
+        // Back to the pause, or to the title, which goes on as it was.
+        if (!g_drawn.IsOpen()) {
+            EndOptionsAlone();
+            return platform::kDialogFirstButton;
+        }
+        platform::SetCaption(kDialogCaption);
+        g_drawn.TakeFocusBack();
+        return 0;
+    }
     const int result = g_drawn.Step();
+    if (result == kDialogThirdButton) {
+        g_options.Open(g_font, &g_drawn.Backdrop(), g_applySettings);
+        return 0;
+    }
     return result == 0 ? 0 : Act(result, "");
 }
 
 void QuitGameDialog() {
-    if (!g_drawn.IsOpen()) return;
+    // The close box over the options keeps what was changed, then quits as
+    // it does on the screen beneath.
+    const bool options = g_options.IsOpen();
+    g_options.Leave();
+    if (!g_drawn.IsOpen() && !options) return;
     ForgetGameDialog();
     g_boxAnswer = Act(platform::kDialogSecondButton, "");
 }
 
-void RedrawGameDialog() { g_drawn.Redraw(); }
+void RedrawGameDialog() {
+    g_drawn.Redraw();
+    g_options.Redraw();
+}
 
 void ForgetGameDialog() {
+    g_options.Close();
+    EndOptionsAlone();
     g_drawn.Close();
     g_boxAnswer = 0;
 }

@@ -4,6 +4,8 @@
 // tick, until the player has chosen.
 #pragma once
 
+#include "text/options_screen.h"
+
 void OpenCaughtDialog();
 void OpenWinDialog();
 void OpenFellDialog();
@@ -12,6 +14,17 @@ void OpenPauseDialog();
 // answered when this returns, and the next step hands the answer on.
 void OpenGameDialog(int resource);
 
+// The options screen over the frame in the buffer (the title's). Answered
+// (left), it steps as kDialogFirstButton. The pause opens it with its
+// "Options" button; left, the pause stands again.
+void OpenOptionsScreen();
+bool OptionsScreenOpen();
+// The options screen, open or not: what it shows, for tests and tools.
+const OptionsScreen& GameOptionsScreen();
+// What the options screen calls to make the game follow a changed setting.
+void SetOptionsApply(ApplySettingsFn apply);
+
+// A dialog or the options screen stands.
 bool GameDialogOpen();
 // One frame of the open dialog. Returns 0 while it stays open, else the
 // player's choice (kDialogFirstButton or kDialogSecondButton; a box that

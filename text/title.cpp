@@ -5,7 +5,11 @@
 
 #include <GL/gl.h>
 
+#include <string>
+
+#include "core/pad_names.h"
 #include "gl/gl_state.h"
+#include "platform/input.h"
 
 namespace {
 
@@ -20,6 +24,9 @@ const TitleLine kLines[] = {
     {"ENTER to begin", 7.0f, 80.0f, 10.0f},      {"CONTROL to shoot", 7.0f, 80.0f, 7.0f},
     {"Stay in the platform", 7.0f, 80.0f, 4.0f},
 };
+// Beside the instructions, on the last one's line, at the left edge; with
+// a pad in hand it names the pad's button too, as the pad prints it.
+const TitleLine kOptionsHint = {"O for options", 7.0f, 2.0f, 4.0f};
 
 }  // namespace
 
@@ -27,15 +34,21 @@ void DrawTitle(const GlfFont& font) {
     glColor3d(1.0, 1.0, 1.0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const Screen2D pass(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    for (const TitleLine& line : kLines) {
+    const platform::PadLayout pad = platform::GetPadLayout();
+    const std::string hint = pad == platform::PadLayout::None
+                                 ? kOptionsHint.text
+                                 : std::string("O or ") + PadButtonLabel(platform::Key::PadY, pad) + " for options";
+    const auto draw = [&font](const TitleLine& line, const char* text) {
         glPushMatrix();
         font.Begin();
         glScalef(line.scale, line.scale, line.scale);
         glTranslatef(line.x, line.y, 0.0f);
-        GlfFont::DrawString(line.text, 0.0f, 0.0f, 0.0f);
+        GlfFont::DrawString(text, 0.0f, 0.0f, 0.0f);
         GlfFont::End();
         glPopMatrix();
-    }
+    };
+    for (const TitleLine& line : kLines) draw(line, line.text);
+    draw(kOptionsHint, hint.c_str());
     // Handed to the next frame, whose sky it tints.
     glColor3d(1.0, 0.0, 0.0);
 }

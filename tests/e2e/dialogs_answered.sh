@@ -1,6 +1,6 @@
 # The game's own dialogs, answered every way a player can: while one is
 # open the window's title is "Orvanthe lev 0"; Tab, Left and Right move the
-# focus and Return chooses the focused button; a click chooses a button;
+# focus (round the pause's three buttons) and Return chooses the focused button; a click chooses a button;
 # choosing Quit ends the game with 0. E2E_WITH_WM=1 runs it under openbox.
 source "$(dirname "$0")/lib.sh"
 without_monsters
@@ -72,6 +72,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended on Resume"
 # The focus goes round and comes back; Return chooses Resume.
 focus "$GAME_WINDOW"
 open_pause
+move_focus Tab
 move_focus Tab
 move_focus Tab
 move_focus Right
