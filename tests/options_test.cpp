@@ -390,3 +390,25 @@ TEST_F(Options, TheScreensAreDrawnCentredAtAnyAspect) {
         EXPECT_GT(controls.Letters(c.back()), 10);
     }
 }
+
+// The Controls screen names pad buttons and triggers as the pad in hand prints them; the file keeps one name.
+TEST_F(Options, PadInputsAreNamedAsThePadInHandPrintsThem) {
+    using platform::PadLayout;
+    const struct {
+        PadLayout layout;
+        const char *bottom, *right, *trigger;
+    } cases[] = {
+        {PadLayout::None, "Pad A", "Pad B", "Pad RT"},
+        {PadLayout::Xbox, "Pad A", "Pad B", "Pad RT"},
+        {PadLayout::PlayStation, "Pad Cross", "Pad Circle", "Pad R2"},
+        {PadLayout::Nintendo, "Pad B", "Pad A", "Pad ZR"},
+    };
+    for (const auto& c : cases) {
+        script::SetPadLayout(c.layout);
+        EXPECT_EQ(DisplayName(Input::OfKey(Key::PadA)), c.bottom);
+        EXPECT_EQ(DisplayName(Input::OfKey(Key::PadB)), c.right);
+        EXPECT_EQ(DisplayName(Input::OfAxis(PadAxis::RightTrigger)), c.trigger);
+        EXPECT_EQ(DisplayName(Input::OfKey(Key::LeftControl)), "Left Ctrl") << "keys are the keyboard's";
+        EXPECT_EQ(InputName(Input::OfKey(Key::PadA)), "Pad A") << "settings.ini keeps one name";
+    }
+}

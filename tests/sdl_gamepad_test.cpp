@@ -4,14 +4,23 @@
 
 #include <SDL.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "core/pad_names.h"
+#include "core/settings.h"
+#include "core/state.h"
 #include "platform/input.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/window.h"
+#include "text/glf_font.h"
 
 void OpenFocusedWindow();  // sdl_backend_test.cpp
 
@@ -232,4 +241,48 @@ TEST_F(SdlGamepad, RumbleReachesEveryPad) {
                 << pad;
         }
     }
+}
+
+// A pad alone, on the real backend: its top button opens the options from the title, the D-pad raises the
+// sensitivity and its back button leaves; the file holds the new value. Each step waits for its effect, counted in
+// passes of the loop, never in time.
+TEST_F(SdlGamepad, APadAloneChangesTheSensitivityAndItIsSaved) {
+    char dir[] = "/tmp/orvanthe-pad-options-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/settings.ini";
+    LoadSettings(path);
+    ASSERT_TRUE(g_font.Load(std::string(ORVANTHE_DATA_DIR) + "/f.glf", 0));
+    PlugIn();
+    g_inTitle = true;
+    const auto caption = [] { return std::string(SDL_GetWindowTitle(SDL_GL_GetCurrentWindow())); };
+    const auto runUntil = [](const std::function<bool()>& done) {
+        int code = 0;
+        for (int pass = 0; pass < 500 && !done(); ++pass) EXPECT_TRUE(MainLoopPass(&code));
+        return done();
+    };
+    const auto tap = [this](SDL_GameControllerButton button) {
+        Button(button, true);
+        Button(button, false);
+    };
+    platform::TakePresses();  // what the tests before this one pressed
+    // The first frame drops presses made before it: the title stands first.
+    ASSERT_TRUE(runUntil([] { return g_firstFrame; }));
+    tap(SDL_CONTROLLER_BUTTON_Y);
+    ASSERT_TRUE(runUntil([&] { return caption() == "Options"; })) << caption();
+    tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    ASSERT_TRUE(runUntil([] { return g_settings.mouseSensitivity > 1.0f; }));
+    tap(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_TRUE(runUntil([&] { return caption() != "Options"; })) << caption();
+    EXPECT_TRUE(g_inTitle);
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    ASSERT_NE(file, nullptr) << "not saved";
+    char text[4096] = {};
+    text[std::fread(text, 1, sizeof text - 1, file)] = '\0';
+    std::fclose(file);
+    EXPECT_NE(std::string(text).find("mouse_sensitivity = 1.2\n"), std::string::npos) << text;
+    g_font.Release();
+    LoadSettings("");
+    g_settings = Settings();
+    std::remove(path.c_str());
+    rmdir(dir);
 }
