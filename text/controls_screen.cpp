@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/pad_names.h"
 #include "core/settings.h"
@@ -52,6 +53,15 @@ std::string DisplayName(const Input& input) {
         }
     }
     return InputName(input);
+}
+
+// A slot's name under its column's heading, which already says the device:
+// "Left" under Mouse, "Left Stick Up" under Pad.
+std::string InColumn(const Input& input) {
+    const std::string name = DisplayName(input);
+    for (const char* device : {"Mouse ", "Pad "})
+        if (DeviceOf(input) != Device::Keyboard && name.rfind(device, 0) == 0) return name.substr(std::strlen(device));
+    return name;
 }
 
 // The help line, naming the pad's clear button as it is printed.
@@ -256,7 +266,7 @@ void ControlsScreen::Draw() const {
                 Fill(r, focused ? (capturing_ ? kPressedFill : kFocusFill) : kButtonFill);
                 Outline(r, focused ? 2 * edge : edge, focused ? kFocusEdge : kGroupEdge);
                 const Input& input = bindings.At(Action(a), DeviceOfColumn(c), IndexOfColumn(c));
-                const std::string name = focused && capturing_ ? "?" : input.IsNone() ? "-" : DisplayName(input);
+                const std::string name = focused && capturing_ ? "?" : input.IsNone() ? "-" : InColumn(input);
                 const float inner = r.width - 2 * l.unitX;
                 const float width = std::min(small.Width(name), inner);
                 small.Draw(name, r.x + (r.width - width) / 2, r.y + (r.height - small.Height()) / 2,

@@ -25,7 +25,7 @@ constexpr float kTopUnits = 6, kHintUnits = 14;
 constexpr float kLessX = 150, kArrowWidth = 12, kValueX = 164, kValueWidth = 82, kMoreX = 248;
 constexpr float kButtonX = 100, kButtonWidth = 80;
 constexpr const char* kCaption = "Options";
-constexpr const char* kHint = "Up/Down choose   Left/Right change   ENTER   ESC back";
+constexpr const char* kHint = "Up/Down choose   Left/Right change   ENTER select   ESC back";
 // A stick pushed this far is a press of its direction; it must come back
 // inside before it presses again.
 constexpr float kStickPress = 0.5f;
