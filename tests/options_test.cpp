@@ -348,6 +348,25 @@ TEST_F(Options, ControlsBindByCaptureSwapOnAConflictAndCancelWithEscape) {
     }
 }
 
+// The mouse alone on the Controls screen: a click on a slot and a mouse button binds it, a right click empties one.
+TEST_F(Options, ControlsByTheMouseAloneBindAndEmptySlots) {
+    const OptionsLayout options = LayOutOptions(800, 600);
+    const ControlsLayout controls = LayOutControls(800, 600);
+    const int fire = int(Action::Fire);
+    const DialogRect mouseSlot = controls.slot(fire, 3), keySlot = controls.slot(fire, 0);
+    const int kx = int(keySlot.x + keySlot.width / 2), ky = int(keySlot.y + keySlot.height / 2);
+    g_steps = Then(Click(options.button(RowOf("Controls"))), Click(mouseSlot));
+    g_steps = Then(g_steps, Taps({Key::MouseRight}));
+    g_steps = Then(g_steps, {[=] { script::SetPointer(kx, ky); }, Down(Key::MouseRight), Up(Key::MouseRight)});
+    g_steps = Then(Then(g_steps, Click(controls.back())), Click(options.button(RowOf("Back"))));
+    OnTitle(Key::O, g_steps);
+    EXPECT_FALSE(g_ranOut);
+    EXPECT_TRUE(g_inTitle);
+    EXPECT_EQ(FormatActionBindings(g_settings.bindings, Action::Fire),
+              "Mouse Left, Mouse Right, Pad A, Pad Right Trigger");
+    EXPECT_TRUE(Saved().bindings == g_settings.bindings);
+}
+
 // The screens at 4:3 and 32:9: the box is centred, scaled by the height, and every row has its letters.
 TEST_F(Options, TheScreensAreDrawnCentredAtAnyAspect) {
     int count = 0;

@@ -27,7 +27,7 @@ constexpr float kStatusY = kBackY + kBackHeight + 4;
 constexpr float kClientHeight = kStatusY + kRowHeight + 4;
 constexpr float kSlotLineUnits = 7;  // slot names a little smaller than a line
 constexpr const char* kCaption = "Controls";
-constexpr const char* kHelp = "ENTER binds a slot   Backspace or pad Y clears it   ESC back";
+constexpr const char* kHelp = "ENTER binds a slot   Backspace or right click clears it   ESC back";
 constexpr const char* kDeviceNames[kDeviceCount] = {"Keyboard", "Mouse", "Pad"};
 constexpr float kStickPress = 0.5f;
 
@@ -218,6 +218,19 @@ bool ControlsScreen::Step() {
             StartCapture();
         }
         int px = -1, py = -1;
+        // A right click empties a slot, so the mouse alone can do all a key can.
+        if (!capturing_ && p.Of(Key::MouseRight) > 0 && platform::GetPointerPos(&px, &py)) {
+            const ControlsLayout l = LayOutControls(width_, height_);
+            for (int a = 0; a < kActionCount; ++a)
+                for (int c = 0; c < kControlsColumns; ++c)
+                    if (l.slot(a, c).Contains(px, py)) {
+                        row_ = a;
+                        column_ = c;
+                        Unbind(&g_settings.bindings, ActionOf(row_), DeviceOfColumn(column_), IndexOfColumn(column_));
+                        status_ = std::string(ActionTitle(ActionOf(row_))) + ": slot cleared";
+                        dirty_ = true;
+                    }
+        }
         if (!capturing_ && p.Of(Key::MouseLeft) > 0 && platform::GetPointerPos(&px, &py)) {
             const ControlsLayout l = LayOutControls(width_, height_);
             if (l.back().Contains(px, py)) {
