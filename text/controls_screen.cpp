@@ -173,13 +173,7 @@ void ControlsScreen::TakeCapture(const platform::Presses& presses, const platfor
 bool ControlsScreen::Step() {
     if (!open_) return false;
     using platform::Key;
-    int width = 0, height = 0;
-    platform::GetDrawableSize(&width, &height);
-    if (width > 0 && height > 0 && (width != width_ || height != height_)) {
-        width_ = width;
-        height_ = height;
-        dirty_ = true;
-    }
+    if (FollowDrawableSize(&width_, &height_)) dirty_ = true;
     const platform::Presses p = platform::TakePresses();
     const platform::PadAxes axes = platform::GetPadAxes();
     const int stickX = StickDirection(axes.leftX), stickY = StickDirection(axes.leftY);
@@ -256,42 +250,32 @@ bool ControlsScreen::Step() {
 }
 
 void ControlsScreen::Draw() const {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glViewport(0, 0, width_, height_);
-    {
-        const Screen2D pass(0, width_, height_, 0, -1, 1);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        if (behind_) DrawDimmedFrame(*behind_, float(width_), float(height_));
-        const ControlsLayout l = LayOutControls(width_, height_);
-        const TextPen pen(*font_, kLineUnits * l.unitY);
-        const TextPen small(*font_, kSlotLineUnits * l.unitY);
-        const float edge = std::max(1.0f, l.unitX);
-        DrawPanel(l.frame, l.captionBar, kCaption, l.unitX, pen);
-        for (int d = 0; d < kDeviceCount; ++d) pen.DrawLabel(kDeviceNames[d], l.heading(Device(d)), true, kQuietText);
-        const Bindings& bindings = g_settings.bindings;
-        for (int a = 0; a < kActionCount; ++a) {
-            const DialogRect title = l.title(a);
-            pen.Draw(ActionTitle(Action(a)), title.x, title.y + (title.height - pen.Height()) / 2, kText, title.width);
-            for (int c = 0; c < kControlsColumns; ++c) {
-                const DialogRect r = l.slot(a, c);
-                const bool focused = a == row_ && c == column_;
-                Fill(r, focused ? (capturing_ ? kPressedFill : kFocusFill) : kButtonFill);
-                Outline(r, focused ? 2 * edge : edge, focused ? kFocusEdge : kGroupEdge);
-                const Input& input = bindings.At(Action(a), DeviceOfColumn(c), IndexOfColumn(c));
-                const std::string name = focused && capturing_ ? "?" : input.IsNone() ? "-" : InColumn(input);
-                const float inner = r.width - 2 * l.unitX;
-                const float width = std::min(small.Width(name), inner);
-                small.Draw(name, r.x + (r.width - width) / 2, r.y + (r.height - small.Height()) / 2,
-                           input.IsNone() && !(focused && capturing_) ? kQuietText : kText, inner);
-            }
+    const BoxPass pass(width_, height_, behind_);
+    const ControlsLayout l = LayOutControls(width_, height_);
+    const TextPen pen(*font_, kLineUnits * l.unitY);
+    const TextPen small(*font_, kSlotLineUnits * l.unitY);
+    const float edge = std::max(1.0f, l.unitX);
+    DrawPanel(l.frame, l.captionBar, kCaption, l.unitX, pen);
+    for (int d = 0; d < kDeviceCount; ++d) pen.DrawLabel(kDeviceNames[d], l.heading(Device(d)), true, kQuietText);
+    const Bindings& bindings = g_settings.bindings;
+    for (int a = 0; a < kActionCount; ++a) {
+        const DialogRect title = l.title(a);
+        pen.Draw(ActionTitle(Action(a)), title.x, title.y + (title.height - pen.Height()) / 2, kText, title.width);
+        for (int c = 0; c < kControlsColumns; ++c) {
+            const DialogRect r = l.slot(a, c);
+            const bool focused = a == row_ && c == column_;
+            Fill(r, focused ? (capturing_ ? kPressedFill : kFocusFill) : kButtonFill);
+            Outline(r, focused ? 2 * edge : edge, focused ? kFocusEdge : kGroupEdge);
+            const Input& input = bindings.At(Action(a), DeviceOfColumn(c), IndexOfColumn(c));
+            const std::string name = focused && capturing_ ? "?" : input.IsNone() ? "-" : InColumn(input);
+            const float inner = r.width - 2 * l.unitX;
+            const float width = std::min(small.Width(name), inner);
+            small.Draw(name, r.x + (r.width - width) / 2, r.y + (r.height - small.Height()) / 2,
+                       input.IsNone() && !(focused && capturing_) ? kQuietText : kText, inner);
         }
-        DrawButton(l.back(), "Back", row_ == kControlsBackRow, false, l.unitX, pen);
-        const float statusWidth = std::min(pen.Width(status_), l.status.width);
-        pen.Draw(status_, l.status.x + (l.status.width - statusWidth) / 2, l.status.y,
-                 capturing_ ? kFocusEdge : kQuietText, l.status.width);
     }
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glViewport(0, 0, g_viewportWidth, g_viewportHeight);
+    DrawButton(l.back(), "Back", row_ == kControlsBackRow, false, l.unitX, pen);
+    const float statusWidth = std::min(pen.Width(status_), l.status.width);
+    pen.Draw(status_, l.status.x + (l.status.width - statusWidth) / 2, l.status.y, capturing_ ? kFocusEdge : kQuietText,
+             l.status.width);
 }

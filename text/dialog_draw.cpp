@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
+#include "core/state.h"
 #include "gl/gl_compat.h"
 #include "gl/gl_state.h"
+#include "platform/window.h"
 #include "text/glf_font.h"
 
 namespace {
@@ -157,4 +159,31 @@ void TextPen::DrawLabel(const char* label, const DialogRect& r, bool middle, con
         const float to = x + Width(text, size_t(mnemonic) + 1);
         Fill({from, y + height_ * 0.92f, to - from, std::max(1.0f, height_ * 0.07f)}, c);
     }
+}
+
+bool FollowDrawableSize(int* width, int* height) {
+    int w = 0, h = 0;
+    platform::GetDrawableSize(&w, &h);
+    if (w <= 0 || h <= 0 || (w == *width && h == *height)) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+BoxPass::Saved::Saved(int width, int height) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glViewport(0, 0, width, height);
+}
+
+BoxPass::Saved::~Saved() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glViewport(0, 0, g_viewportWidth, g_viewportHeight);
+}
+
+BoxPass::BoxPass(int width, int height, const FrozenImage* behind)
+    : saved_(width, height), pass_(0, width, height, 0, -1, 1) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (behind) DrawDimmedFrame(*behind, float(width), float(height));
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "gl/gl_state.h"
+
 class GlfFont;
 class TextPen;
 
@@ -46,6 +48,29 @@ constexpr float kLineUnits = 8;  // one line of text
 // scaled to fit and centred, as every box stands; *left and *top are that
 // area's corner.
 void DialogScale(int width, int height, float* unitX, float* unitY, float* left, float* top);
+
+// The drawable's size into *width and *height when it has one (a minimised
+// window reports none) and it differs: true when the box must be drawn
+// again.
+bool FollowDrawableSize(int* width, int* height);
+
+// A box drawn over the whole drawable, top-down in its pixels, blended, with
+// the frozen frame `behind` dimmed under it (none: nothing); the modelview
+// and the game's viewport are as they were once it goes.
+class BoxPass {
+public:
+    BoxPass(int width, int height, const FrozenImage* behind);
+
+private:
+    struct Saved {
+        Saved(int width, int height);
+        ~Saved();
+        Saved(const Saved&) = delete;
+        Saved& operator=(const Saved&) = delete;
+    };
+    Saved saved_;  // first made, last undone
+    Screen2D pass_;
+};
 
 // Copies the frame drawn into a texture; false when GL will not read it.
 bool GrabFrame(int width, int height, FrozenImage* out);

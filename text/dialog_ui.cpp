@@ -168,13 +168,7 @@ void DrawnDialog::Close() {
 int DrawnDialog::Step() {
     if (!open_) return 0;
     // A size the window took meanwhile (a minimised one reports none).
-    int width = 0, height = 0;
-    platform::GetDrawableSize(&width, &height);
-    if (width > 0 && height > 0 && (width != width_ || height != height_)) {
-        width_ = width;
-        height_ = height;
-        dirty_ = true;
-    }
+    if (FollowDrawableSize(&width_, &height_)) dirty_ = true;
     const int result = TakeInput();
     if (result == kDialogThirdButton) return result;
     if (result != 0) {

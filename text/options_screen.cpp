@@ -213,13 +213,7 @@ void OptionsScreen::Act(OptionAction action) {
 bool OptionsScreen::Step() {
     if (!open_) return false;
     using platform::Key;
-    int width = 0, height = 0;
-    platform::GetDrawableSize(&width, &height);
-    if (width > 0 && height > 0 && (width != width_ || height != height_)) {
-        width_ = width;
-        height_ = height;
-        dirty_ = true;
-    }
+    if (FollowDrawableSize(&width_, &height_)) dirty_ = true;
     if (controls_.IsOpen()) {
         if (controls_.Step()) {
             platform::SetCaption(kCaption);
@@ -289,48 +283,38 @@ bool OptionsScreen::Step() {
 // Leaves GL as the dialogs do: the 2D pass puts back what it changed and
 // the game's viewport is restored.
 void OptionsScreen::Draw() const {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glViewport(0, 0, width_, height_);
-    {
-        const Screen2D pass(0, width_, height_, 0, -1, 1);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        if (behind_) DrawDimmedFrame(*behind_, float(width_), float(height_));
-        const OptionsLayout l = LayOutOptions(width_, height_);
-        const TextPen pen(*font_, kLineUnits * l.unitY);
-        DrawPanel(l.frame, l.captionBar, kCaption, l.unitX, pen);
-        const float edge = std::max(1.0f, l.unitX);
-        for (int r = 0; r < kRowCount; ++r) {
-            const OptionRow& row = kRows[r];
-            const bool focused = r == focus_;
-            if (!IsSetting(r)) {
-                DrawButton(l.button(r), row.title, focused, false, l.unitX, pen);
-                continue;
-            }
-            if (focused) {
-                Fill(l.row(r), kFocusFill);
-                Outline(l.row(r), edge, kFocusEdge);
-            }
-            const DialogRect label = l.label(r);
-            pen.Draw(row.title, label.x, label.y + (label.height - pen.Height()) / 2, kText);
-            for (const DialogRect& arrow : {l.less(r), l.more(r)}) {
-                Fill(arrow, kButtonFill);
-                Outline(arrow, edge, kEdge);
-            }
-            pen.DrawLabel("<", l.less(r), true, kText);
-            pen.DrawLabel(">", l.more(r), true, kText);
-            const std::string value = row.show(g_settings);
-            const DialogRect v = l.value(r);
-            const float width = std::min(pen.Width(value), v.width);
-            pen.Draw(value, v.x + (v.width - width) / 2, v.y + (v.height - pen.Height()) / 2, kText, v.width);
+    const BoxPass pass(width_, height_, behind_);
+    const OptionsLayout l = LayOutOptions(width_, height_);
+    const TextPen pen(*font_, kLineUnits * l.unitY);
+    DrawPanel(l.frame, l.captionBar, kCaption, l.unitX, pen);
+    const float edge = std::max(1.0f, l.unitX);
+    for (int r = 0; r < kRowCount; ++r) {
+        const OptionRow& row = kRows[r];
+        const bool focused = r == focus_;
+        if (!IsSetting(r)) {
+            DrawButton(l.button(r), row.title, focused, false, l.unitX, pen);
+            continue;
         }
-        // With a pad in hand the hint names its buttons as the pad prints them.
-        const std::string padHint = ConfirmBackHint(platform::GetPadLayout(), "choose", "back");
-        const std::string hint = padHint.empty() ? std::string(kHint) : kHint + std::string("   ") + padHint;
-        const float hintWidth = std::min(pen.Width(hint.c_str()), l.hint.width);
-        pen.Draw(hint.c_str(), l.hint.x + (l.hint.width - hintWidth) / 2, l.hint.y, kQuietText, l.hint.width);
+        if (focused) {
+            Fill(l.row(r), kFocusFill);
+            Outline(l.row(r), edge, kFocusEdge);
+        }
+        const DialogRect label = l.label(r);
+        pen.Draw(row.title, label.x, label.y + (label.height - pen.Height()) / 2, kText);
+        for (const DialogRect& arrow : {l.less(r), l.more(r)}) {
+            Fill(arrow, kButtonFill);
+            Outline(arrow, edge, kEdge);
+        }
+        pen.DrawLabel("<", l.less(r), true, kText);
+        pen.DrawLabel(">", l.more(r), true, kText);
+        const std::string value = row.show(g_settings);
+        const DialogRect v = l.value(r);
+        const float width = std::min(pen.Width(value), v.width);
+        pen.Draw(value, v.x + (v.width - width) / 2, v.y + (v.height - pen.Height()) / 2, kText, v.width);
     }
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glViewport(0, 0, g_viewportWidth, g_viewportHeight);
+    // With a pad in hand the hint names its buttons as the pad prints them.
+    const std::string padHint = ConfirmBackHint(platform::GetPadLayout(), "choose", "back");
+    const std::string hint = padHint.empty() ? std::string(kHint) : kHint + std::string("   ") + padHint;
+    const float hintWidth = std::min(pen.Width(hint.c_str()), l.hint.width);
+    pen.Draw(hint.c_str(), l.hint.x + (l.hint.width - hintWidth) / 2, l.hint.y, kQuietText, l.hint.width);
 }
