@@ -120,6 +120,7 @@ protected:
     }
     // The program as it starts, with the game's font.
     static void Fresh() {
+        StopSound();  // what it loaded, given back before the reset forgets it
         ResetProgramState();
         ASSERT_TRUE(g_font.Load(std::string(ORVANTHE_DATA_DIR) + "/f.glf", 0));
     }
