@@ -223,7 +223,9 @@ EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
     mouseHeld[event->button] = down;
     // A click in play takes the pointer back.
     if (down) web::UpdateCapture();
-    return EM_FALSE;
+    // The back and forward buttons would leave the page: in the game they
+    // are buttons like the others, bindable.
+    return event->button >= 3 ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
