@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/flow.h"
+#include "box_pixels.h"
 #include "core/pad_names.h"
 #include "core/state.h"
 #include "game_fixture.h"
@@ -44,29 +45,6 @@ void Tap(const std::vector<Key>& keys) {
     for (Key key : keys) g_steps.insert(g_steps.end(), {Down(key), Up(key)});
 }
 
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgba;
-    // Top-down rows, as the layout counts them.
-    const unsigned char* At(int x, int y) const {
-        return &rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
-    }
-    // Bright, near-white pixels (the dialog's letters) inside r.
-    int Letters(const DialogRect& r) const {
-        int n = 0;
-        for (int y = int(r.y); y < int(r.y + r.height); ++y)
-            for (int x = int(r.x); x < int(r.x + r.width); ++x) n += *std::min_element(At(x, y), At(x, y) + 3) > 200;
-        return n;
-    }
-};
-
-Pixels ReadWindow() {
-    Pixels p;
-    platform::GetDrawableSize(&p.width, &p.height);
-    p.rgba.resize(size_t(p.width) * size_t(p.height) * 4);
-    glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    return p;
-}
 Pixels g_seen;
 
 DialogRect Inset(const DialogRect& r, float by) { return {r.x + by, r.y + by, r.width - 2 * by, r.height - 2 * by}; }

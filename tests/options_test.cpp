@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "box_pixels.h"
 #include "core/bindings.h"
 #include "core/settings.h"
 #include "game_fixture.h"
@@ -66,28 +67,6 @@ Step Stick(float x, float y) {
 std::string ReadText(const std::string& path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgba;
-    const unsigned char* At(int x, int y) const {
-        return &rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
-    }
-    // Bright, near-white pixels (letters) inside r.
-    int Letters(const DialogRect& r) const {
-        int n = 0;
-        for (int y = int(r.y); y < int(r.y + r.height); ++y)
-            for (int x = int(r.x); x < int(r.x + r.width); ++x) n += *std::min_element(At(x, y), At(x, y) + 3) > 200;
-        return n;
-    }
-};
-Pixels ReadWindow() {
-    Pixels p;
-    platform::GetDrawableSize(&p.width, &p.height);
-    p.rgba.resize(size_t(p.width) * size_t(p.height) * 4);
-    glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    return p;
 }
 
 int RowOf(const char* title) {
