@@ -21,6 +21,8 @@ struct TickInput {
 
     bool IsDown(platform::Key key) const { return held[size_t(key)]; }
 };
+// Equal when every key, press, motion and pad axis is; axes to the bit,
+// so -0 and 0 differ.
 bool operator==(const TickInput& a, const TickInput& b);
 inline bool operator!=(const TickInput& a, const TickInput& b) { return !(a == b); }
 
@@ -71,6 +73,9 @@ struct DemoEvent {
 // The longest game version a demo names, and the largest file read.
 constexpr size_t kMaxDemoVersionLength = 32;
 constexpr size_t kMaxDemoBytes = size_t(64) << 20;
+// The most presses of one key a tick records, and the widest or tallest view.
+constexpr int kMaxDemoPressesPerTick = 1000;
+constexpr int kMaxDemoViewSize = 16384;
 
 // Encoding, appended to *out. A tick is written as what changed since the
 // tick before it (`previous`, all zero before the first).
@@ -79,7 +84,8 @@ void WriteDemoSettings(const RuleSettings& settings, std::string* out);
 void WriteDemoTick(const TickInput& tick, const TickInput& previous, std::string* out);
 void WriteDemoAnswer(int answer, uint32_t boxMs, std::string* out);
 void WriteDemoEnd(std::string* out);
-// The same demo, its first `ticks` ticks replayed unseen.
+// The same demo, its first `ticks` ticks replayed unseen; bytes without a
+// whole header come back as they were.
 std::string WithHiddenTicks(const std::string& demo, uint32_t ticks);
 
 // Reads a demo: Open checks the whole of it once, then Next hands out its
