@@ -11,7 +11,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine options;
     CLI::App app(
         "Orvanthe: a small first-person action game.\n"
-        "Settings are kept in $XDG_CONFIG_HOME/orvanthe/settings.ini (~/.config/orvanthe/settings.ini).",
+        "Settings are kept in $XDG_CONFIG_HOME/orvanthe/settings.ini (~/.config/orvanthe/settings.ini), your best\n"
+        "time and its game in $XDG_DATA_HOME/orvanthe/ (~/.local/share/orvanthe/).",
         "orvanthe");
     app.set_version_flag("--version", std::string("orvanthe ") + ORVANTHE_VERSION);
     auto* full = app.add_flag("--fullscreen", options.fullscreen, "Start fullscreen, this time");
@@ -37,8 +38,25 @@ CommandLine ParseCommandLine(int argc, char** argv) {
                                  std::to_string(kHighestMaxFps);
             },
             "", ""));
+    auto* record =
+        app.add_option("--record", options.recordPath, "Record this run's play to FILE, as it goes")->type_name("FILE");
+    auto* play = app.add_option("--play", options.playPath, "Play the game recorded in FILE back (ESC stops)")
+                     ->type_name("FILE");
+    std::string timed;
+    auto* timedemo = app.add_option("--timedemo", timed,
+                                    "Play FILE back as fast as it draws, then print frames a second and frame times")
+                         ->type_name("FILE");
+    auto* best = app.add_flag("--play-best", options.playBest, "Play your best won game back");
+    // One demo at a time: a replay is not recorded.
+    play->excludes(timedemo)->excludes(best)->excludes(record);
+    timedemo->excludes(best)->excludes(record);
+    best->excludes(record);
     try {
         app.parse(argc, argv);
+        if (!timed.empty()) {
+            options.playPath = timed;
+            options.timedemo = true;
+        }
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), stdout);
         options.exitCode = 0;
@@ -57,4 +75,12 @@ void ApplyCommandLine(const CommandLine& options) {
     if (options.windowed) g_settings.fullscreen = false;
     if (options.mute) g_muted = true;
     if (options.maxFps >= 0) SetMaxFpsForThisRun(options.maxFps);
+}
+
+DemoRequest DemoRequestOf(const CommandLine& options) {
+    DemoRequest request;
+    request.recordPath = options.recordPath;
+    request.playPath = options.playPath;  // BEST-RUN-HOOK
+    request.timed = options.timedemo;
+    return request;
 }

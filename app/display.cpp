@@ -1,5 +1,6 @@
 #include "app/display.h"
 
+#include "app/demos.h"
 #include "app/flow.h"
 
 #include "core/settings.h"
@@ -38,7 +39,8 @@ void HandleFullscreenKeys() {
 }
 
 void HandleFocusLost() {
-    if (g_inTitle || GameDialogOpen() || platform::WindowFocused()) return;
+    // A replay pauses only where its recording did.
+    if (g_inTitle || GameDialogOpen() || platform::WindowFocused() || Replaying()) return;
     if (g_toggled && platform::TickCount() - g_toggleTime <= kFullscreenSettleMs) return;
     // Between frames: the one just presented is still in the buffer.
     PauseGame();

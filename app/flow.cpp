@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/demos.h"
 #include "app/display.h"
 #include "app/program.h"
 #include "camera/camera.h"
@@ -25,6 +26,7 @@
 #include "text/title.h"
 #include "world/bullet.h"
 #include "world/controls.h"
+#include "world/explosion.h"
 #include "world/world.h"
 
 void PlaceCameraAtStart() {
@@ -41,6 +43,9 @@ bool CameraLeftPlatform() {
 void NewGame() {
     ResetMonsters();
     PlaceCameraAtStart();
+    // A burst of the last game never shows in this one, nor draws from the
+    // random source in it: every game starts from the same world.
+    g_explosions.clear();
 }
 
 namespace {
@@ -97,10 +102,21 @@ enum class GameEnd { None, Paused, Caught, Fell, Won, Options };
 // O or pad Back was pressed on the title since the last tick.
 bool g_optionsAsked = false;
 
+// The game just won, kept if it is the player's best; a replayed win is
+// the recording's, not the player's.
+void OfferWonGame() {
+    if (Replaying()) return;
+    // BEST-RUN-HOOK
+}
+
+// Ticks of the game being played, the victory lap left out: its time.
+uint32_t g_runTicks = 0;
+
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
-// since the last tick.
+// since the last tick. A replay's window and sound are the viewer's: the
+// recording's F11 and M are not theirs.
 void HandleScreenKeys() {
-    HandleFullscreenKeys();
+    if (!Replaying()) HandleFullscreenKeys();
     using platform::Key;
     // ENTER is tested first: with both keys pressed, play starts and nobody
     // quits.
@@ -115,7 +131,7 @@ void HandleScreenKeys() {
     if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
     // O and the pad's top face button open the options, as the title says.
     if (g_presses.Of(Key::O) + g_presses.Of(Key::PadY) > 0 && g_inTitle) g_optionsAsked = true;
-    HandleMuteKey();
+    if (!Replaying()) HandleMuteKey();
 }
 
 // One tick of the game: the screen's keys, then the title or a step of
@@ -130,7 +146,11 @@ GameEnd TickGame() {
     HandleScreenKeys();
     // The first tick of play starts with the eye on the ground (the start
     // point lies below it), as every later one does.
-    if (wasTitle && !g_inTitle) FollowTerrain();
+    if (wasTitle && !g_inTitle) {
+        FollowTerrain();
+        NoteGameStart();
+        g_runTicks = 0;
+    }
     if (g_inTitle) {
         g_bullets.clear();
         const bool options = g_optionsAsked;
@@ -140,7 +160,12 @@ GameEnd TickGame() {
     g_optionsAsked = false;
     TickWorld();
     if (wasTitle) ForgetPreviousTick();
-    if (g_lapTicksLeft > 0) return --g_lapTicksLeft == 0 ? GameEnd::Won : GameEnd::None;
+    if (g_lapTicksLeft > 0) {
+        if (--g_lapTicksLeft > 0) return GameEnd::None;
+        OfferWonGame();
+        return GameEnd::Won;
+    }
+    ++g_runTicks;
     if (CaughtByAMonster()) return GameEnd::Caught;
     if (CameraLeftPlatform()) return GameEnd::Fell;
     if (AllMonstersDefeated()) g_lapTicksLeft = kVictoryLapTicks;
@@ -167,9 +192,13 @@ void DrawGame(float alpha) {
 
 // Whether the open dialog ends the game: answered, the title follows.
 bool g_dialogEndsGame = false;
+// When the box standing opened, on the platform's clock: a demo keeps how
+// long each box stood.
+uint32_t g_boxOpenedAt = 0;
 
 // Opens the box a tick's end of the game calls for, over its picture.
 void OpenEndDialog(GameEnd end) {
+    g_boxOpenedAt = platform::TickCount();
     switch (end) {
     case GameEnd::None:
     case GameEnd::Paused: return;
@@ -190,7 +219,9 @@ void OpenEndDialog(GameEnd end) {
 // The open dialog's frame. Answered, an end of the game starts a new one
 // at the title; "&Quit" has posted the quit request.
 void StepDialog() {
-    if (StepGameDialog() == 0 || !g_dialogEndsGame) return;
+    const int answer = StepGameDialog();
+    if (answer != 0) RecordAnswer(answer, platform::TickCount() - g_boxOpenedAt);
+    if (answer == 0 || !g_dialogEndsGame) return;
     g_dialogEndsGame = false;
     NewGame();
     g_inTitle = true;
@@ -215,7 +246,7 @@ uint32_t g_nextTickTime = 0;
 // however short: a tap between two looks at the keyboard still acts.
 GameEnd Tick(uint32_t time) {
     g_gameTime = time;
-    g_presses = platform::TakePresses();
+    TakeTickInput();
     const GameEnd end = TickGame();
     // ESC in play pauses once the tick is done: the world stands still
     // between two ticks, never inside one.
@@ -223,11 +254,44 @@ GameEnd Tick(uint32_t time) {
     return end == GameEnd::None && pausing ? GameEnd::Paused : end;
 }
 
+// A replay's first ticks that are not to be seen (the games before a best
+// run) run at once, undrawn and unheard, each box answered as recorded.
+void RunHiddenTicks() {
+    if (ReplayedTicks() >= ReplayHiddenTicks()) return;
+    const bool muted = g_muted;
+    g_muted = true;
+    ApplySoundVolume();
+    uint32_t gameTime = ReplayNextTickTime();
+    while (ReplayedTicks() < ReplayHiddenTicks()) {
+        const DemoRecord next = NextReplayRecord();
+        if (next == DemoRecord::End) break;
+        GameEnd end = GameEnd::None;
+        if (next == DemoRecord::Tick) {
+            end = Tick(gameTime);
+            gameTime += kTickMs;
+            if (end == GameEnd::None) continue;
+        }
+        // A box the game opened, or the player's leaving the window opened.
+        const int answer = TakeReplayAnswer(0);
+        if (answer == 0) break;
+        if (answer == platform::kDialogSecondButton) {
+            platform::PostQuit(0);
+            break;
+        }
+        if (end == GameEnd::Caught || end == GameEnd::Fell || end == GameEnd::Won) {
+            NewGame();
+            g_inTitle = true;
+        }
+    }
+    g_muted = muted;
+    ApplySoundVolume();
+}
+
 // The picture of the last tick presented, or the box that tick opened: the
 // pause over the frame before it, an end of the game over its own picture.
 void Present(GameEnd end, float alpha = 1.0f) {
-    // The pointer belongs to the game only during play.
-    platform::SetMouseCaptured(!g_inTitle);
+    // The pointer belongs to the game only during play, not a replay's.
+    platform::SetMouseCaptured(!g_inTitle && !Replaying());
     std::snprintf(g_windowTitle, sizeof g_windowTitle, "%s", kCaption);
     platform::SetCaption(g_windowTitle);
     if (end == GameEnd::Paused) {
@@ -250,6 +314,8 @@ void Present(GameEnd end, float alpha = 1.0f) {
 
 void ForgetGameClock() {
     g_clockRunning = false;
+    g_runTicks = 0;
+    g_boxOpenedAt = 0;
     g_titleDrawnLast = false;
     g_dialogEndsGame = false;
     g_optionsAsked = false;
@@ -261,6 +327,7 @@ void PauseGame() {
     // leaves it in the buffer drawn into it is kept now, before anything
     // covers it; elsewhere every play frame was kept as it was presented.
     if (CanDrawDialogs(g_font) && platform::SwapKeepsBackBuffer()) KeepPresentedFrame();
+    g_boxOpenedAt = platform::TickCount();
     OpenPauseDialog();
     // The desktop's box was answered as it opened.
     StepDialog();
@@ -293,7 +360,19 @@ void AnswerDialogFrames() {
 }
 
 void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
+    if (Replaying()) {
+        if (ReplayOver(now)) {
+            platform::PostQuit(0);
+            return;
+        }
+        if (!g_clockRunning) RunHiddenTicks();
+    }
     if (GameDialogOpen()) {
+        if (Replaying()) {
+            // The recording's answer, once the box has stood as long.
+            const int answer = TakeReplayAnswer(now);
+            if (answer != 0) AnswerGameDialog(answer);
+        }
         StepDialog();
         // Time behind a box is not played: the first tick after it closes
         // is due a tick later, as if the box had lasted no time.
@@ -307,14 +386,21 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     uint32_t gameTime = g_gameTime + kTickMs;
     if (!g_clockRunning) {
         g_nextTickTime = now;
-        gameTime = now;
+        gameTime = Replaying() ? ReplayNextTickTime() : now;
         g_clockRunning = true;
     } else if (int32_t(now - g_nextTickTime) > int32_t(kMaxCatchUpMs)) {
         g_nextTickTime = now;
     }
     GameEnd end = GameEnd::None;
+    // A replay whose player left the window between two ticks pauses there.
+    bool pauseAfter = false;
     // A tick that ends the game is the last before its picture and its box.
     while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None) {
+        if (Replaying()) {
+            const DemoRecord next = NextReplayRecord();
+            pauseAfter = next == DemoRecord::Answer;
+            if (next != DemoRecord::Tick) break;
+        }
         end = Tick(gameTime);
         gameTime += kTickMs;
         g_nextTickTime += kTickMs;
@@ -322,4 +408,5 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     const float sinceTick = float(now - (g_nextTickTime - kTickMs)) + fraction;
     const float alpha = interpolate ? std::min(sinceTick / float(kTickMs), 1.0f) : 1.0f;
     Present(end, alpha);
+    if (pauseAfter) PauseGame();
 }

@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
     } else {
         SetAssetFolder(options.dataDir);
     }
-    return ProgramMain();
+    return ProgramMain(DemoRequestOf(options));
 }

@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "app/demos.h"
 #include "app/display.h"
 #include "app/flow.h"
 #include "app/startup.h"
@@ -37,14 +39,19 @@ constexpr double kNearPlane = 1.0;
 constexpr double kFarPlane = 2000.0;
 }  // namespace
 
+Matrix4 GameProjection(float fieldOfView, int width, int height) {
+    // The field of view is upright: a wider drawable sees more at the sides.
+    return PerspectiveMatrix(double(fieldOfView), double(width) / double(height), kNearPlane, kFarPlane);
+}
+
 void SetProjection(int width, int height) {
     if (height == 0) height = 1;  // minimised windows report 0
     glViewport(0, 0, width, height);
     g_viewportWidth = width;
     g_viewportHeight = height;
-    // The field of view is upright: a wider drawable sees more at the sides.
-    g_projection =
-        PerspectiveMatrix(double(g_settings.fieldOfView), double(width) / double(height), kNearPlane, kFarPlane);
+    g_projection = GameProjection(g_settings.fieldOfView, width, height);
+    // A replay's rules see the recording's view, whatever this window's.
+    if (!Replaying()) g_ruleProjection = g_projection;
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(g_projection.m);
     glMatrixMode(GL_MODELVIEW);
@@ -221,6 +228,8 @@ bool OpenGameWindow(int width, int height, std::string* error) {
 namespace {
 
 int EndProgram(int exitCode) {
+    FinishRecording();
+    FinishReplay();
     ShutdownGame();
     platform::DestroyMainWindow();
     return exitCode;
@@ -228,14 +237,58 @@ int EndProgram(int exitCode) {
 
 }  // namespace
 
-int ProgramMain() {
+namespace {
+
+// A timed replay's clock: each pass is one tick later, so every frame
+// draws exactly one tick, however long it took.
+uint32_t g_timedClock = 0;
+
+// One frame of a timed replay: a tick and its picture, at once, timed.
+bool TimedReplayPass(int* exitCode) {
+    platform::Message message;
+    const bool taken = platform::PollMessage(&message);
+    if (taken && message.type == platform::MessageType::Quit) {
+        *exitCode = message.exitCode;
+        return false;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const uint32_t ticks = ReplayedTicks();
+    RunFrameAt(g_timedClock);
+    g_timedClock += kTickMs;
+    // A box's frames draw no tick: they are the recording's pauses.
+    if (ReplayedTicks() != ticks)
+        NoteTimedFrame(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (taken) WindowProc(message);
+    return true;
+}
+
+}  // namespace
+
+int ProgramMain(const DemoRequest& demo) {
     std::string error;
+    DemoReader replay;
+    if (!demo.playPath.empty() && !OpenDemo(demo.playPath, &replay, &error)) {
+        std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
+        return 1;
+    }
+    // A timed replay draws as fast as it can, and nobody listens.
+    if (demo.timed) {
+        g_settings.vsync = false;
+        g_settings.maxFps = kHighestMaxFps;
+        g_muted = true;
+    }
     if (!OpenGameWindow(kWindowWidth, kWindowHeight, &error)) {
         std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
         return 1;
     }
     // From the settings or the command line; the resize follows as a message.
-    if (g_settings.fullscreen) platform::SetFullscreen(true);
+    if (g_settings.fullscreen && !demo.timed) platform::SetFullscreen(true);
     InitGame();
-    return platform::RunLoop(&MainLoopPass, &EndProgram);
+    if (demo.playPath.empty()) {
+        StartRecording(demo.recordPath);
+    } else {
+        StartReplay(demo.playPath, std::move(replay), demo.timed);
+    }
+    if (demo.timed) g_timedClock = platform::TickCount();
+    return platform::RunLoop(demo.timed ? &TimedReplayPass : &MainLoopPass, &EndProgram);
 }

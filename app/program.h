@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/demos.h"
+#include "camera/matrices.h"
 #include "platform/window.h"
 
 struct Settings;
@@ -23,7 +25,7 @@ bool OpenGameWindow(int width, int height, std::string* error);
 // and shuts down. Returns the quit request's exit code, or 1 when no window
 // or GL context could be made. In the browser it returns only on that
 // failure: the page runs the loop and the shutdown after main.
-int ProgramMain();
+int ProgramMain(const DemoRequest& demo = {});
 
 // Handles one window message taken by the loop (resize and close).
 void WindowProc(const platform::Message& message);
@@ -31,6 +33,9 @@ void WindowProc(const platform::Message& message);
 // Viewport and perspective for a drawable of this size, at the settings'
 // field of view.
 void SetProjection(int width, int height);
+// The projection the game draws a view of this size with, at this field of
+// view: the picture's, and the frustum the monsters' rules are cut from.
+Matrix4 GameProjection(float fieldOfView, int width, int height);
 
 // Changes the field of view (degrees, top to bottom; clamped to the
 // settings' range) and the projection with it, for a change seen at once:

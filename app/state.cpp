@@ -1,6 +1,7 @@
 // The definitions of core/state.h, and the one reset.
 #include "core/state.h"
 
+#include "app/demos.h"
 #include "app/display.h"
 #include "app/flow.h"
 #include "camera/camera.h"
@@ -24,7 +25,8 @@ uint32_t g_gameTime = 0;
 int g_lapTicksLeft = 0;
 char g_windowTitle[256] = "";
 
-platform::Presses g_presses;
+TickInput g_tickInput;
+platform::Presses& g_presses = g_tickInput.presses;
 
 Camera g_camera;
 Frustum g_frustum;
@@ -33,7 +35,7 @@ std::vector<std::unique_ptr<Explosion>> g_explosions;
 TickTimer g_fireTimer;
 TickTimer g_hitTimer{true, 0};
 TickTimer g_hitMark;
-Random g_random;
+Random g_random(kWorldSeed);
 Camera g_shownView;
 Camera g_previousShownView;
 
@@ -56,6 +58,7 @@ bool g_muted = false;
 Matrix4 g_projection;
 int g_viewportWidth = 0;
 int g_viewportHeight = 0;
+Matrix4 g_ruleProjection;
 
 Settings g_settings;
 
@@ -68,7 +71,8 @@ void ResetProgramState() {
     g_lapTicksLeft = 0;
     g_windowTitle[0] = '\0';
 
-    g_presses = platform::Presses();
+    g_tickInput = TickInput();
+    ForgetDemos();
     ForgetFullscreenToggle();
     ForgetGameClock();
 
@@ -81,7 +85,7 @@ void ResetProgramState() {
     g_fireTimer = TickTimer();
     g_hitTimer = TickTimer{true, 0};
     g_hitMark = TickTimer();
-    g_random = Random();
+    g_random = Random(kWorldSeed);
     g_shownView = Camera();
     g_previousShownView = Camera();
 

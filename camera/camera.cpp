@@ -51,15 +51,12 @@ LookTurn PendingMouseTurn() {
     return TurnFor(mx, my, 0.0f, 0.0f);
 }
 
-LookTurn Camera::MouseLook() {
-    int mx = 0, my = 0;
-    platform::GetCursorPos(&mx, &my);
-    const platform::PadAxes pad = platform::GetPadAxes();
+LookTurn Camera::MouseLook(int mouseX, int mouseY, const platform::PadAxes& pad) {
+    const int mx = platform::kMouseLookX + mouseX, my = platform::kMouseLookY + mouseY;
     const float stickX = StickPastDeadZone(pad.rightX) * kStickLookPixels;
     const float stickY = StickPastDeadZone(pad.rightY) * kStickLookPixels;
-    const bool cursorMoved = mx != platform::kMouseLookX || my != platform::kMouseLookY;
+    const bool cursorMoved = mouseX != 0 || mouseY != 0;
     if (!cursorMoved && stickX == 0.0f && stickY == 0.0f) return {};
-    if (cursorMoved) platform::SetCursorPos(platform::kMouseLookX, platform::kMouseLookY);
     Look(TurnFor(mx, my, stickX, stickY));
     return cursorMoved ? TurnFor(mx, my, 0.0f, 0.0f) : LookTurn{};
 }

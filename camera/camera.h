@@ -4,6 +4,7 @@
 #pragma once
 
 #include "camera/vector3.h"
+#include "platform/input.h"
 
 // A look's turn in radians: about the vertical, then about the view's right.
 struct LookTurn {
@@ -19,12 +20,12 @@ public:
     Vector3 up;
 
     void Place(float px, float py, float pz, float tx, float ty, float tz, float ux, float uy, float uz);
-    // Turns the view by the cursor's offset from the fixed point and puts
-    // the cursor back there; a gamepad's right stick adds to the offset.
-    // The player's sensitivity and invert-Y settings scale it (1 and off:
-    // one pixel is 1/5000 radian, mouse up looks up). Returns the mouse's
-    // share of the turn.
-    LookTurn MouseLook();
+    // Turns the view by the cursor's motion since the last tick (pixels,
+    // right and down); a gamepad's right stick adds to the motion. The
+    // player's sensitivity and invert-Y settings scale it (1 and off: one
+    // pixel is 1/5000 radian, mouse up looks up). Returns the mouse's share
+    // of the turn.
+    LookTurn MouseLook(int mouseX, int mouseY, const platform::PadAxes& pad);
     // Pitches, then turns about the vertical, as a look does.
     void Look(const LookTurn& turn);
     // Rotates target about position around axis, used as given (not normalised).

@@ -360,10 +360,11 @@ void Unbind(Bindings* bindings, Action action, Device device, int index) {
     if (index >= 0 && index < kBindingsPerDevice) bindings->At(action, device, index) = Input();
 }
 
-bool ActionHeld(const Bindings& bindings, Action action, const platform::PadAxes& axes, float deadZone) {
+bool ActionHeld(const Bindings& bindings, Action action, const std::bitset<platform::kKeyCount>& held,
+                const platform::PadAxes& axes, float deadZone) {
     for (const auto& device : bindings.slots[int(action)])
         for (const Input& input : device) {
-            if (input.kind == Input::Kind::Key && platform::IsKeyDown(input.key)) return true;
+            if (input.kind == Input::Kind::Key && held[size_t(input.key)]) return true;
             if (input.kind == Input::Kind::Axis && PastDeadZone(input.axis, axes, deadZone) > 0.0f) return true;
         }
     return false;

@@ -5,6 +5,7 @@
 // Right Trigger"; Ctrl is either CONTROL key, Left Ctrl only the left).
 #pragma once
 
+#include <bitset>
 #include <string>
 
 #include "platform/input.h"
@@ -103,7 +104,8 @@ void Unbind(Bindings* bindings, Action action, Device device, int index);
 
 // Whether any of the action's bindings is held now: keys and buttons, or
 // an axis past the dead zone (0..1).
-bool ActionHeld(const Bindings& bindings, Action action, const platform::PadAxes& axes, float deadZone);
+bool ActionHeld(const Bindings& bindings, Action action, const std::bitset<platform::kKeyCount>& held,
+                const platform::PadAxes& axes, float deadZone);
 // How many presses of the action's keys and buttons are among `presses`
 // (axes are not pressed).
 int ActionPresses(const Bindings& bindings, Action action, const platform::Presses& presses);

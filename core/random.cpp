@@ -32,3 +32,12 @@ bool Random::operator==(const Random& o) const {
         if (table_[(front_ + 1 + i) % kLag] != o.table_[(o.front_ + 1 + i) % kLag]) return false;
     return true;
 }
+
+uint64_t Random::Fingerprint() const {
+    uint64_t hash = 1469598103934665603u;
+    for (int i = 0; i < kLag; ++i) {
+        hash ^= uint32_t(table_[(front_ + 1 + i) % kLag]);
+        hash *= 1099511628211u;
+    }
+    return hash;
+}

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+// The seed every run starts the world's source with; a demo names it.
+constexpr uint32_t kWorldSeed = 1;
+
 class Random {
 public:
     explicit Random(uint32_t seed = 1) { Seed(seed); }
@@ -14,6 +17,10 @@ public:
     void Seed(uint32_t seed);
     // 0 .. 2^31 - 1.
     int32_t Next();
+
+    // The 31 numbers the next ones grow from, newest last, folded into one:
+    // for telling two runs' sources apart.
+    uint64_t Fingerprint() const;
 
     bool operator==(const Random& o) const;
     bool operator!=(const Random& o) const { return !(*this == o); }

@@ -9,7 +9,7 @@
 // | g_gameTime                 | app/flow (before each tick) | run                           |
 // | g_lapTicksLeft             | app/flow (victory lap)      | run                           |
 // | g_windowTitle              | app/flow (caption)          | run                           |
-// | g_presses                  | app/flow (taken each tick)  | run; read by the tick's rules |
+// | g_tickInput, g_presses     | app/demos (before each tick)| run; read by the tick's rules |
 // | g_camera                   | world/controls, app/flow    | run; NewGame re-places it     |
 // | g_frustum                  | world (each frame of play)  | run                           |
 // | g_bullets                  | world/controls, world       | run; the title screen clears  |
@@ -28,6 +28,7 @@
 // | the four sounds            | core/sound                  | StartSound .. StopSound       |
 // | g_projection,              | app (SetProjection)         | the window's: set with its    |
 // |   g_viewportWidth, ..Height|                             |   size, not by the reset      |
+// | g_ruleProjection           | app (SetProjection, replay) | the window's, or the demo's   |
 // | g_settings                 | core/settings, app (options)| run; read before the window   |
 // | g_muted                    | app (M, --mute)             | run; set before the window    |
 //
@@ -45,6 +46,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/demo.h"
 #include "core/random.h"
 #include "core/tick_timer.h"
 #include "platform/input.h"
@@ -71,8 +73,11 @@ extern bool g_firstFrame;
 extern uint32_t g_gameTime;
 extern int g_lapTicksLeft;  // ticks of the victory lap still to run; 0 outside it
 extern char g_windowTitle[256];
-// The presses since the last frame (or frame of the victory lap).
-extern platform::Presses g_presses;
+// What the running tick reads from the player (app/demos: the player's,
+// or a demo's): keys held, mouse motion, pad axes, and the presses since
+// the tick before, which g_presses names.
+extern TickInput g_tickInput;
+extern platform::Presses& g_presses;
 
 // The player and the world of play.
 extern Camera g_camera;
@@ -84,7 +89,7 @@ extern TickTimer g_fireTimer;  // 700 ms between shots
 extern TickTimer g_hitTimer;   // 500 ms between hits, armed at start
 // Armed at the tick of the last damaging hit, while the crosshair shows it.
 extern TickTimer g_hitMark;
-// Every random number the world draws; seeded 1 at start.
+// Every random number the world draws; seeded kWorldSeed at start.
 extern Random g_random;
 // The view as the last tick's rules saw it, after turning and before the eye
 // follows the ground: what that tick's picture shows.
@@ -115,6 +120,9 @@ extern bool g_muted;  // all sound silent (M, --mute)
 extern Matrix4 g_projection;
 extern int g_viewportWidth;
 extern int g_viewportHeight;
+// The projection the monsters' frustum is cut from: g_projection, except
+// in a replay, where the recording's view decides who is in sight.
+extern Matrix4 g_ruleProjection;
 
 // The player's settings (core/settings.h).
 extern Settings g_settings;

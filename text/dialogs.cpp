@@ -122,6 +122,11 @@ void QuitGameDialog() {
     g_boxAnswer = Act(platform::kDialogSecondButton, "");
 }
 
+void AnswerGameDialog(int answer) {
+    ForgetGameDialog();
+    g_boxAnswer = Act(answer, "");
+}
+
 void RedrawGameDialog() {
     g_drawn.Redraw();
     g_options.Redraw();

@@ -31,6 +31,9 @@ bool GameDialogOpen();
 // could not be shown counts as the first). "&Quit" has then already posted
 // the quit request.
 int StepGameDialog();
+// Answers whatever stands as the player once did (a replay): closed, it
+// steps as `answer`, which acts as that button does ("&Quit" quits).
+void AnswerGameDialog(int answer);
 // Answers the dialog standing in the window as its close box does: "&Quit".
 void QuitGameDialog();
 // The window's focus or size changed: the open dialog is drawn again.

@@ -5,6 +5,7 @@
 
 #include "camera/camera.h"
 #include "core/bindings.h"
+#include "core/demo.h"
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr float kWalkSpeed = 4.0f;
-constexpr uint32_t kFireIntervalMs = 700;
+uint32_t g_fireIntervalMs = kFireIntervalMs;
 // About 0.024 rad (1.375 degrees) a frame: what 0.03 rad about an axis of
 // length 0.8 comes to. Turned about that short axis the view vector also
 // shrank by 0.016 % a frame, and walking and bullet speed with it; about the
@@ -25,7 +26,7 @@ const Vector3 kTurnAxis(0.0f, 1.0f, 0.0f);
 
 void Fire() {
     g_fireTimer.Arm();
-    if (g_fireTimer.RunOut(kFireIntervalMs)) {
+    if (g_fireTimer.RunOut(g_fireIntervalMs)) {
         PlaySound(g_bulletFireSample);
         auto bullet = std::make_unique<Bullet>();
         bullet->Aim(g_camera.position, g_camera.target);
@@ -37,6 +38,8 @@ void Fire() {
 
 }  // namespace
 
+void ChangeFireIntervalForTests(uint32_t ms) { g_fireIntervalMs = ms; }
+
 // ESC pauses whatever the bindings say: it is the key every screen of the
 // game backs out with, and a player who unbinds pause must not be trapped.
 bool PauseKeyWaiting() {
@@ -44,9 +47,10 @@ bool PauseKeyWaiting() {
 }
 
 void HandlePlayerInput() {
-    const platform::PadAxes pad = platform::GetPadAxes();
     const Bindings& bindings = g_settings.bindings;
-    const auto held = [&](Action action) { return ActionHeld(bindings, action, pad, StickDeadZone()); };
+    const auto held = [&](Action action) {
+        return ActionHeld(bindings, action, g_tickInput.held, g_tickInput.pad, StickDeadZone());
+    };
     if (held(Action::TurnRight)) g_camera.TurnView(-kTurnStep, kTurnAxis);
     if (held(Action::TurnLeft)) g_camera.TurnView(kTurnStep, kTurnAxis);
     if (held(Action::WalkBack)) g_camera.Move(-kWalkSpeed);

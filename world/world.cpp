@@ -2,9 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+#include <type_traits>
+
 #include "camera/camera.h"
 #include "camera/frustum.h"
 #include "camera/matrices.h"
+#include "core/demo.h"
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
@@ -28,7 +32,7 @@ void SetShownViewAndFrustum(const LookTurn& mouse) {
     g_previousShownView = g_shownView;
     if (!mouse.None()) g_previousShownView.Look(mouse);
     g_shownView = g_camera;
-    g_frustum.ExtractFrom(g_projection.m, ViewMatrix(g_shownView).m);
+    g_frustum.ExtractFrom(g_ruleProjection.m, ViewMatrix(g_shownView).m);
 }
 
 // Tested on the position before this tick's step, so a bullet is drawn
@@ -110,7 +114,7 @@ void TickWorld() {
     // Put away once shown, so the clock's wrap never shows it again.
     if (g_hitMark.RunOut(kHitMarkMs)) g_hitMark.Disarm();
     HandlePlayerInput();
-    const LookTurn mouse = g_camera.MouseLook();
+    const LookTurn mouse = g_camera.MouseLook(g_tickInput.mouseX, g_tickInput.mouseY, g_tickInput.pad);
     SetShownViewAndFrustum(mouse);
     AdvanceExplosions();
     MoveBullets();
@@ -147,4 +151,66 @@ void DrawWorld(float alpha) {
     g_terrain->Draw();
     g_overlay.Draw();
     if (g_settings.showHud) DrawHud(g_font, {MonstersLeft(), HitMarkShowing()}, g_viewportWidth, g_viewportHeight);
+}
+
+namespace {
+
+// FNV-1a over the values' bytes: floats by their bits, so -0 and 0 differ
+// as the rules' arithmetic may.
+class StateHash {
+public:
+    template <typename T>
+    void Add(const T& value) {
+        static_assert(std::is_arithmetic_v<T>, "values only: a struct's padding is no state");
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 1099511628211u;
+    }
+    void Add(const Vector3& v) {
+        Add(v.x);
+        Add(v.y);
+        Add(v.z);
+    }
+    void Add(const TickTimer& t) {
+        Add(t.armed);
+        Add(t.start);
+    }
+    uint64_t value() const { return hash_; }
+
+private:
+    uint64_t hash_ = 1469598103934665603u;
+};
+
+}  // namespace
+
+uint64_t WorldStateHash() {
+    StateHash h;
+    h.Add(g_inTitle);
+    h.Add(g_gameTime);
+    h.Add(g_lapTicksLeft);
+    h.Add(g_camera.position);
+    h.Add(g_camera.target);
+    h.Add(g_camera.up);
+    for (const auto& m : g_monsters) {
+        h.Add(m->position);
+        h.Add(m->toTarget);
+        h.Add(m->heading);
+        h.Add(m->hunting);
+        h.Add(m->hitPoints);
+        h.Add(m->animStart);
+        h.Add(m->animFrame);
+        h.Add(m->animTimer);
+        h.Add(m->huntDelay);
+    }
+    h.Add(g_bullets.size());
+    for (const auto& b : g_bullets) {
+        h.Add(b->position);
+        h.Add(b->direction);
+    }
+    h.Add(g_explosions.size());
+    for (const auto& e : g_explosions) h.Add(e->startTick);
+    h.Add(g_fireTimer);
+    h.Add(g_hitTimer);
+    h.Add(g_random.Fingerprint());
+    return h.value();
 }

@@ -16,6 +16,11 @@ constexpr uint32_t kHitMarkMs = 240;
 // One step of play: controls, mouse look, explosions, bullets, monsters,
 // hits, parking, aiming and the eye's height, in that order.
 void TickWorld();
+// A hash of everything the rules decide: the camera, each monster (where,
+// heading, hunting, hit points, timers, keyframe), the bullets, the bursts,
+// the game's timers and the random source. Two runs that played the same
+// game end with the same hash.
+uint64_t WorldStateHash();
 // What the last tick left: the view it saw, its bursts, bullets and monsters
 // in view, the terrain, the overlay and, unless the player hid it, the HUD.
 // After the sky.
