@@ -36,16 +36,16 @@ TEST(CameraMotion, MoveWalksHorizontallyByTheViewVector) {
 }
 
 TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursorNoOrUncapturedMotionNothing) {
-    c.MouseLook();
+    TickLook(c);
     platform::SetMouseCaptured(false);
     script::MoveMouse(300, 0);
     platform::SetMouseCaptured(true);
-    c.MouseLook();
+    TickLook(c);
     EXPECT_NEAR(Magnitude(c.target - Vector3(234, -155, -320)), 0, 3e-5f) << "no turn";
     EXPECT_EQ(script::CountLog("cursor"), 0);
 
     script::MoveMouse(10, 0);
-    c.MouseLook();
+    TickLook(c);
     const Vector3 v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.x, -v.z), 0.002, 3e-5);
     EXPECT_EQ(script::LogLines("cursor"), std::vector<std::string>{"cursor 475 300"});
@@ -53,14 +53,14 @@ TEST_F(MouseLookTest, RightMotionTurnsRightAndReturnsTheCursorNoOrUncapturedMoti
 
 TEST_F(MouseLookTest, UpMotionPitchesAndCarriesPastStraightUp) {
     script::MoveMouse(0, -50);
-    c.MouseLook();
+    TickLook(c);
     Vector3 v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.y, -v.z), 0.01, 3e-5);
 
     const float a = float(M_PI / 2 - 0.005);  // short of straight up, then a 0.02 rad pitch: 0.015 past it
     c.Place(0, 0, 0, 0, std::sin(a), -std::cos(a), 0, 1, 0);
     script::MoveMouse(0, -100);
-    c.MouseLook();
+    TickLook(c);
     v = c.target - c.position;
     EXPECT_NEAR(std::atan2(v.z, v.y), 0.015, 1e-4);  // now facing back over the head
 }
@@ -73,13 +73,13 @@ TEST_F(MouseLookTest, AViewLandedExactlyVerticalStillTurns) {
         SCOPED_TRACE(keyTurns);
         c.Place(234, -155, -319, 234, -154, -319.002f, 0, 1, 0);
         script::MoveMouse(0, -10);
-        c.MouseLook();
+        TickLook(c);
         ASSERT_EQ(c.target.x, c.position.x);
         ASSERT_EQ(c.target.z, c.position.z) << "the step was meant to land exactly vertical";
 
         for (int i = 0; i < keyTurns; ++i) c.TurnView(0.03f, keyTurnAxis);
         script::MoveMouse(0, keyTurns ? 50 : -50);  // down again, or on over the top
-        c.MouseLook();
+        TickLook(c);
         const Vector3 v = c.target - c.position;
         if (keyTurns == 0) {
             EXPECT_NEAR(std::atan2(v.z, v.y), 0.01, 1e-3) << "carried over the top, facing back";

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/demos.h"
 #include "app/flow.h"
 #include "app/program.h"
 #include "app/startup.h"
@@ -64,6 +65,13 @@ inline void LinkGeneratedData(ScratchDir& dir, const std::string& missing = "") 
         const std::string from = std::string(ORVANTHE_DATA_DIR) + "/" + name;
         ASSERT_EQ(symlink(from.c_str(), (dir.path() + "/data/" + name).c_str()), 0) << name;
     }
+}
+
+// The look a tick of play takes: the player's input gathered as a tick
+// gathers it (the cursor put back), then the camera's look.
+inline LookTurn TickLook(Camera& camera) {
+    TakeTickInput();
+    return camera.MouseLook(g_tickInput.mouseX, g_tickInput.mouseY, g_tickInput.pad);
 }
 
 // A bullet that never moves, standing at p.

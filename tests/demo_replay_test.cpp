@@ -1,0 +1,238 @@
+// Games recorded from scripted input on the generated assets (a win, a fall, a catch) replay to the same end
+// state at any frame rate, and a rule changed after the recording makes every one of them fail.
+#include <cmath>
+#include <functional>
+
+#include "app/demos.h"
+#include "core/settings.h"
+#include "game_fixture.h"
+#include "monsters/monster.h"
+#include "text/dialogs.h"
+#include "world/controls.h"
+#include "world/world.h"
+
+namespace {
+
+using platform::Key;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A player made of rules of thumb: what it holds and how it moves the mouse this frame, knowing the world.
+using Bot = std::function<void(int frame)>;
+
+struct Recorded {
+    std::string demo;
+    uint64_t endState = 0;
+    uint32_t ticks = 0;
+    std::vector<std::string> boxes;  // the boxes that opened, in order
+    std::vector<uint64_t> states;    // the world's state as each opened
+};
+
+// The boxes the scripted log saw open.
+std::vector<std::string> Boxes() {
+    std::vector<std::string> boxes;
+    for (const std::string& line : script::LogLines("dialog ")) boxes.push_back(line);
+    return boxes;
+}
+
+// Mouse motion that turns the view to `want`, as near as whole pixels go (one is 1/5000 radian).
+void LookToward(const Vector3& want) {
+    const Vector3 view = g_camera.target - g_camera.position;
+    const auto yaw = [](const Vector3& v) { return std::atan2(double(v.x), -double(v.z)); };
+    const auto pitch = [](const Vector3& v) { return std::atan2(double(v.y), std::hypot(double(v.x), double(v.z))); };
+    double turn = yaw(want) - yaw(view);
+    if (turn > kPi) turn -= 2 * kPi;
+    if (turn < -kPi) turn += 2 * kPi;
+    script::MoveMouse(int(std::lround(turn * 5000.0)), -int(std::lround((pitch(want) - pitch(view)) * 5000.0)));
+}
+
+// Monsters close in only while in view, and faster than seven shots each bring them down face on. So this player
+// keeps CONTROL held and looks at the sky, and only for the tick before each shot leaves looks at the nearest
+// monster still standing, where the shot will fly.
+void ShootFromHiding() {
+    const Monster* nearest = nullptr;
+    float best = 1e30f;
+    for (const auto& m : g_monsters) {
+        if (!m->InGame()) continue;
+        const float d = Magnitude(m->position - g_camera.position);
+        if (d < best) best = d, nearest = m.get();
+    }
+    script::HoldKey(Key::Control, true);
+    // The tick after next fires: the next one must leave the view on the monster.
+    const bool firesAfterNext = g_fireTimer.armed && g_gameTime + 2 * kTickMs - g_fireTimer.start > kFireIntervalMs;
+    const Vector3 muzzle = g_camera.position + Vector3(0.0f, 10.0f, 0.0f);
+    const Vector3 view = g_camera.target - g_camera.position;
+    if (nearest && firesAfterNext) {
+        LookToward(nearest->position - muzzle);
+    } else {
+        LookToward(Vector3(view.x, 3.0f * std::hypot(view.x, view.z), view.z));
+    }
+}
+
+class DemoReplay : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        LinkGeneratedData(dir_);
+    }
+    void TearDown() override {
+        ChangeFireIntervalForTests(kFireIntervalMs);
+        g_settings = Settings();
+        ShutdownGame();
+        GameTest::TearDown();
+    }
+
+    // Program start on the generated assets, the clock where a run's starts.
+    void Start() {
+        ShutdownGame();
+        ResetProgramState();
+        script::Reset();
+        // The rules see no pixels: a small window draws the same game sooner.
+        script::SetWindowSize(200, 150);
+        std::string error;
+        ASSERT_TRUE(OpenGameWindow(200, 150, &error)) << error;
+        InitGame();
+        now_ = script::Now();
+        states_.clear();
+    }
+    // One frame `frameMs` after the last, as the loop runs it; false once the program has been asked to quit.
+    bool Frame(uint32_t frameMs) {
+        now_ += frameMs;
+        script::SetTime(now_);
+        const bool boxBefore = GameDialogOpen();
+        RunFrameAt(now_, true);
+        if (GameDialogOpen() && !boxBefore) states_.push_back(WorldStateHash());
+        platform::Message message;
+        while (platform::PollMessage(&message)) {
+            if (message.type == platform::MessageType::Quit) return false;
+            WindowProc(message);
+        }
+        return true;
+    }
+
+    // The bot plays from the title until the program quits (it must, within ten minutes of play).
+    Recorded Record(const Bot& bot, uint32_t frameMs) {
+        Start();
+        StartRecording("");
+        script::ClearLog();
+        bool running = true;
+        for (int frame = 0; running && frame < 600000 / int(frameMs); ++frame) {
+            bot(frame);
+            running = Frame(frameMs);
+        }
+        EXPECT_FALSE(running) << "the bot never quit";
+        Recorded r;
+        r.demo = RecordedDemo();
+        r.endState = WorldStateHash();
+        DemoReader reader;
+        std::string reason;
+        EXPECT_TRUE(reader.Open(r.demo, GameVersion(), &reason)) << reason;
+        r.ticks = reader.tickCount();
+        r.boxes = Boxes();
+        r.states = states_;
+        return r;
+    }
+
+    Recorded Replay(const std::string& demo, uint32_t frameMs) {
+        Start();
+        script::ClearLog();
+        DemoReader reader;
+        std::string reason;
+        EXPECT_TRUE(reader.Open(demo, GameVersion(), &reason)) << reason;
+        StartReplay("demo", std::move(reader), false);
+        // A player's keys and mouse during the replay change nothing.
+        script::HoldKey(Key::Up, true);
+        script::MoveMouse(500, 0);
+        for (int frame = 0; frame < 900000 / int(frameMs) && Frame(frameMs); ++frame) {
+        }
+        script::HoldKey(Key::Up, false);
+        Recorded r;
+        r.endState = WorldStateHash();
+        r.ticks = ReplayedTicks();
+        r.boxes = Boxes();
+        r.states = states_;
+        return r;
+    }
+
+    // Records the game once at 20 ms frames and replays it at frames of 7, 16, 20 and 33 ms: the same ticks, the
+    // same boxes with the same world as each opened, the same end. With the fire interval 20 ms shorter than it
+    // was, the replay does not end the same.
+    void RecordAndReplay(const Bot& bot, const char* ending) {
+        const Recorded recorded = Record(bot, 20);
+        ASSERT_FALSE(recorded.boxes.empty());
+        EXPECT_NE(recorded.boxes.back().find(ending), std::string::npos) << recorded.boxes.back();
+        for (const uint32_t frameMs : {7u, 16u, 20u, 33u}) {
+            SCOPED_TRACE(frameMs);
+            const Recorded replayed = Replay(recorded.demo, frameMs);
+            EXPECT_EQ(replayed.ticks, recorded.ticks);
+            EXPECT_EQ(replayed.boxes, recorded.boxes);
+            EXPECT_EQ(replayed.states, recorded.states);
+            EXPECT_EQ(replayed.endState, recorded.endState);
+        }
+        ChangeFireIntervalForTests(kFireIntervalMs - 20);
+        const Recorded changed = Replay(recorded.demo, 20);
+        EXPECT_TRUE(changed.states != recorded.states || changed.endState != recorded.endState)
+            << "a changed rule went unnoticed";
+    }
+
+    ScratchDir dir_;
+    uint32_t now_ = 0;
+    std::vector<uint64_t> states_;
+};
+
+// Walks to the far side in a run of ticks with a pause on the way, answers the fall with a new game, quits there.
+void Fall(int frame) {
+    if (frame == 0) return;
+    script::HoldKey(Key::Enter, frame == 2);
+    if (GameDialogOpen()) {
+        script::ReleaseAllKeys();
+        // The pause resumes, the end's box starts a new game; each after a while, as a player reads it.
+        script::HoldKey(Key::Enter, frame % 40 == 0);
+        return;
+    }
+    if (g_inTitle && frame > 10) {
+        script::HoldKey(Key::Escape, true);
+        return;
+    }
+    script::HoldKey(Key::Up, frame > 5);
+    script::HoldKey(Key::Control, frame > 5 && frame < 100);
+    script::HoldKey(Key::Escape, frame == 60);
+    if (frame > 5) script::MoveMouse(frame % 7 - 3, 0);
+}
+
+// Looks the monsters' way, firing now and then, until two have come close and stopped below the view; then walks
+// into them.
+void Caught(int frame) {
+    if (frame == 0) return;
+    script::HoldKey(Key::Enter, frame == 2);
+    if (GameDialogOpen()) {
+        script::ReleaseAllKeys();
+        script::HoldKey(Key::Escape, frame % 40 == 0);
+        return;
+    }
+    if (frame > 5 && frame < 40) script::MoveMouse(70, 0);  // toward the nearest monster
+    script::HoldKey(Key::Control, frame > 5 && frame % 100 < 60);
+    script::HoldKey(Key::Up, frame > 600);
+}
+
+// Shoots every monster down until the win, then quits from its box.
+void Win(int frame) {
+    if (frame == 0) return;
+    script::HoldKey(Key::Enter, frame == 2);
+    if (GameDialogOpen()) {
+        script::ReleaseAllKeys();
+        script::HoldKey(Key::Escape, frame % 40 == 0);
+        return;
+    }
+    if (frame > 5) ShootFromHiding();
+}
+
+TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
+    RecordAndReplay(Fall, "fell off the platform");
+}
+
+TEST_F(DemoReplay, ACatchReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Caught, "The monster got you"); }
+
+TEST_F(DemoReplay, AWinReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Win, "You win"); }
+
+}  // namespace
