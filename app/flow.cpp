@@ -11,6 +11,7 @@
 #include "app/program.h"
 #include "camera/camera.h"
 #include "camera/matrices.h"
+#include "core/best_run.h"
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/state.h"
@@ -184,7 +185,7 @@ void DrawGame(float alpha) {
     ClearAndDrawSky(g_inTitle && g_titleDrawnLast ? kTitleRed : kWhite);
     g_titleDrawnLast = g_inTitle;
     if (g_inTitle) {
-        DrawTitle(g_font);
+        DrawTitle(g_font, BestRunKnown() ? "Best time " + FormatRunTime(BestRunTicks()) : "");
     } else {
         DrawWorld(alpha);
     }

@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/program.h"
 #include "core/asset_file.h"
+#include "core/best_run.h"
 #include "core/settings.h"
 #include "platform/files.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     const CommandLine options = ParseCommandLine(argc, argv);
     if (options.exitCode >= 0) return options.exitCode;
     LoadSettings(SettingsPath());
+    LoadBestRun();
     ApplyCommandLine(options);
     // A missing data/ is not fatal: every asset is optional, and start-up
     // names each file it could not read.

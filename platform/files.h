@@ -1,5 +1,5 @@
 // The game's data files: where data/ is, and reading one file whole; the
-// player's config folder and writing a file there atomically.
+// player's config and data folders and writing a file there atomically.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +31,11 @@ bool NothingAt(const std::string& path);
 // The player's config folder: $XDG_CONFIG_HOME when it is an absolute path,
 // else $HOME/.config. "" when neither says.
 std::string ConfigHome();
+
+// The player's data folder, for what the game keeps rather than what the
+// player sets (the best run): $XDG_DATA_HOME when it is an absolute path,
+// else $HOME/.local/share. "" when neither says.
+std::string DataHome();
 
 // Replaces path with bytes all at once: written to a temporary file beside
 // it, flushed to disk and renamed over it, so a reader (or a crash) sees the

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "core/best_run.h"
 #include "core/settings.h"
 #include "monsters/monster.h"
 #include "scenery/sky_cache.h"
@@ -230,6 +232,49 @@ TEST_F(Frame, PlayWithTheHudShownKeepsItsRecordedPixels) {
         ASSERT_TRUE(HitMarkShowing());
         EXPECT_EQ(FrameHash(), want.hash) << std::hex << FrameHash();
     }
+}
+
+// A best time known: its line shows in the title's lower left, over the options hint, and every other pixel is
+// the title's without one. The no-best title is the golden's, above.
+TEST_F(Frame, ABestTimeDrawsItsLineAndLeavesTheRestOfTheTitleAsItWas) {
+    const auto titleFrame = [this] {
+        ShutdownGame();
+        InitGame();
+        script::ReleaseAllKeys();
+        Reshape(800, 600);
+        ReachTitle();
+        RunFrame();
+        return ReadFrame();
+    };
+    const std::vector<uint8_t> none = titleFrame();
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const std::string keepXdg = oldXdg ? oldXdg : "";
+    setenv("XDG_DATA_HOME", (dir_.path() + "/share").c_str(), 1);
+    ASSERT_EQ(std::system(("mkdir -p " + dir_.path() + "/share/orvanthe").c_str()), 0);
+    dir_.Write("share/orvanthe/best.ini", "[best]\nticks = 2118\n");
+    LoadBestRun();
+    ASSERT_TRUE(BestRunKnown());
+    const std::vector<uint8_t> best = titleFrame();
+    ForgetBestRun();
+    if (oldXdg) {
+        setenv("XDG_DATA_HOME", keepXdg.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
+
+    // The line's box in the 800 x 600 space, y up: from x 14 and down from its top at y 49, as far as the real
+    // font's letters reach, above the hint's.
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const size_t at = (size_t(y) * 800 + size_t(x)) * 4;
+            const bool changed = !std::equal(none.begin() + at, none.begin() + at + 4, best.begin() + at);
+            const bool inside = x >= 10 && x < 220 && y >= 32 && y < 53;
+            (inside ? changedInside : changedOutside) += changed;
+        }
+    }
+    EXPECT_GT(changedInside, 300) << "\"Best time 0:42.36\" drawn";
+    EXPECT_EQ(changedOutside, 0);
 }
 
 // Colour (RGBA) then depth of the whole drawable.

@@ -190,38 +190,49 @@ TEST_F(Text, GlyphQuadsHangBelowThePenWhichAdvancesByEachWidthSkippingUnknownByt
     }
 }
 
-// Each title line below its layout corner at any size; with or without a font, red and the state as found.
+// Each title line below its layout corner at any size, the best time's only when given; with or without a font,
+// red and the state as found.
 TEST_F(Text, TitleLinesSitBelowTheirLayoutCornersAndLeaveTheStateAsFound) {
     GlfFont font, none;
-    const auto drawTitle = [](const GlfFont& f) {
+    const auto drawTitle = [](const GlfFont& f, const std::string& best) {
         const SavedState saved = UpsetState();
-        DrawTitle(f);
+        DrawTitle(f, best);
         ExpectRestoredState(saved, {1, 0, 0, 1});
         EXPECT_EQ(g_currentFont, nullptr);
     };
     const std::vector<uint8_t> before = ReadFrame();
-    drawTitle(none);
+    drawTitle(none, "Best time 0:42.36");
     EXPECT_TRUE(ReadFrame() == before) << "nothing drawn without a font";
 
     ASSERT_TRUE(LoadFont(&font, "solid.glf", SolidFont()));
-    const struct {
+    struct Line {
         int x, y, length, scale;  // top-left corner in the 800 x 600 space
-    } lines[] = {{130, 530, 9, 10}, {125, 500, 17, 25}, {560, 70, 14, 7}, {560, 49, 16, 7}, {560, 28, 20, 7}};
+    };
+    const Line lines[] = {{130, 530, 9, 10}, {125, 500, 17, 25}, {560, 70, 14, 7},
+                          {560, 49, 16, 7},  {560, 28, 20, 7},   {14, 28, 13, 7}};
+    const Line bestLine = {14, 49, 17, 7};
     for (const auto& [w, h] : {std::pair{800, 600}, std::pair{1000, 450}}) {
-        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        Reshape(w, h);
-        glClear(GL_COLOR_BUFFER_BIT);
-        drawTitle(font);
-        const auto X = [w = w](double x) { return int(x * w / 800.0); };
-        const auto Y = [h = h](double y) { return int(y * h / 600.0); };
-        for (const auto& l : lines) {
-            SCOPED_TRACE("line at " + std::to_string(l.x) + ", " + std::to_string(l.y));
-            const int right = l.x + l.length * l.scale, bottom = l.y - l.scale;  // glyphs are one unit high
-            EXPECT_TRUE(Lit(X(l.x) + 2, Y(l.y) - 2) && Lit(X(right) - 2, Y(bottom) + 2)) << "inside the corners";
-            EXPECT_TRUE(Dark(X(l.x) + 2, Y(l.y) + 3) && Dark(X(l.x) + 2, Y(bottom) - 3)) << "above and below";
-            EXPECT_TRUE(Dark(X(l.x) - 3, Y(l.y) - 2) && Dark(X(right) + 3, Y(l.y) - 2)) << "left and right";
+        for (const std::string best : {"", "Best time 0:42.36"}) {
+            SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " " + best);
+            Reshape(w, h);
+            glClear(GL_COLOR_BUFFER_BIT);
+            drawTitle(font, best);
+            const auto X = [w = w](double x) { return int(x * w / 800.0); };
+            const auto Y = [h = h](double y) { return int(y * h / 600.0); };
+            std::vector<Line> shown(std::begin(lines), std::end(lines));
+            if (!best.empty()) shown.push_back(bestLine);
+            for (const auto& l : shown) {
+                SCOPED_TRACE("line at " + std::to_string(l.x) + ", " + std::to_string(l.y));
+                const int right = l.x + l.length * l.scale, bottom = l.y - l.scale;  // glyphs are one unit high
+                EXPECT_TRUE(Lit(X(l.x) + 2, Y(l.y) - 2) && Lit(X(right) - 2, Y(bottom) + 2)) << "inside the corners";
+                EXPECT_TRUE(Dark(X(l.x) + 2, Y(l.y) + 3) && Dark(X(l.x) + 2, Y(bottom) - 3)) << "above and below";
+                EXPECT_TRUE(Dark(X(l.x) - 3, Y(l.y) - 2) && Dark(X(right) + 3, Y(l.y) - 2)) << "left and right";
+            }
+            EXPECT_TRUE(Dark(X(400), Y(300)) && Dark(X(600), Y(56))) << "between the lines";
+            if (best.empty()) {
+                EXPECT_TRUE(Dark(X(16), Y(47))) << "no best time";
+            }
         }
-        EXPECT_TRUE(Dark(X(400), Y(300)) && Dark(X(600), Y(56))) << "between the lines";
     }
 }
 

@@ -27,10 +27,13 @@ const TitleLine kLines[] = {
 // Beside the instructions, on the last one's line, at the left edge; with
 // a pad in hand it names the pad's button too, as the pad prints it.
 const TitleLine kOptionsHint = {"O for options", 7.0f, 2.0f, 4.0f};
+// Over the hint, on the middle instruction's line: the left edge keeps what
+// is the player's own, the right what the game asks of them.
+const TitleLine kBestTime = {"", 7.0f, 2.0f, 7.0f};
 
 }  // namespace
 
-void DrawTitle(const GlfFont& font) {
+void DrawTitle(const GlfFont& font, const std::string& bestTime) {
     glColor3d(1.0, 1.0, 1.0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const Screen2D pass(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
@@ -49,6 +52,7 @@ void DrawTitle(const GlfFont& font) {
     };
     for (const TitleLine& line : kLines) draw(line, line.text);
     draw(kOptionsHint, hint.c_str());
+    if (!bestTime.empty()) draw(kBestTime, bestTime.c_str());
     // Handed to the next frame, whose sky it tints.
     glColor3d(1.0, 0.0, 0.0);
 }

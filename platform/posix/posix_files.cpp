@@ -1,4 +1,4 @@
-// Reading a data file whole and finding the config folder on POSIX
+// Reading a data file whole and finding the config and data folders on POSIX
 // systems; shared by every backend, the browser's included.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -98,12 +98,22 @@ bool NothingAt(const std::string& path) {
     return lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
-std::string ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// An XDG base folder: the variable when it names an absolute path (the
+// specification says to ignore a relative one), else its default under HOME.
+std::string XdgHome(const char* variable, const char* underHome) {
+    const char* xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0') return std::string(home) + "/.config";
+    if (home && home[0] != '\0') return std::string(home) + underHome;
     return "";
 }
+
+}  // namespace
+
+std::string ConfigHome() { return XdgHome("XDG_CONFIG_HOME", "/.config"); }
+
+std::string DataHome() { return XdgHome("XDG_DATA_HOME", "/.local/share"); }
 
 }  // namespace platform
