@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/best_run.h"
 #include "core/settings.h"
 #include "core/state.h"
 
@@ -80,7 +81,7 @@ void ApplyCommandLine(const CommandLine& options) {
 DemoRequest DemoRequestOf(const CommandLine& options) {
     DemoRequest request;
     request.recordPath = options.recordPath;
-    request.playPath = options.playPath;  // BEST-RUN-HOOK
+    request.playPath = options.playBest ? BestRunDemoPath() : options.playPath;
     request.timed = options.timedemo;
     return request;
 }

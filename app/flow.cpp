@@ -103,15 +103,15 @@ enum class GameEnd { None, Paused, Caught, Fell, Won, Options };
 // O or pad Back was pressed on the title since the last tick.
 bool g_optionsAsked = false;
 
+// Ticks of the game being played, the victory lap left out: its time.
+uint32_t g_runTicks = 0;
+
 // The game just won, kept if it is the player's best; a replayed win is
 // the recording's, not the player's.
 void OfferWonGame() {
     if (Replaying()) return;
-    // BEST-RUN-HOOK
+    OfferWonRun(g_runTicks, DemoOfThisGame());
 }
-
-// Ticks of the game being played, the victory lap left out: its time.
-uint32_t g_runTicks = 0;
 
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
 // since the last tick. A replay's window and sound are the viewer's: the

@@ -4,9 +4,11 @@
 #include <functional>
 
 #include "app/demos.h"
+#include "core/best_run.h"
 #include "core/settings.h"
 #include "game_fixture.h"
 #include "monsters/monster.h"
+#include "platform/files.h"
 #include "text/dialogs.h"
 #include "world/controls.h"
 #include "world/world.h"
@@ -215,16 +217,26 @@ void Caught(int frame) {
     script::HoldKey(Key::Up, frame > 600);
 }
 
-// Shoots every monster down until the win, then quits from its box.
-void Win(int frame) {
-    if (frame == 0) return;
-    script::HoldKey(Key::Enter, frame == 2);
-    if (GameDialogOpen()) {
-        script::ReleaseAllKeys();
-        script::HoldKey(Key::Escape, frame % 40 == 0);
-        return;
-    }
-    if (frame > 5) ShootFromHiding();
+// Shoots every monster down until the win, then quits from its box. It may first look at the sky for a while, and
+// may pause on the way (resuming after a while, as a player reads the box).
+Bot Winner(int idleFrames = 0, int pauseFrame = -1) {
+    return [=](int frame) {
+        if (frame == 0) return;
+        script::HoldKey(Key::Enter, frame == 2);
+        if (GameDialogOpen()) {
+            script::ReleaseAllKeys();
+            script::HoldKey(AllMonstersDefeated() ? Key::Escape : Key::Enter, frame % 40 == 0);
+            return;
+        }
+        script::HoldKey(Key::Escape, frame == pauseFrame);
+        if (frame <= 5) return;
+        if (frame <= 5 + idleFrames) {
+            const Vector3 view = g_camera.target - g_camera.position;
+            LookToward(Vector3(view.x, 3.0f * std::hypot(view.x, view.z), view.z));
+            return;
+        }
+        ShootFromHiding();
+    };
 }
 
 TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
@@ -233,6 +245,55 @@ TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
 
 TEST_F(DemoReplay, ACatchReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Caught, "The monster got you"); }
 
-TEST_F(DemoReplay, AWinReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Win, "You win"); }
+TEST_F(DemoReplay, AWinReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Winner(), "You win"); }
+
+std::string ReadFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    EXPECT_EQ(platform::ReadWholeFile(path.c_str(), kMaxDemoBytes, &bytes, &reason), platform::FileRead::Ok) << reason;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A won game is timed in ticks of play, its pauses left out; it is kept (and read back by the next run) only when
+// it is faster than the best, and the demo kept with it replays that win.
+TEST_F(DemoReplay, AWinIsTimedWithoutItsPausesAndKeptOnlyWhenFasterWithADemoOfIt) {
+    const std::string share = dir_.path() + "/share";
+    const char* oldData = std::getenv("XDG_DATA_HOME");
+    const std::string keptData = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", share.c_str(), 1);
+    // Each run reads what the one before kept.
+    const auto bestAfter = [](const Recorded&) {
+        ForgetBestRun();
+        LoadBestRun();
+        return BestRunTicks();
+    };
+    ForgetBestRun();
+    const uint32_t slow = bestAfter(Record(Winner(100), 20));
+    ASSERT_GT(slow, 0u);
+    const Recorded paused = Record(Winner(0, 300), 20);
+    ASSERT_EQ(paused.boxes.size(), 2u);
+    const uint32_t fast = bestAfter(paused);
+    EXPECT_LT(fast, slow) << "a faster win replaces the best";
+    const std::string demo = ReadFile(share + "/orvanthe/best.demo");
+    EXPECT_EQ(bestAfter(Record(Winner(), 20)), fast) << "the same win without its pause is no faster";
+    EXPECT_EQ(bestAfter(Record(Winner(100), 20)), fast) << "a slower win leaves the best";
+    EXPECT_EQ(ReadFile(share + "/orvanthe/best.demo"), demo);
+
+    // The best demo shows the winning game alone: the ticks before it are replayed unseen, the win stands as it did.
+    DemoReader reader;
+    std::string reason;
+    ASSERT_TRUE(reader.Open(demo, GameVersion(), &reason)) << reason;
+    EXPECT_GT(reader.header().hiddenTicks, 0u);
+    const Recorded replayed = Replay(demo, 16);
+    ASSERT_FALSE(replayed.boxes.empty());
+    EXPECT_NE(replayed.boxes.back().find("You win"), std::string::npos);
+    EXPECT_EQ(replayed.states.back(), paused.states.back());
+    if (oldData) {
+        setenv("XDG_DATA_HOME", keptData.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
+    ForgetBestRun();
+}
 
 }  // namespace
