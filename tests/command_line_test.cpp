@@ -102,3 +102,37 @@ TEST_F(CommandLineRun, MaxFpsIsForThisRunOnly) {
     ApplyCommandLine(Parse({}, &errors));
     EXPECT_EQ(g_settings.maxFps, 144);
 }
+
+// The demo options ask for one demo at a time: --record, --play, --timedemo or --play-best (which plays the file
+// kept beside the best time); any two together are a mistake.
+TEST(CommandLine, DemoOptionsAskForOneDemoEach) {
+    const char* const home = std::getenv("XDG_DATA_HOME");
+    ASSERT_NE(home, nullptr);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string record, play;
+        bool timed;
+    } const cases[] = {
+        {{"--record", "a.demo"}, -1, "a.demo", "", false},
+        {{"--play", "a.demo"}, -1, "", "a.demo", false},
+        {{"--timedemo", "a.demo"}, -1, "", "a.demo", true},
+        {{"--play-best"}, -1, "", std::string(home) + "/orvanthe/best.demo", false},
+        {{"--record", "a.demo", "--play", "b.demo"}, 2, "", "", false},
+        {{"--play", "a.demo", "--timedemo", "b.demo"}, 2, "", "", false},
+        {{"--timedemo", "a.demo", "--play-best"}, 2, "", "", false},
+        {{"--record", "a.demo", "--play-best"}, 2, "", "", false},
+        {{"--record"}, 2, "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::string errors;
+        const CommandLine options = Parse(c.args, &errors);
+        EXPECT_EQ(options.exitCode, c.exitCode) << errors;
+        if (c.exitCode >= 0) continue;
+        const DemoRequest request = DemoRequestOf(options);
+        EXPECT_EQ(request.recordPath, c.record);
+        EXPECT_EQ(request.playPath, c.play);
+        EXPECT_EQ(request.timed, c.timed);
+    }
+}

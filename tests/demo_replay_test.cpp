@@ -9,6 +9,7 @@
 #include "game_fixture.h"
 #include "monsters/monster.h"
 #include "platform/files.h"
+#include "scenery_fixture.h"
 #include "text/dialogs.h"
 #include "world/controls.h"
 #include "world/world.h"
@@ -246,6 +247,28 @@ TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
 TEST_F(DemoReplay, ACatchReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Caught, "The monster got you"); }
 
 TEST_F(DemoReplay, AWinReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Winner(), "You win"); }
+
+// A demo that cannot be written is said once, when it fails, and the game plays on: a folder that is not there
+// fails at the start, a full disk at the first write.
+TEST_F(DemoReplay, ADemoThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
+    for (const char* path : {"/no/such/folder/game.demo", "/dev/full"}) {
+        SCOPED_TRACE(path);
+        Start();
+        const std::string said = Stderr([&] {
+            StartRecording(path);
+            for (int frame = 0; frame < 200; ++frame) {
+                script::HoldKey(Key::Enter, frame == 2);
+                script::HoldKey(Key::Up, frame > 5);
+                ASSERT_TRUE(Frame(20));
+            }
+            FinishRecording();
+        });
+        EXPECT_FALSE(g_inTitle);
+        EXPECT_NE(g_camera.position.z, kCameraStart.z) << "play went on";
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(std::string(path) + ": demo not written ("), std::string::npos) << said;
+    }
+}
 
 std::string ReadFile(const std::string& path) {
     std::vector<uint8_t> bytes;
