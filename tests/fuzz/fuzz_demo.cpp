@@ -12,10 +12,6 @@
 #include "core/settings.h"
 #include "fuzz_check.h"
 
-// The bindings' held-key query reads the platform, which the reader never
-// asks; the fuzzer links no backend.
-bool platform::IsKeyDown(platform::Key) { return false; }
-
 namespace {
 
 const char kVersion[] = "fuzz";
