@@ -21,11 +21,21 @@ Module['preRun'].push(function () {
     console.warn('orvanthe: settings not kept: the page has no storage (' + e + ')');
     return;
   }
+  // Text files are kept as text, others (a demo) a character a byte.
   for (var i = 0; i < storage.length; ++i) {
     var key = storage.key(i);
-    if (!key || !key.startsWith('orvanthe:/')) continue;
-    var path = key.slice('orvanthe:'.length);
+    if (!key) continue;
+    var bytes = key.startsWith('orvanthe-bytes:/');
+    if (!bytes && !key.startsWith('orvanthe:/')) continue;
+    var path = key.slice(key.indexOf(':') + 1);
+    var value = storage.getItem(key);
     FS.mkdirTree(path.slice(0, path.lastIndexOf('/')) || '/');
-    FS.writeFile(path, storage.getItem(key));
+    if (bytes) {
+      var array = new Uint8Array(value.length);
+      for (var j = 0; j < value.length; ++j) array[j] = value.charCodeAt(j) & 0xff;
+      FS.writeFile(path, array);
+    } else {
+      FS.writeFile(path, value);
+    }
   }
 });
