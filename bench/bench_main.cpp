@@ -3,7 +3,10 @@
 // core) and LP_NUM_THREADS=0 (drawing on the calling thread). Each setting is
 // measured in a fresh process (this program run again, see child.h); this
 // one lays the numbers out and compares every scene with the baseline scene,
-// so numbers from noisy machines compare as ratios.
+// so numbers from noisy machines compare as ratios. Then a real game: a won
+// game recorded once (orvanthe-record-win) is replayed by the game itself
+// with --timedemo under Xvfb, for each setting, and laid out beside the
+// scenes (not in a smoke run of fewer than 100 frames a scene).
 //   orvanthe-bench [frames]      run from the build directory (data/);
 //                                frames per scene, 300 unless given
 #include <sys/wait.h>
@@ -14,11 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bench/child.h"
 #include "bench/scenes.h"
+#include "bench/timedemo.h"
 
 namespace {
 
@@ -29,6 +34,9 @@ struct Setting {
 const Setting kSettings[] = {{"default threads", nullptr}, {"LP_NUM_THREADS=0", "0"}};
 constexpr int kSettingCount = 2;
 constexpr int kSceneCount = int(bench::Scene::Count);
+// Fewer frames a scene than this is a smoke run: no game is played.
+constexpr int kTimedemoFrames = 100;
+constexpr const char* kTimedemoRow = "timedemo (win)";
 
 struct Row {
     std::string name;
@@ -139,7 +147,8 @@ void PrintRun(const Setting& setting, const Run& run) {
 // CPU time counts every thread's work and none of the waiting for a core,
 // so on a machine shared with other work it is the steadier figure; both
 // are also given as multiples of the baseline's.
-void PrintSummary(const Run (&runs)[kSettingCount]) {
+void PrintSummary(const Run (&runs)[kSettingCount], const bench::WinDemo& win,
+                  const bench::TimedemoRun (&timed)[kSettingCount], const std::string& skipped) {
     std::printf("\n== summary: ms per frame to completion (mean, p99) and CPU ms per frame over all threads\n");
     std::printf("%-18s", "");
     for (const Setting& s : kSettings) std::printf(" | %-41s", s.title);
@@ -156,9 +165,71 @@ void PrintSummary(const Run (&runs)[kSettingCount]) {
         }
         std::printf("\n");
     }
+    // A frame of the game's own replay is a tick and its picture: its mean
+    // is the seconds over the frames, and frames a second stand where CPU does.
+    std::printf("%-18s", kTimedemoRow);
+    for (int i = 0; i < kSettingCount; ++i) {
+        const bench::TimedemoRun& t = timed[i];
+        if (!skipped.empty() || !t.problem.empty()) {
+            std::printf(" | %-40s", "(none)");
+            continue;
+        }
+        const double mean = 1000.0 / t.fps;
+        std::printf(" | %8.3f %6.2f %8.3f %8.1f %6s", mean, mean / runs[i].rows[0].mean, t.p99, t.fps, "fps");
+    }
+    std::printf("\n");
     std::printf("%-18s", "start-up, ms");
     for (const Run& run : runs) std::printf(" | %8.1f from exec, %6.1f in main%8s", run.startup[4], run.startup[3], "");
     std::printf("\n");
+    if (!skipped.empty()) {
+        std::printf("%s: skipped, %s\n", kTimedemoRow, skipped.c_str());
+        return;
+    }
+    std::printf(
+        "%s: ./orvanthe --timedemo under Xvfb at 800x600 on X11, replaying a won game of %u ticks one tick a "
+        "frame; mean is 1000 / fps, p99 the replay's own, fps where cpu stands\n",
+        kTimedemoRow, win.ticks);
+    for (int i = 0; i < kSettingCount; ++i) {
+        const bench::TimedemoRun& t = timed[i];
+        if (!t.problem.empty()) {
+            std::printf("  %-16s skipped: %s\n", kSettings[i].title, t.problem.c_str());
+            continue;
+        }
+        std::printf("  %-16s %.0f frames in %.3f s, %.1f fps, p50 %.2f / p99 %.2f ms; end state %s %s\n",
+                    kSettings[i].title, t.frames, t.seconds, t.fps, t.p50, t.p99, t.endState.c_str(),
+                    t.endState == win.endState ? "matches the recording" : "DIFFERS from the recording's");
+    }
+}
+
+// The won game's demo and its replays by the game, each setting in an
+// empty home of its own. `skipped` says why there are none.
+void TimeTheWin(int frames, bench::WinDemo* win, bench::TimedemoRun (&timed)[kSettingCount], std::string* skipped) {
+    if (frames < kTimedemoFrames) {
+        *skipped = "a run of fewer than " + std::to_string(kTimedemoFrames) + " frames a scene is a smoke run";
+        return;
+    }
+    char tmpl[] = "/tmp/orvanthe-bench-XXXXXX";
+    if (!mkdtemp(tmpl)) {
+        *skipped = "no scratch folder in /tmp";
+        return;
+    }
+    const std::string folder = tmpl;
+    *win = bench::RecordWin(folder);
+    if (!win->problem.empty()) {
+        *skipped = win->problem;
+    } else {
+        std::printf("\n%s: won game recorded, %u ticks, end state %s\n", kTimedemoRow, win->ticks,
+                    win->endState.c_str());
+        std::fflush(stdout);
+        for (int i = 0; i < kSettingCount; ++i) {
+            const std::string home = folder + "/home-" + std::to_string(i);
+            std::error_code made;
+            std::filesystem::create_directory(home, made);
+            timed[i] = bench::RunTimedemo(*win, kSettings[i].threads, home);
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 // Other work on the machine shows in every wall-clock figure: say how much
@@ -202,10 +273,21 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    PrintSummary(runs);
+    bench::WinDemo win;
+    bench::TimedemoRun timed[kSettingCount];
+    std::string skipped;
+    TimeTheWin(frames, &win, timed, &skipped);
+    PrintSummary(runs, win, timed, skipped);
     PrintLoad("after");
     std::printf(
         "allocs: malloc-family calls per timed frame on every thread, Mesa's own included; new: of them "
         "through operator new\n");
+    // A replay that ends elsewhere timed another game, or found one that
+    // does not replay: either is a fault to look at.
+    for (const bench::TimedemoRun& t : timed)
+        if (skipped.empty() && t.problem.empty() && t.endState != win.endState) {
+            std::fprintf(stderr, "orvanthe-bench: the timedemo's end state differs from the recorded win's\n");
+            return 1;
+        }
     return 0;
 }

@@ -1,11 +1,9 @@
 // Games recorded from scripted input on the generated assets (a win, a fall, a catch) replay to the same end
 // state at any frame rate, and a rule changed after the recording makes every one of them fail.
-#include <cmath>
-#include <functional>
-
 #include "app/demos.h"
 #include "core/best_run.h"
 #include "core/settings.h"
+#include "demo_bots.h"
 #include "game_fixture.h"
 #include "monsters/monster.h"
 #include "platform/files.h"
@@ -16,12 +14,9 @@
 
 namespace {
 
+using bots::Bot;
+using bots::Winner;
 using platform::Key;
-
-constexpr double kPi = 3.14159265358979323846;
-
-// A player made of rules of thumb: what it holds and how it moves the mouse this frame, knowing the world.
-using Bot = std::function<void(int frame)>;
 
 struct Recorded {
     std::string demo;
@@ -36,40 +31,6 @@ std::vector<std::string> Boxes() {
     std::vector<std::string> boxes;
     for (const std::string& line : script::LogLines("dialog ")) boxes.push_back(line);
     return boxes;
-}
-
-// Mouse motion that turns the view to `want`, as near as whole pixels go (one is 1/5000 radian).
-void LookToward(const Vector3& want) {
-    const Vector3 view = g_camera.target - g_camera.position;
-    const auto yaw = [](const Vector3& v) { return std::atan2(double(v.x), -double(v.z)); };
-    const auto pitch = [](const Vector3& v) { return std::atan2(double(v.y), std::hypot(double(v.x), double(v.z))); };
-    double turn = yaw(want) - yaw(view);
-    if (turn > kPi) turn -= 2 * kPi;
-    if (turn < -kPi) turn += 2 * kPi;
-    script::MoveMouse(int(std::lround(turn * 5000.0)), -int(std::lround((pitch(want) - pitch(view)) * 5000.0)));
-}
-
-// Monsters close in only while in view, and faster than seven shots each bring them down face on. So this player
-// keeps CONTROL held and looks at the sky, and only for the tick before each shot leaves looks at the nearest
-// monster still standing, where the shot will fly.
-void ShootFromHiding() {
-    const Monster* nearest = nullptr;
-    float best = 1e30f;
-    for (const auto& m : g_monsters) {
-        if (!m->InGame()) continue;
-        const float d = Magnitude(m->position - g_camera.position);
-        if (d < best) best = d, nearest = m.get();
-    }
-    script::HoldKey(Key::Control, true);
-    // The tick after next fires: the next one must leave the view on the monster.
-    const bool firesAfterNext = g_fireTimer.armed && g_gameTime + 2 * kTickMs - g_fireTimer.start > kFireIntervalMs;
-    const Vector3 muzzle = g_camera.position + Vector3(0.0f, 10.0f, 0.0f);
-    const Vector3 view = g_camera.target - g_camera.position;
-    if (nearest && firesAfterNext) {
-        LookToward(nearest->position - muzzle);
-    } else {
-        LookToward(Vector3(view.x, 3.0f * std::hypot(view.x, view.z), view.z));
-    }
 }
 
 class DemoReplay : public GameTest {
@@ -216,28 +177,6 @@ void Caught(int frame) {
     if (frame > 5 && frame < 40) script::MoveMouse(70, 0);  // toward the nearest monster
     script::HoldKey(Key::Control, frame > 5 && frame % 100 < 60);
     script::HoldKey(Key::Up, frame > 600);
-}
-
-// Shoots every monster down until the win, then quits from its box. It may first look at the sky for a while, and
-// may pause on the way (resuming after a while, as a player reads the box).
-Bot Winner(int idleFrames = 0, int pauseFrame = -1) {
-    return [=](int frame) {
-        if (frame == 0) return;
-        script::HoldKey(Key::Enter, frame == 2);
-        if (GameDialogOpen()) {
-            script::ReleaseAllKeys();
-            script::HoldKey(AllMonstersDefeated() ? Key::Escape : Key::Enter, frame % 40 == 0);
-            return;
-        }
-        script::HoldKey(Key::Escape, frame == pauseFrame);
-        if (frame <= 5) return;
-        if (frame <= 5 + idleFrames) {
-            const Vector3 view = g_camera.target - g_camera.position;
-            LookToward(Vector3(view.x, 3.0f * std::hypot(view.x, view.z), view.z));
-            return;
-        }
-        ShootFromHiding();
-    };
 }
 
 TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
