@@ -83,5 +83,6 @@ DemoRequest DemoRequestOf(const CommandLine& options) {
     request.recordPath = options.recordPath;
     request.playPath = options.playBest ? BestRunDemoPath() : options.playPath;
     request.timed = options.timedemo;
+    request.best = options.playBest;
     return request;
 }

@@ -13,6 +13,7 @@ struct DemoRequest {
     std::string recordPath;  // --record FILE: written as the game runs
     std::string playPath;    // --play FILE, --timedemo FILE, --play-best
     bool timed = false;      // --timedemo
+    bool best = false;       // --play-best: playPath is the kept best run's
 };
 
 // This game's version, which every demo names: another's is not replayed.

@@ -20,6 +20,7 @@
 #include "gl/gl_state.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/files.h"
 #include "text/dialogs.h"
 
 namespace {
@@ -267,6 +268,15 @@ bool TimedReplayPass(int* exitCode) {
 int ProgramMain(const DemoRequest& demo) {
     std::string error;
     DemoReader replay;
+    if (demo.best && demo.playPath.empty()) {
+        std::fprintf(stderr, "orvanthe: no best run to play (neither XDG_DATA_HOME nor HOME names a folder)\n");
+        return 1;
+    }
+    if (demo.best && platform::NothingAt(demo.playPath)) {
+        std::fprintf(stderr, "orvanthe: no best run to play yet: win a game, and it is kept as %s\n",
+                     demo.playPath.c_str());
+        return 1;
+    }
     if (!demo.playPath.empty() && !OpenDemo(demo.playPath, &replay, &error)) {
         std::fprintf(stderr, "orvanthe: %s\n", error.c_str());
         return 1;

@@ -90,3 +90,9 @@ version_length=$(od -An -tu1 -j6 -N1 "$demo" | tr -d ' ')
 { head -c 7 "$demo"; printf '9%.0s' $(seq "$version_length"); tail -c +$((8 + version_length)) "$demo"; } >"$E2E_TMP/future.demo"
 refused "$E2E_TMP/future.demo" "made by version $(printf '9%.0s' $(seq "$version_length")) of the game"
 refused "$E2E_TMP/missing.demo" "not played"
+# No game won yet: nothing to play as the best.
+GAME_ARGS=(--play-best)
+start_game XDG_DATA_HOME="$E2E_TMP/data"
+wait_game_exit 5000
+expect_exit_code 1
+grep -qF "no best run to play yet" "$E2E_OUT/game.err.log" || fail "--play-best without a best said '$(cat "$E2E_OUT/game.err.log")'"
