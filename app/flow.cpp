@@ -369,12 +369,14 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
         if (!g_clockRunning) RunHiddenTicks();
     }
     if (GameDialogOpen()) {
-        if (Replaying()) {
-            // The recording's answer, once the box has stood as long.
-            const int answer = TakeReplayAnswer(now);
-            if (answer != 0) AnswerGameDialog(answer);
+        if (!Replaying()) {
+            StepDialog();
+        } else if (const int answer = TakeReplayAnswer(now); answer != 0) {
+            // The recording's answer, once the box has stood as long; the
+            // viewer's keys never reach the box.
+            AnswerGameDialog(answer);
+            StepDialog();
         }
-        StepDialog();
         // Time behind a box is not played: the first tick after it closes
         // is due a tick later, as if the box had lasted no time.
         g_nextTickTime = now + kTickMs;
