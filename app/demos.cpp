@@ -9,13 +9,10 @@
 
 #include "app/flow.h"
 #include "app/program.h"
-#include "camera/matrices.h"
 #include "core/settings.h"
 #include "core/state.h"
-#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
-#include "platform/window.h"
 #include "world/world.h"
 
 namespace {
