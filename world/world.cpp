@@ -202,12 +202,12 @@ uint64_t WorldStateHash() {
         h.Add(m->animTimer);
         h.Add(m->huntDelay);
     }
-    h.Add(g_bullets.size());
+    h.Add(uint32_t(g_bullets.size()));
     for (const auto& b : g_bullets) {
         h.Add(b->position);
         h.Add(b->direction);
     }
-    h.Add(g_explosions.size());
+    h.Add(uint32_t(g_explosions.size()));
     for (const auto& e : g_explosions) h.Add(e->startTick);
     h.Add(g_fireTimer);
     h.Add(g_hitTimer);
