@@ -58,20 +58,27 @@ protected:
         InitGame();
         now_ = script::Now();
         states_.clear();
+        boxNoted_ = false;
     }
     // One frame `frameMs` after the last, as the loop runs it; false once the program has been asked to quit.
     bool Frame(uint32_t frameMs) {
         now_ += frameMs;
         script::SetTime(now_);
-        const bool boxBefore = GameDialogOpen();
         RunFrameAt(now_, true);
-        if (GameDialogOpen() && !boxBefore) states_.push_back(WorldStateHash());
+        NoteBox();
         platform::Message message;
         while (platform::PollMessage(&message)) {
             if (message.type == platform::MessageType::Quit) return false;
             WindowProc(message);
+            // Leaving the window opens the pause here, between frames.
+            NoteBox();
         }
         return true;
+    }
+    // The world's state as each box opens.
+    void NoteBox() {
+        if (GameDialogOpen() && !boxNoted_) states_.push_back(WorldStateHash());
+        boxNoted_ = GameDialogOpen();
     }
 
     // The bot plays from the title until the program quits (it must, within ten minutes of play).
@@ -144,9 +151,11 @@ protected:
     ScratchDir dir_;
     uint32_t now_ = 0;
     std::vector<uint64_t> states_;
+    bool boxNoted_ = false;
 };
 
-// Walks to the far side in a run of ticks with a pause on the way, answers the fall with a new game, quits there.
+// Walks to the far side with a pause on the way and another as it leaves the window, answers the fall with a new
+// game, quits there.
 void Fall(int frame) {
     if (frame == 0) return;
     script::HoldKey(Key::Enter, frame == 2);
@@ -163,6 +172,8 @@ void Fall(int frame) {
     script::HoldKey(Key::Up, frame > 5);
     script::HoldKey(Key::Control, frame > 5 && frame < 100);
     script::HoldKey(Key::Escape, frame == 60);
+    // The player leaves the window: a pause between two ticks, which a replay opens where it opened.
+    if (frame == 90 || frame == 125) script::QueueMessage({platform::MessageType::Focus, 0, 0, 0, frame == 125});
     if (frame > 5) script::MoveMouse(frame % 7 - 3, 0);
 }
 
@@ -181,8 +192,9 @@ void Caught(int frame) {
     script::HoldKey(Key::Up, frame > 600);
 }
 
-TEST_F(DemoReplay, AFallWithAPauseOnTheWayReplaysToItsEndAtAnyFrameRate) {
+TEST_F(DemoReplay, AFallWithTwoPausesOnTheWayReplaysToItsEndAtAnyFrameRate) {
     RecordAndReplay(Fall, "fell off the platform");
+    EXPECT_EQ(script::CountLog("dialog Orvanthe lev 0|&Resume"), 2) << "the pauses by ESC and by leaving the window";
 }
 
 TEST_F(DemoReplay, ACatchReplaysToItsEndAtAnyFrameRate) { RecordAndReplay(Caught, "The monster got you"); }
