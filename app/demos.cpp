@@ -158,8 +158,9 @@ RuleSettings CurrentRuleSettings() {
     s.invertY = g_settings.invertY;
     s.stickDeadZone = g_settings.stickDeadZone;
     s.fieldOfView = g_settings.fieldOfView;
-    s.viewWidth = std::max(g_viewportWidth, 1);
-    s.viewHeight = std::max(g_viewportHeight, 1);
+    // No screen is wider than a demo can say.
+    s.viewWidth = std::clamp(g_viewportWidth, 1, kMaxDemoViewSize);
+    s.viewHeight = std::clamp(g_viewportHeight, 1, kMaxDemoViewSize);
     s.bindings = g_settings.bindings;
     return s;
 }

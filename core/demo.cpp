@@ -27,7 +27,7 @@
 //                0..1
 //     0x10       settings: f32 mouse sensitivity, u8 invert Y (0 or 1),
 //                u8 stick dead zone, f32 field of view, u16 view width,
-//                u16 view height (1..16384), then varint n and n bytes of
+//                u16 view height (1..65535), then varint n and n bytes of
 //                text: the ten actions' bindings in Action order, each as
 //                settings.ini writes it and ended by '\n' (so an empty slot
 //                before a filled one reads back after it; the rules read

@@ -75,7 +75,7 @@ constexpr size_t kMaxDemoVersionLength = 32;
 constexpr size_t kMaxDemoBytes = size_t(64) << 20;
 // The most presses of one key a tick records, and the widest or tallest view.
 constexpr int kMaxDemoPressesPerTick = 1000;
-constexpr int kMaxDemoViewSize = 16384;
+constexpr int kMaxDemoViewSize = 65535;
 
 // Encoding, appended to *out. A tick is written as what changed since the
 // tick before it (`previous`, all zero before the first).

@@ -236,7 +236,6 @@ TEST(DemoFile, BadFilesAreRefusedWithTheirKind) {
         {"dead zone", head + SettingsRecord([](RuleSettings& s) { s.stickDeadZone = 61; }) + end, "dead zone"},
         {"field of view", head + SettingsRecord([](RuleSettings& s) { s.fieldOfView = 29.9f; }) + end, "field of view"},
         {"no width", head + SettingsRecord([](RuleSettings& s) { s.viewWidth = 0; }) + end, "view size"},
-        {"too tall", head + SettingsRecord([](RuleSettings& s) { s.viewHeight = 16385; }) + end, "view size"},
         {"invert 2", head + settings.substr(0, 5) + Raw("\x02") + settings.substr(6) + end, "invert"},
         {"NaN setting", head + SettingsRecord([=](RuleSettings& s) { s.fieldOfView = nan; }) + end, "not finite"},
         {"infinite pad", head + settings + Tick([=](TickInput& t) { t.pad.rightY = -inf; }) + end, "not finite"},
