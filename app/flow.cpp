@@ -44,8 +44,8 @@ bool CameraLeftPlatform() {
 void NewGame() {
     ResetMonsters();
     PlaceCameraAtStart();
-    // A burst of the last game never shows in this one, nor draws from the
-    // random source in it: every game starts from the same world.
+    // A burst of the last game never shows in this one, nor draws random
+    // numbers in it, however soon the player starts it.
     g_explosions.clear();
 }
 
