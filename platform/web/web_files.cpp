@@ -33,7 +33,7 @@ EM_JS(int, StoreInPage, (const char* path, const char* bytes, int size, int text
             var chars = [];
             for (var i = 0; i < size; i += 8192)
                 chars.push(String.fromCharCode.apply(null, HEAPU8.subarray(bytes + i, bytes + Math.min(size, i + 8192))));
-            localStorage.setItem('orvanthe-bytes:' + name, chars.join(''));
+            localStorage.setItem('orvanthe-bytes:' + name, chars.join(""));
         }
         return 1;
     } catch (e) {
