@@ -100,8 +100,9 @@ bool NothingAt(const std::string& path) {
 
 namespace {
 
-// An XDG base folder: the variable when it names an absolute path (the
-// specification says to ignore a relative one), else its default under HOME.
+// An XDG base folder: the variable when it names an absolute path (a
+// relative one is ignored, as every desktop program does), else its default
+// under HOME.
 std::string XdgHome(const char* variable, const char* underHome) {
     const char* xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/') return xdg;
