@@ -422,3 +422,14 @@ DemoEvent DemoReader::Next() {
     at_ = in.at();
     return event;
 }
+
+bool SameRecord(const DemoEvent& a, const DemoEvent& b) {
+    if (a.record != b.record) return false;
+    switch (a.record) {
+    case DemoRecord::Settings: return a.settings == b.settings;
+    case DemoRecord::Tick: return a.tick == b.tick;
+    case DemoRecord::Answer: return a.answer == b.answer && a.boxMs == b.boxMs;
+    case DemoRecord::End: return true;
+    }
+    return false;
+}

@@ -70,6 +70,9 @@ struct DemoEvent {
     uint32_t boxMs = 0;     // Answer: how long the box stood
 };
 
+// The same record with the same values (a tick's pad axes to the bit).
+bool SameRecord(const DemoEvent& a, const DemoEvent& b);
+
 // The longest game version a demo names, and the largest file read.
 constexpr size_t kMaxDemoVersionLength = 32;
 constexpr size_t kMaxDemoBytes = size_t(64) << 20;

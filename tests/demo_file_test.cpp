@@ -66,17 +66,6 @@ uint32_t Bits(float f) {
     return b;
 }
 
-bool SameEvent(const DemoEvent& a, const DemoEvent& b) {
-    if (a.record != b.record) return false;
-    switch (a.record) {
-    case DemoRecord::Settings: return a.settings == b.settings;
-    case DemoRecord::Tick: return a.tick == b.tick;
-    case DemoRecord::Answer: return a.answer == b.answer && a.boxMs == b.boxMs;
-    case DemoRecord::End: return true;
-    }
-    return false;
-}
-
 // Writes the events after a header, ticks as changes to the tick before.
 std::string Encode(const std::string& header, const std::vector<DemoEvent>& events) {
     std::string out = header;
@@ -98,7 +87,7 @@ void ExpectReadsBack(const std::string& bytes, const std::vector<DemoEvent>& eve
     ASSERT_TRUE(reader.Open(bytes, kVersion, &reason)) << reason;
     uint32_t ticks = 0;
     for (size_t i = 0; i < events.size(); ++i) {
-        ASSERT_TRUE(SameEvent(reader.Next(), events[i])) << "record " << i;
+        ASSERT_TRUE(SameRecord(reader.Next(), events[i])) << "record " << i;
         ticks += events[i].record == DemoRecord::Tick;
     }
     EXPECT_EQ(reader.tickCount(), ticks);

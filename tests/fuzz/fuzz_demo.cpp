@@ -33,17 +33,6 @@ void CheckTick(const TickInput& t) {
     for (float trigger : {t.pad.leftTrigger, t.pad.rightTrigger}) Check(trigger >= 0.0f && trigger <= 1.0f);
 }
 
-bool Same(const DemoEvent& a, const DemoEvent& b) {
-    if (a.record != b.record) return false;
-    switch (a.record) {
-    case DemoRecord::Settings: return a.settings == b.settings;
-    case DemoRecord::Tick: return a.tick == b.tick;
-    case DemoRecord::Answer: return a.answer == b.answer && a.boxMs == b.boxMs;
-    case DemoRecord::End: return true;
-    }
-    return false;
-}
-
 // Reads every record of an open demo, checking each, and writes it again.
 std::string ReadAndRewrite(DemoReader& reader, std::string* events) {
     std::string out;
@@ -107,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(original.Open(std::string(reinterpret_cast<const char*>(data), size), kVersion, &reason));
     for (;;) {
         const DemoEvent a = original.Next(), b = first.Next();
-        Check(Same(a, b));
+        Check(SameRecord(a, b));
         if (a.record == DemoRecord::End) break;
     }
     std::string kindsAgain;
