@@ -61,11 +61,6 @@ protected:
         return Stderr([&] { EXPECT_EQ(OfferWonRun(ticks, demo), expected); });
     }
     // What a fresh run would read from the folder.
-    std::optional<uint32_t> Reloaded() {
-        ForgetBestRun();
-        EXPECT_EQ(Load(), "");
-        return BestRunKnown() ? std::optional<uint32_t>(BestRunTicks()) : std::nullopt;
-    }
     ScratchDir scratch_;
     EnvVar xdg_{"XDG_DATA_HOME", scratch_.path() + "/share"};
 };
@@ -94,39 +89,6 @@ TEST(BestRunFolder, FollowsXdgDataHomeThenHome) {
         const EnvVar xdg("XDG_DATA_HOME", c.xdg), home("HOME", c.home);
         EXPECT_EQ(platform::DataHome(), c.data);
         EXPECT_EQ(BestRunDemoPath(), c.data[0] ? std::string(c.data) + "/orvanthe/best.demo" : "");
-    }
-}
-
-// No file: no best, nothing said. A first win writes both files; after it only a strictly faster one does.
-TEST_F(BestRun, AFirstWinIsKeptAndOnlyAFasterOneReplacesIt) {
-    EXPECT_EQ(Load(), "");
-    EXPECT_FALSE(BestRunKnown());
-    EXPECT_TRUE(platform::NothingAt(scratch_.path() + "/share")) << "reading made nothing";
-
-    EXPECT_EQ(Offer(3000, kDemoA, true), "");
-    EXPECT_TRUE(BestRunKnown());
-    EXPECT_EQ(BestRunTicks(), 3000u);
-    EXPECT_EQ(ReadBytes(Demo()), kDemoA);
-    EXPECT_EQ(BestRunDemoPath(), Demo());
-    EXPECT_EQ(Reloaded(), 3000u);
-
-    const struct {
-        uint32_t ticks;
-        bool better;
-    } offers[] = {{3000, false}, {3001, false}, {2999, true}, {2999, false}, {UINT32_MAX, false}, {1, true}};
-    uint32_t best = 3000;
-    std::string bestDemo = kDemoA;
-    for (const auto& o : offers) {
-        SCOPED_TRACE(o.ticks);
-        const std::string demo = bestDemo == kDemoA ? kDemoB : kDemoA;
-        EXPECT_EQ(Offer(o.ticks, demo, o.better), "");
-        if (o.better) {
-            best = o.ticks;
-            bestDemo = demo;
-        }
-        EXPECT_EQ(BestRunTicks(), best);
-        EXPECT_EQ(ReadBytes(Demo()), bestDemo);
-        EXPECT_EQ(Reloaded(), best);
     }
 }
 
