@@ -113,6 +113,17 @@ void OfferWonGame() {
     OfferWonRun(g_runTicks, DemoOfThisGame());
 }
 
+// Set by the tick that asked to quit, which is the last to run: the
+// request is taken only when the loop next polls, and ticks run before
+// that in the same frame would be in the recording but not in its replay,
+// which ends on the tick that asked.
+bool g_quitAsked = false;
+
+void AskToQuit() {
+    g_quitAsked = true;
+    platform::PostQuit(0);
+}
+
 // The title screen's keys, F11 and Alt+Enter, and M, from the presses
 // since the last tick. A replay's window and sound are the viewer's: the
 // recording's F11 and M are not theirs.
@@ -122,14 +133,14 @@ void HandleScreenKeys() {
     // ENTER is tested first: with both keys pressed, play starts and nobody
     // quits.
     if (g_presses.WithoutAlt(Key::Enter) > 0 && g_inTitle) g_inTitle = false;
-    if (g_presses.Of(Key::Escape) > 0 && g_inTitle) platform::PostQuit(0);
+    if (g_presses.Of(Key::Escape) > 0 && g_inTitle) AskToQuit();
     // A gamepad's Start is ENTER here and Back is ESC. The Start that began
     // play is spent: it must not also pause.
     if (g_presses.Of(Key::PadStart) > 0 && g_inTitle) {
         g_inTitle = false;
         g_presses.count[int(Key::PadStart)] = 0;
     }
-    if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) platform::PostQuit(0);
+    if (g_presses.Of(Key::PadBack) > 0 && g_inTitle) AskToQuit();
     // O and the pad's top face button open the options, as the title says.
     if (g_presses.Of(Key::O) + g_presses.Of(Key::PadY) > 0 && g_inTitle) g_optionsAsked = true;
     if (!Replaying()) HandleMuteKey();
@@ -263,7 +274,7 @@ void RunHiddenTicks() {
     g_muted = true;
     ApplySoundVolume();
     uint32_t gameTime = ReplayNextTickTime();
-    while (ReplayedTicks() < ReplayHiddenTicks()) {
+    while (ReplayedTicks() < ReplayHiddenTicks() && !g_quitAsked) {
         const DemoRecord next = NextReplayRecord();
         if (next == DemoRecord::End) break;
         GameEnd end = GameEnd::None;
@@ -320,6 +331,7 @@ void ForgetGameClock() {
     g_titleDrawnLast = false;
     g_dialogEndsGame = false;
     g_optionsAsked = false;
+    g_quitAsked = false;
     ForgetGameDialog();
 }
 
@@ -398,7 +410,7 @@ void RunFrameAt(uint32_t now, bool interpolate, float fraction) {
     // A replay whose player left the window between two ticks pauses there.
     bool pauseAfter = false;
     // A tick that ends the game is the last before its picture and its box.
-    while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None) {
+    while (int32_t(now - g_nextTickTime) >= 0 && end == GameEnd::None && !g_quitAsked) {
         if (Replaying()) {
             const DemoRecord next = NextReplayRecord();
             pauseAfter = next == DemoRecord::Answer;
