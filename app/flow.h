@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include "scenery/sky_cache.h"
-
 constexpr const char* kCaption = "Orvanthe";
 // The platform square; a camera exactly on a border is still on it.
 constexpr float kPlatformMinX = 0.0f;
@@ -49,13 +47,6 @@ void PauseGame();
 void ForgetGameClock();
 // Puts the camera (and the monsters) back to their start.
 void NewGame();
-
-// The sky on the identity modelview, copied while its scene holds.
-void ClearAndDrawSky(const SkyTint& tint);
-// The sky box for the current viewport and field of view: the box of a
-// 4:3 view of 45 degrees, grown about the eye so the view sees its far
-// face as that view does. Wider than 4:3 it widens by the aspect over 4:3.
-SkyBoxShape SkyBoxForView();
 
 void PlaceCameraAtStart();
 // A monster's box meets the box around the camera: the player is caught.

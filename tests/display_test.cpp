@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/display.h"
+#include "app/sky_view.h"
 #include "camera/frustum.h"
 #include "camera/matrices.h"
 #include "core/settings.h"

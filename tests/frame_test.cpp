@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sky_view.h"
 #include "core/best_run.h"
 #include "core/settings.h"
 #include "monsters/monster.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "app/sky_view.h"
 #include "common/png.h"
 #include "core/settings.h"
 #include "game_fixture.h"

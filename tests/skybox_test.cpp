@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "app/sky_view.h"
 #include "scenery/skybox.h"
 #include "scenery_fixture.h"
 
