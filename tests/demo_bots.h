@@ -31,6 +31,17 @@ inline void LookToward(const Vector3& want) {
     script::MoveMouse(int(std::lround(turn * 5000.0)), -int(std::lround((pitch(want) - pitch(view)) * 5000.0)));
 }
 
+// What every bot does first: ENTER on the title's second frame, and a standing box answered with `answer` every
+// 40 frames (after a while, as a player reads it). True when that was the frame's whole play.
+inline bool StartOrAnswerBox(int frame, platform::Key answer) {
+    if (frame == 0) return true;
+    script::HoldKey(platform::Key::Enter, frame == 2);
+    if (!GameDialogOpen()) return false;
+    script::ReleaseAllKeys();
+    script::HoldKey(answer, frame % 40 == 0);
+    return true;
+}
+
 // Monsters close in only while in view, and faster than seven shots each bring them down face on. So this player
 // keeps CONTROL held and looks at the sky, and only for the tick before each shot leaves looks at the nearest
 // monster still standing, where the shot will fly.
@@ -59,13 +70,7 @@ inline void ShootFromHiding() {
 inline Bot Winner(int idleFrames = 0, int pauseFrame = -1) {
     return [=](int frame) {
         using platform::Key;
-        if (frame == 0) return;
-        script::HoldKey(Key::Enter, frame == 2);
-        if (GameDialogOpen()) {
-            script::ReleaseAllKeys();
-            script::HoldKey(AllMonstersDefeated() ? Key::Escape : Key::Enter, frame % 40 == 0);
-            return;
-        }
+        if (StartOrAnswerBox(frame, AllMonstersDefeated() ? Key::Escape : Key::Enter)) return;
         script::HoldKey(Key::Escape, frame == pauseFrame);
         if (frame <= 5) return;
         if (frame <= 5 + idleFrames) {

@@ -157,14 +157,8 @@ protected:
 // Walks to the far side with a pause on the way and another as it leaves the window, answers the fall with a new
 // game, quits there.
 void Fall(int frame) {
-    if (frame == 0) return;
-    script::HoldKey(Key::Enter, frame == 2);
-    if (GameDialogOpen()) {
-        script::ReleaseAllKeys();
-        // The pause resumes, the end's box starts a new game; each after a while, as a player reads it.
-        script::HoldKey(Key::Enter, frame % 40 == 0);
-        return;
-    }
+    // The pause resumes, the end's box starts a new game.
+    if (bots::StartOrAnswerBox(frame, Key::Enter)) return;
     if (g_inTitle && frame > 10) {
         script::HoldKey(Key::Escape, true);
         return;
@@ -180,13 +174,7 @@ void Fall(int frame) {
 // Looks the monsters' way, firing now and then, until two have come close and stopped below the view; then walks
 // into them.
 void Caught(int frame) {
-    if (frame == 0) return;
-    script::HoldKey(Key::Enter, frame == 2);
-    if (GameDialogOpen()) {
-        script::ReleaseAllKeys();
-        script::HoldKey(Key::Escape, frame % 40 == 0);
-        return;
-    }
+    if (bots::StartOrAnswerBox(frame, Key::Escape)) return;
     if (frame > 5 && frame < 40) script::MoveMouse(70, 0);  // toward the nearest monster
     script::HoldKey(Key::Control, frame > 5 && frame % 100 < 60);
     script::HoldKey(Key::Up, frame > 600);
