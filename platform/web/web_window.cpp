@@ -110,16 +110,26 @@ EM_JS(void, SetDocumentTitle, (const char* text), { document.title = UTF8ToStrin
 // clang-format on
 
 // The page's own element around the canvas goes fullscreen, so its style
-// decides how the canvas fills the screen. The browser answers later, and
-// refuses without a recent key or click: the wanted state stands until it
-// has answered, and a refused request is made again at the next key or
-// click (so a saved fullscreen takes effect at the player's first key).
+// decides how the canvas fills the screen. The browser grants it only soon
+// after a key or click, and answers later: the wanted state stands until it
+// has answered. Without such a gesture (a saved fullscreen as the page
+// starts) the game does not ask, which the browser would refuse with a
+// warning on the console, but waits for the player's next key or click.
 // clang-format off
 EM_JS(int, RequestPageFullscreen, (int on), {
     const stage = document.getElementById('stage') || Module['canvas'];
     if (!stage.requestFullscreen) return 0;
-    Module['orvantheFullscreenWanted'] = !!on;
     const settle = function() { Module['orvantheFullscreenWanted'] = undefined; };
+    // One waiter for a gesture at most, however often the game asked.
+    const stopWaiting = function() {
+        const waiting = Module['orvantheFullscreenWaiting'];
+        if (!waiting) return;
+        document.removeEventListener('keydown', waiting, true);
+        document.removeEventListener('mousedown', waiting, true);
+        Module['orvantheFullscreenWaiting'] = undefined;
+    };
+    stopWaiting();
+    Module['orvantheFullscreenWanted'] = !!on;
     if (!on) {
         if (document.fullscreenElement) document.exitFullscreen().then(settle, settle);
         else settle();
@@ -129,15 +139,28 @@ EM_JS(int, RequestPageFullscreen, (int on), {
         settle();
         return 1;
     }
-    const retry = function() {
-        document.removeEventListener('keydown', retry, true);
-        document.removeEventListener('mousedown', retry, true);
-        if (Module['orvantheFullscreenWanted'] === true) stage.requestFullscreen().then(settle, settle);
+    // Browsers that cannot say whether there was a gesture are asked anyway,
+    // and a refusal then waits for one too. A refusal after a gesture stands.
+    const mayAsk = function() { return !navigator.userActivation || navigator.userActivation.isActive; };
+    const atGesture = function() {
+        if (Module['orvantheFullscreenWanted'] !== true || document.fullscreenElement) {
+            stopWaiting();
+            if (document.fullscreenElement) settle();
+            return;
+        }
+        if (!mayAsk()) return; // ESC is no gesture to the browser; the next key may be
+        stopWaiting();
+        stage.requestFullscreen().then(settle, settle);
     };
-    stage.requestFullscreen().then(settle, function() {
-        document.addEventListener('keydown', retry, true);
-        document.addEventListener('mousedown', retry, true);
-    });
+    const waitForGesture = function() {
+        if (Module['orvantheFullscreenWanted'] !== true) return; // the player has since said no
+        stopWaiting();
+        Module['orvantheFullscreenWaiting'] = atGesture;
+        document.addEventListener('keydown', atGesture, true);
+        document.addEventListener('mousedown', atGesture, true);
+    };
+    if (mayAsk()) stage.requestFullscreen().then(settle, waitForGesture);
+    else waitForGesture();
     return 1;
 });
 // clang-format on
