@@ -155,15 +155,12 @@ export class Game {
   // Opens the game at origin/?query in a new tab of `context`. `storage`: the page's storage before the game first
   // loads, { key: text }. `expectWarnings`: console warnings this test causes on purpose. `beforeLoad`: a function
   // run in the page before any of its own scripts (to stand in for a device the browser has not got).
-  // `untouched`: the page sees no gesture until the game runs, as a page opened from a link does (every
-  // page.evaluate counts as one, as a click would).
   static async open(context, origin,
-    { query = 'step&max-fps=50', storage = null, expectWarnings = [], beforeLoad = null, untouched = false } = {}) {
+    { query = 'step&max-fps=50', storage = null, expectWarnings = [], beforeLoad = null } = {}) {
     const page = await context.newPage();
     if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
     page.setDefaultTimeout(WAIT_TIMEOUT_MS);
     const game = new Game(page, origin, query, expectWarnings);
-    game.untouched = untouched;
     await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
     // Which keys the page has seen go down: a key is held once its event has been dispatched, and the game's
     // own listener on the window has had it in the same dispatch.
@@ -210,10 +207,12 @@ export class Game {
   }
 
   // Until main has run and handed the loop to the test, or the page has said why the game cannot run.
-  async waitUntilRunning() {
+  // `untouched`: the page sees no gesture until then, as a page opened from a link does (every page.evaluate
+  // counts as one, as a click would).
+  async waitUntilRunning({ untouched = false } = {}) {
     const settled = `(window.Module && Module.calledRun === true) ||
       (document.getElementById('message').textContent !== 'Loading…' && !document.getElementById('panel').hidden)`;
-    if (this.untouched) {
+    if (untouched) {
       await this.quietly(`new Promise((resolve) => {
         const poll = () => (${settled} ? resolve(true) : setTimeout(poll, 50));
         poll();
@@ -234,12 +233,11 @@ export class Game {
     return result.value;
   }
 
-  // `untouched` as for open: the reloaded page has seen no gesture until the game runs.
+  // `untouched` as for waitUntilRunning.
   async reload({ untouched = false } = {}) {
-    this.untouched = untouched;
     await this.page.bringToFront();
     await this.page.reload();
-    await this.waitUntilRunning();
+    await this.waitUntilRunning({ untouched });
   }
 
   // What the page and the game say about themselves.
